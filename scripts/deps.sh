@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the suite needs to build, run and test, when missing.
+set -euo pipefail
+packages=(
+    build-essential cmake ninja-build pkg-config ccache
+    qt6-base-dev qt6-multimedia-dev libqt6svg6 libgl-dev
+    libfreexl-dev libxml2-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    python3 python3-xlrd
+    xvfb xauth x11-utils xdotool faketime imagemagick
+    fonts-ipafont-gothic fonts-ipafont-mincho
+)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "installing: ${missing[*]}"
+    sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
