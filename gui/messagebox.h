@@ -2,6 +2,7 @@
 // Every message of the suite goes through here: a modal box with the text, one OK button,
 // no icon, the program's title as caption. Tests replace the box with an interceptor.
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QWidget;

@@ -1,0 +1,15 @@
+#pragma once
+// Where a due message goes. The one-second check hands every message to one Announcer.
+#include <QString>
+
+namespace corvane {
+
+class Announcer {
+public:
+    virtual ~Announcer() = default;
+    // message: the due entries' texts, each ended by "\n", in list order. Returns at once;
+    // the announcement runs on the event loop.
+    virtual void announce(const QString& message) = 0;
+};
+
+} // namespace corvane

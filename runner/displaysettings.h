@@ -1,0 +1,29 @@
+#pragma once
+// The reminder window's look, the sound and speech settings and the advance, read once at
+// start-up and held as the text of the file; converted where used.
+#include <QString>
+#include <array>
+
+namespace corvane {
+
+struct DisplaySettings {
+    QString displaySeconds;   // "表示"/"時間"
+    QString advanceMinutes;   // "事前表示"/"時間", "0" when empty
+    // "表示フォーム"
+    QString colour, top, left, height, width, fontName, fontSize;
+    QString bold, italic, underline, strikeout, textColour;
+    // "サウンド"
+    QString sound, soundPath, soundRepeat, speech, speechTextPath;
+    std::array<QString, 3> speechCommands;
+
+    // The advance in whole minutes; 0 when the text does not convert (logged by the loader).
+    int advance() const;
+};
+
+class DaySchedule;
+
+// Reads every key above from the settings file at `settingsPath`, in the order of the file's
+// sections, then expands the abbreviations in the schedule's lists.
+DisplaySettings LoadDisplaySettings(const QString& settingsPath, DaySchedule& schedule);
+
+} // namespace corvane
