@@ -6,40 +6,45 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 using namespace corvane;
 
 namespace {
 
-void require(bool condition)
+// A broken property names itself before the fuzzer saves the input.
+void require(bool condition, const char* what)
 {
-    if (!condition)
+    if (!condition) {
+        std::fprintf(stderr, "property broken: %s\n", what);
         std::abort();
+    }
 }
+#define REQUIRE(condition) require(condition, #condition)
 
 void check(const QString& text)
 {
     if (const auto date = parseDate(text)) {
-        require(date->isValid());
-        require(parseDate(formatDate(*date)) == *date);
+        REQUIRE(date->isValid());
+        REQUIRE(parseDate(formatDate(*date)) == *date);
     }
     if (const auto time = parseTime(text)) {
-        require(time->isValid());
+        REQUIRE(time->isValid());
         const QTime minutes(time->hour(), time->minute());
-        require(parseTime(formatTime(*time)) == minutes);
+        REQUIRE(parseTime(formatTime(*time)) == minutes);
     }
     if (const auto value = parseDecimal(text))
-        require(std::isfinite(*value));
+        REQUIRE(std::isfinite(*value));
     if (const auto w16 = parseWhole16(text))
-        require(parseWhole32(text) == int32_t(*w16));
+        REQUIRE(parseWhole32(text) == int32_t(*w16));
     if (const auto w32 = parseWhole32(text))
-        require(parseWhole32(QString::number(*w32)) == *w32);
+        REQUIRE(parseWhole32(QString::number(*w32)) == *w32);
     parseColour(text);
     const QString half = toHalfWidth(text);
-    require(half.size() == text.size());
+    REQUIRE(half.size() == text.size());
     // The codec on the same text: encoding never fails and never grows past two bytes a unit.
-    require(toCp932(text).size() <= 2 * text.size());
+    REQUIRE(toCp932(text).size() <= 2 * text.size());
 }
 
 } // namespace
