@@ -12,7 +12,7 @@ namespace corvane {
 class ReminderWindow;
 class SoundPlayer;
 
-class ReminderAnnouncer final : public Announcer, private AnnouncementOutput {
+class ReminderAnnouncer final : public Announcer, public AnnouncementOutput {
 public:
     // Converts the held settings once (logging values that fall back to defaults). `time`
     // defaults to the event loop's own; tests pass their own.
