@@ -35,8 +35,6 @@ void ReminderAnnouncer::announce(const QString& message)
 void ReminderAnnouncer::showReminder(const QString& caption, const QString& message)
 {
     m_window->present(m_look, caption, message);
-    m_window->show();
-    m_window->raise();
 }
 
 void ReminderAnnouncer::playSound()

@@ -10,8 +10,9 @@ namespace {
 
 void logFallback(const char* what, const QString& text, const QString& fallback)
 {
-    logLine(QStringLiteral("%1 \"%2\" is not a usable number; using %3")
-                .arg(QString::fromUtf8(what), text, fallback));
+    const QString problem = text.isEmpty() ? QStringLiteral("is empty")
+                                           : QStringLiteral("\"%1\" is not a usable number").arg(text);
+    logLine(QStringLiteral("%1 %2; using %3").arg(QString::fromUtf8(what), problem, fallback));
 }
 
 // A whole number from a held text, or the fallback (logged) when it does not convert.

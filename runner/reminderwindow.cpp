@@ -53,6 +53,14 @@ void ReminderWindow::present(const ReminderLook& look, const QString& caption,
     font.setStrikeOut(look.strikeout);
     m_label->setFont(font);
     m_label->setText(message);
+
+    if (isVisible()) {
+        raise(); // a newer announcement comes to the top again
+    } else {
+        show();
+        // Showing may give the window its frame: fit the outer size again.
+        applyOuterGeometry();
+    }
 }
 
 void ReminderWindow::applyOuterGeometry()

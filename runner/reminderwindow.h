@@ -15,8 +15,8 @@ class ReminderWindow : public QWidget {
 public:
     explicit ReminderWindow(QWidget* parent = nullptr);
 
-    // Sets the caption, the look and the text; the window's outer frame is placed at the
-    // look's twips (caption bar and border included).
+    // Sets the caption, the look and the text, and shows the window (on top, not activated);
+    // its outer frame is placed at the look's twips (caption bar and border included).
     void present(const ReminderLook& look, const QString& caption, const QString& message);
 
     QLabel* label() const { return m_label; }
