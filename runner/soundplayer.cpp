@@ -10,6 +10,11 @@ namespace corvane {
 
 SoundPlayer::SoundPlayer(const QString& path, QObject* parent) : QObject(parent), m_path(path)
 {
+    load();
+}
+
+void SoundPlayer::load()
+{
     if (!QFileInfo(m_path).isFile())
         return; // reported at the first play, when the user would have heard it
     m_effect = new QSoundEffect(this);
@@ -25,6 +30,8 @@ SoundPlayer::~SoundPlayer() = default;
 
 void SoundPlayer::play()
 {
+    if (!m_effect)
+        load(); // the file may have come back (a network drive) since start-up
     if (!m_effect) {
         logOnce(m_loggedMissing, QStringLiteral("sound file not found: %1").arg(m_path));
         return;

@@ -19,6 +19,7 @@ public:
     void play();
 
 private:
+    void load();
     void logOnce(bool& logged, const QString& text);
 
     QString m_path;
