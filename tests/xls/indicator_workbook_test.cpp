@@ -164,3 +164,19 @@ TEST(IndicatorWorkbook, FaultsEndTheReadWithAReason)
     EXPECT_TRUE(ReadIndicatorWorkbook(folder.file(QStringLiteral("none.xls")), &error).isEmpty());
     EXPECT_FALSE(error.isEmpty());
 }
+
+TEST(IndicatorWorkbook, ReadsAWorkbookResavedByASpreadsheetApplication)
+{
+    // Our layout saved again by LibreOffice Calc 7.4 as an Excel 97 file: other records
+    // (RK numbers, its own formats and styles) carry the same values.
+    test::TempFolder folder;
+    const QString path = folder.copyFixture(QStringLiteral("xls/indicator-resaved.xls"), QStringLiteral("経済指標.xls"));
+    QString error;
+    const QList<IndicatorRow> rows = ReadIndicatorWorkbook(path, &error);
+    EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+    ASSERT_EQ(rows.size(), 9);
+    EXPECT_EQ(rows[0], (IndicatorRow{QDate(2026, 12, 7), QTime(8, 50), QStringLiteral("国内総生産（GDP）改定値")}));
+    EXPECT_EQ(rows[2], (IndicatorRow{QDate(2026, 12, 7), QTime(22, 30), QStringLiteral("米消費者信用残高")}));
+    EXPECT_EQ(rows[5], (IndicatorRow{QDate(2026, 12, 9), QTime(0, 0), QStringLiteral("米API原油在庫")}));
+    EXPECT_EQ(rows[8], (IndicatorRow{QDate(2026, 12, 11), QTime(4, 0), QStringLiteral("FOMC政策金利発表")}));
+}
