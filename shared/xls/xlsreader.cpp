@@ -1,5 +1,7 @@
 #include "xls/xlsreader.h"
 
+#include "xls/compoundfilecheck.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <freexl.h>
@@ -7,6 +9,9 @@
 namespace corvane::xls {
 
 namespace {
+
+// Far above any workbook of ours; keeps a stray huge file from being read into memory.
+constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
 
 void setError(QString* error, const QString& text)
 {
@@ -82,6 +87,23 @@ bool XlsReader::open(const QString& path, QString* error)
         setError(error, QStringLiteral("ファイルがありません: %1").arg(path));
         return false;
     }
+    // FreeXL trusts parts of the container that a damaged file gets wrong; check them first.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        setError(error, QStringLiteral("ファイルを開けません: %1 (%2)").arg(path, file.errorString()));
+        return false;
+    }
+    if (file.size() > kMaxFileSize) {
+        setError(error, QStringLiteral("ブックが大きすぎます: %1").arg(path));
+        return false;
+    }
+    QString why;
+    if (!checkCompoundFile(file.readAll(), &why)) {
+        setError(error, why + QStringLiteral(": ") + path);
+        return false;
+    }
+    file.close();
+
     const void* handle = nullptr;
     const int rc = freexl_open(QFile::encodeName(path).constData(), &handle);
     if (rc != FREEXL_OK) {
