@@ -84,22 +84,22 @@ bool XlsReader::open(const QString& path, QString* error)
 {
     close();
     if (!QFileInfo(path).isFile()) {
-        setError(error, QStringLiteral("ファイルがありません: %1").arg(path));
+        setError(error, QStringLiteral("ファイルがありません"));
         return false;
     }
     // FreeXL trusts parts of the container that a damaged file gets wrong; check them first.
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        setError(error, QStringLiteral("ファイルを開けません: %1 (%2)").arg(path, file.errorString()));
+        setError(error, QStringLiteral("ファイルを開けません (%1)").arg(file.errorString()));
         return false;
     }
     if (file.size() > kMaxFileSize) {
-        setError(error, QStringLiteral("ブックが大きすぎます: %1").arg(path));
+        setError(error, QStringLiteral("ブックが大きすぎます"));
         return false;
     }
     QString why;
     if (!checkCompoundFile(file.readAll(), &why)) {
-        setError(error, why + QStringLiteral(": ") + path);
+        setError(error, why);
         return false;
     }
     file.close();
@@ -109,14 +109,14 @@ bool XlsReader::open(const QString& path, QString* error)
     if (rc != FREEXL_OK) {
         if (handle)
             freexl_close(handle);
-        setError(error, openFailure(rc) + QStringLiteral(": ") + path);
+        setError(error, openFailure(rc));
         return false;
     }
     m_handle = handle;
     unsigned int count = 0;
     if (freexl_get_info(m_handle, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK) {
         close();
-        setError(error, QStringLiteral("ブックの形式が正しくありません: %1").arg(path));
+        setError(error, QStringLiteral("ブックの形式が正しくありません"));
         return false;
     }
     for (unsigned int i = 0; i < count && i < 0xFFFF; ++i) {
