@@ -2,7 +2,6 @@
 
 #include "textcodec.h"
 
-#include <QStringDecoder>
 #include <iconv.h>
 
 #include <cerrno>
@@ -15,11 +14,39 @@ constexpr qsizetype kMetaScanBytes = 4096;
 
 bool hasUtf8Bom(const QByteArray& b) { return b.startsWith("\xEF\xBB\xBF"); }
 
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool isValidUtf8(const QByteArray& bytes)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)decoder.decode(bytes);
-    return !decoder.hasError();
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const auto* end = p + bytes.size();
+    while (p < end) {
+        const unsigned char c = *p;
+        if (c < 0x80) {
+            ++p;
+            continue;
+        }
+        int length = 0;
+        unsigned char low = 0x80, high = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF)
+            length = 2;
+        else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            if (c == 0xE0) low = 0xA0;
+            if (c == 0xED) high = 0x9F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            if (c == 0xF0) low = 0x90;
+            if (c == 0xF4) high = 0x8F;
+        } else
+            return false;
+        if (end - p < length || p[1] < low || p[1] > high)
+            return false;
+        for (int i = 2; i < length; ++i)
+            if (p[i] < 0x80 || p[i] > 0xBF)
+                return false;
+        p += length;
+    }
+    return true;
 }
 
 QByteArray trimLabel(QByteArray label)
