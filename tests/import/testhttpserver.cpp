@@ -64,6 +64,11 @@ void TestHttpServer::onConnection()
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QTcpSocket::readyRead, socket, [this, socket, request] {
             request->append(socket->readAll());
+            // Not HTTP (a TLS hello, say): hang up as a plain server would.
+            if (!request->isEmpty() && !(request->at(0) >= 'A' && request->at(0) <= 'Z')) {
+                socket->disconnectFromHost();
+                return;
+            }
             if (!request->contains("\r\n\r\n"))
                 return;
             const QList<QByteArray> words = request->left(request->indexOf("\r\n")).split(' ');
