@@ -125,6 +125,12 @@ bool ImportEconomicCalendar(const QString& settingsPath, const QString& workbook
     import.start();
     if (import.isRunning())
         loop.exec(QEventLoop::ExcludeUserInputEvents);
+    // The application quitting ends every event loop, this one included: the fetch is dropped
+    // with the import object and nothing has been written.
+    if (import.isRunning()) {
+        result = false;
+        why = QStringLiteral("経済指標カレンダーの取り込みを中断しました");
+    }
     if (reason)
         *reason = why;
     return result;
