@@ -1,0 +1,43 @@
+#pragma once
+// The editor's state for its whole run (the entry store, later the general settings and the
+// open-window flags) and the moves between its windows. Windows come and go; this stays.
+#include <QObject>
+#include <QPointer>
+#include <functional>
+
+#include "entrystore.h"
+
+namespace corvane::editor {
+
+class Form1;
+
+class EditorSession : public QObject {
+    Q_OBJECT
+public:
+    explicit EditorSession(QObject* parent = nullptr);
+    ~EditorSession() override;
+
+    // Loads the entries and shows the entry window centred on the screen.
+    void start();
+
+    EntryStore& entries() { return m_entries; }
+    Form1* entryWindow() const { return m_form1; }
+
+    // How the editor ends (the application quits by default; tests record it instead).
+    void setEndEditor(std::function<void()> end) { m_endEditor = std::move(end); }
+    // The runner restart after "登録完了" (RestartRunner by default).
+    void setRestartRunner(std::function<bool(QString*)> restart) { m_restart = std::move(restart); }
+
+private:
+    void showEntryWindow();
+    void finish();
+    void moveOn();
+    void notReady();
+
+    EntryStore m_entries;
+    QPointer<Form1> m_form1;
+    std::function<void()> m_endEditor;
+    std::function<bool(QString*)> m_restart;
+};
+
+} // namespace corvane::editor
