@@ -6,10 +6,11 @@
 #include <functional>
 
 #include "entrystore.h"
+#include "form1.h"
 
 namespace corvane::editor {
 
-class Form1;
+
 
 class EditorSession : public QObject {
     Q_OBJECT
