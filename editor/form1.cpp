@@ -26,7 +26,11 @@ W* placed(W* widget, const QString& name, double left, double top, double width,
 {
     widget->setObjectName(name);
     placeTwips(widget, left, top, width, height);
-    const int needed = widget->sizeHint().width();
+    // A push button's size hint carries the style's minimum width, which is not what the
+    // caption needs.
+    const int needed = qobject_cast<QPushButton*>(widget)
+                           ? widget->fontMetrics().horizontalAdvance(widget->property("text").toString()) + 12
+                           : widget->sizeHint().width();
     if (needed > widget->width())
         widget->resize(needed, widget->height());
     return widget;
