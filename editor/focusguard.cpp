@@ -24,10 +24,29 @@ void FocusGuard::guard(QLineEdit* box, Check check)
     box->installEventFilter(this);
 }
 
-QString FocusGuard::failure(QLineEdit* box) const
+FocusGuard::Check FocusGuard::withMessage(std::function<QString(const QString&)> check)
+{
+    return [check = std::move(check)](const QString& text) -> std::optional<QString> {
+        QString message = check(text);
+        if (message.isEmpty())
+            return std::nullopt;
+        return message;
+    };
+}
+
+FocusGuard::Check FocusGuard::silent(std::function<bool(const QString&)> accepts)
+{
+    return [accepts = std::move(accepts)](const QString& text) -> std::optional<QString> {
+        if (accepts(text))
+            return std::nullopt;
+        return QString();
+    };
+}
+
+std::optional<QString> FocusGuard::failure(QLineEdit* box) const
 {
     const Check& check = m_checks.value(box);
-    return check ? check(box->text()) : QString();
+    return check ? check(box->text()) : std::nullopt;
 }
 
 bool FocusGuard::eventFilter(QObject* watched, QEvent* event)
@@ -41,8 +60,9 @@ bool FocusGuard::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
-            if (const QString message = failure(box); !message.isEmpty()) {
-                showMessage(m_window, message);
+            if (const auto message = failure(box)) {
+                if (!message->isEmpty())
+                    showMessage(m_window, *message);
                 return true;
             }
         }
@@ -53,8 +73,8 @@ bool FocusGuard::eventFilter(QObject* watched, QEvent* event)
         // Switching to another program or opening a menu is not leaving the box.
         if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
             return false;
-        if (const QString message = failure(box); !message.isEmpty()) {
-            refuseMouseLeave(box, message);
+        if (const auto message = failure(box)) {
+            refuseMouseLeave(box, *message);
             return false;
         }
         emit left(box);
@@ -75,7 +95,8 @@ void FocusGuard::refuseMouseLeave(QLineEdit* box, const QString& message)
         if (!target)
             return;
         target->setFocus(Qt::OtherFocusReason);
-        showMessage(m_window, message);
+        if (!message.isEmpty())
+            showMessage(m_window, message);
     });
 }
 

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPointer>
 #include <functional>
+#include <optional>
 
 class QLineEdit;
 class QWidget;
@@ -16,8 +17,13 @@ namespace corvane::editor {
 class FocusGuard : public QObject {
     Q_OBJECT
 public:
-    // The check returns the message to show, or empty when the text passes.
-    using Check = std::function<QString(const QString& text)>;
+    // The check returns nullopt when the text passes; otherwise the message to show, or an
+    // empty text to refuse silently.
+    using Check = std::function<std::optional<QString>(const QString& text)>;
+    // Adapts a check whose empty result means "passes".
+    static Check withMessage(std::function<QString(const QString&)> check);
+    // A check that refuses silently.
+    static Check silent(std::function<bool(const QString&)> accepts);
 
     explicit FocusGuard(QWidget* window);
     ~FocusGuard() override;
@@ -31,7 +37,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QString failure(QLineEdit* box) const;
+    std::optional<QString> failure(QLineEdit* box) const;
     void refuseMouseLeave(QLineEdit* box, const QString& message);
     bool swallowMouse(QObject* watched, QEvent* event);
 

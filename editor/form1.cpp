@@ -7,6 +7,7 @@
 #include <QRadioButton>
 
 #include "focusguard.h"
+#include "formlayout.h"
 #include "messagebox.h"
 #include "settingspath.h"
 #include "twips.h"
@@ -18,38 +19,6 @@ namespace {
 constexpr int kClientWidth = 10830;
 constexpr int kClientHeight = 5280;
 constexpr int kLastPageFirst = 40;
-
-// Captions must not be clipped whatever the face's metrics: a control keeps its designed
-// place and grows to the right when its text needs more room.
-template <typename W>
-W* placed(W* widget, const QString& name, double left, double top, double width, double height)
-{
-    widget->setObjectName(name);
-    placeTwips(widget, left, top, width, height);
-    // A push button's size hint carries the style's minimum width, which is not what the
-    // caption needs.
-    const int needed = qobject_cast<QPushButton*>(widget)
-                           ? widget->fontMetrics().horizontalAdvance(widget->property("text").toString()) + 12
-                           : widget->sizeHint().width();
-    if (needed > widget->width())
-        widget->resize(needed, widget->height());
-    return widget;
-}
-
-QLabel* label(QWidget* parent, const QString& name, const QString& text, double left, double top,
-              double width, double height)
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    placeTwips(l, left, top, width, height);
-    l->adjustSize();
-    return l;
-}
-
-QString rowName(const char* control, int index)
-{
-    return QString::fromLatin1(control) + QLatin1Char('_') + QString::number(index);
-}
 
 } // namespace
 
@@ -72,13 +41,13 @@ void Form1::createControls()
     m_guard = new FocusGuard(this);
     connect(m_guard, &FocusGuard::left, this, [this] { CapturePage(); });
 
-    label(this, QStringLiteral("Label1"), QStringLiteral("予定の登録"), 480, 240, 900, 180);
+    placeLabel(this, QStringLiteral("Label1"), QStringLiteral("予定の登録"), 480, 240);
     auto* frame = new QGroupBox(QStringLiteral("区分"), this);
     frame->setObjectName(QStringLiteral("Frame1"));
     placeTwips(frame, 480, 600, 1335, 4455);
 
     for (int c = 0; c < kCategoryCount; ++c) {
-        auto* option = placed(new QRadioButton(categoryCaption(c), this), rowName("Option1", c),
+        auto* option = placed(new QRadioButton(categoryCaption(c), this), arrayName("Option1", c),
                               720, 960 + 360 * c, c == 0 ? 735 : 855, 255);
         // The window keeps exactly one option selected itself.
         option->setAutoExclusive(false);
@@ -87,33 +56,33 @@ void Form1::createControls()
         m_options[size_t(c)] = option;
     }
 
-    label(this, QStringLiteral("Label2"), QStringLiteral("番号"), 2400, 720, 480, 180);
-    label(this, QStringLiteral("Label3"), QStringLiteral("指定日"), 3000, 720, 1260, 180);
-    label(this, QStringLiteral("Label4"), QStringLiteral("時刻"), 4320, 720, 600, 180);
-    label(this, QStringLiteral("Label5"), QStringLiteral("表示内容"), 6960, 720, 960, 180);
+    placeLabel(this, QStringLiteral("Label2"), QStringLiteral("番号"), 2400, 720);
+    placeLabel(this, QStringLiteral("Label3"), QStringLiteral("指定日"), 3000, 720);
+    placeLabel(this, QStringLiteral("Label4"), QStringLiteral("時刻"), 4320, 720);
+    placeLabel(this, QStringLiteral("Label5"), QStringLiteral("表示内容"), 6960, 720);
 
     for (int i = 0; i < kRowsPerPage; ++i) {
         const double top = 960 + 240 * i;
         // Numbers end where the design's "10" ends, so two-digit numbers line up.
         auto* number = new QLabel(QString::number(i + 1), this);
-        number->setObjectName(rowName("Label6", i));
+        number->setObjectName(arrayName("Label6", i));
         number->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         placeTwips(number, 2340, 1005 + 240 * i - 45, 360, 270);
         m_numbers[size_t(i)] = number;
 
-        m_dates[size_t(i)] = placed(new QLineEdit(this), rowName("Text1", i), 3000, top, 1215, 270);
-        m_times[size_t(i)] = placed(new QLineEdit(this), rowName("Text2", i), 4200, top, 735, 270);
-        m_texts[size_t(i)] = placed(new QLineEdit(this), rowName("Text3", i), 4920, top, 5175, 270);
+        m_dates[size_t(i)] = placed(new QLineEdit(this), arrayName("Text1", i), 3000, top, 1215, 270);
+        m_times[size_t(i)] = placed(new QLineEdit(this), arrayName("Text2", i), 4200, top, 735, 270);
+        m_texts[size_t(i)] = placed(new QLineEdit(this), arrayName("Text3", i), 4920, top, 5175, 270);
         auto* clear = new QPushButton(this);
-        clear->setObjectName(rowName("Command1", i));
+        clear->setObjectName(arrayName("Command1", i));
         placeTwips(clear, 10080, top, 255, 255);
         connect(clear, &QPushButton::clicked, this, [this, i] { clearRow(i); });
         m_clears[size_t(i)] = clear;
 
-        m_guard->guard(m_dates[size_t(i)], [this](const QString& text) {
+        m_guard->guard(m_dates[size_t(i)], FocusGuard::withMessage([this](const QString& text) {
             return m_category == Dated ? checkDateText(text) : QString();
-        });
-        m_guard->guard(m_times[size_t(i)], checkTimeText);
+        }));
+        m_guard->guard(m_times[size_t(i)], FocusGuard::withMessage(checkTimeText));
         m_guard->guard(m_texts[size_t(i)]);
     }
 
@@ -121,8 +90,8 @@ void Form1::createControls()
                         8280, 360, 975, 375);
     m_next = placed(new QPushButton(QStringLiteral("次の登録"), this), QStringLiteral("Command3"), 9360,
                     360, 975, 375);
-    m_countLine = label(this, QStringLiteral("Label7"), QString(), 7440, 3480, 60, 180);
-    label(this, QStringLiteral("Label8"), QStringLiteral("予定表 (経済指標を除く)"), 2520, 3960, 1875, 180);
+    m_countLine = placeLabel(this, QStringLiteral("Label7"), QString(), 7440, 3480);
+    placeLabel(this, QStringLiteral("Label8"), QStringLiteral("予定表 (経済指標を除く)"), 2520, 3960);
     m_create = placed(new QPushButton(QStringLiteral("作成"), this), QStringLiteral("Command6"), 2760,
                       4320, 1095, 375);
     m_view = placed(new QPushButton(QStringLiteral("閲覧"), this), QStringLiteral("Command7"), 3960,
