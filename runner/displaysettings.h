@@ -3,6 +3,7 @@
 // start-up and held as the text of the file; converted where used.
 #include <QString>
 #include <array>
+#include <functional>
 
 namespace corvane {
 
@@ -25,5 +26,11 @@ class DaySchedule;
 // Reads every key above from the settings file at `settingsPath`, in the order of the file's
 // sections, then expands the abbreviations in the schedule's lists.
 DisplaySettings LoadDisplaySettings(const QString& settingsPath, DaySchedule& schedule);
+
+// The reads of LoadDisplaySettings; `expandAbbreviations` runs at the point where start-up
+// expands the abbreviations (after the advance, before the window's look). Empty keys with a
+// default ("色", "TOP", "LEFT", "HEIGHT", "WIDTH", the advance) hold the default's text.
+DisplaySettings readDisplaySettings(const QString& settingsPath,
+                                    const std::function<void()>& expandAbbreviations = {});
 
 } // namespace corvane

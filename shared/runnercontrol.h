@@ -3,13 +3,14 @@
 // after the runner window "corvane実行" in the user's runtime folder (only the user can enter
 // it, so another user can neither find nor close our runner).
 //  - Find: a connection succeeds.
-//  - Close request: the client sends one line; the runner releases its instance lock and its
-//    server, answers, then quits. The client returns only after the answer, so a runner
+//  - Close request: the client sends one line; the runner stops listening, releases its
+//    instance lock, answers, then quits. The client returns only after the answer, so a runner
 //    started afterwards finds the way free.
 #include <QObject>
 #include <QString>
 
 class QLocalServer;
+class QLocalSocket;
 
 namespace corvane {
 
@@ -41,8 +42,8 @@ public:
     void stop();
 
 signals:
-    // A close request arrived. The receiver releases the instance lock and calls
-    // finishClose(); the server then answers the client and stops.
+    // A close request arrived; the server has already stopped listening. The receiver releases
+    // the instance lock and calls finishClose(); the server then answers the client and stops.
     void closeRequested();
 
 public:
@@ -51,7 +52,7 @@ public:
 private:
     void onNewConnection();
     QLocalServer* m_server = nullptr;
-    QList<class QLocalSocket*> m_pendingClose;
+    QList<QLocalSocket*> m_pendingClose;
 };
 
 } // namespace corvane

@@ -1,0 +1,133 @@
+#!/usr/bin/python3
+"""Runner figures: start-up to armed timer with a full settings file, idle memory and wake-ups.
+
+Usage: runner_bench.py PROGRAM [--runs N] [--idle-seconds S]
+
+PROGRAM is the built corvane_110. It is copied into a fresh folder beside a full settings file
+(11 categories x 50 entries, 10 abbreviations, 50 holidays, every display and sound key) and
+started with a private runtime folder, so no real runner is met.
+"""
+import argparse
+import datetime
+import os
+import shutil
+import socket
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+SOCKET_NAME = "corvane実行"
+
+
+def full_settings(today):
+    lines = []
+
+    def section(name, pairs):
+        lines.append(f"[{name}]")
+        lines.extend(f"{k}={v}" for k, v in pairs)
+
+    keys = [f"{c}-{n}" for c in range(11) for n in range(50)]
+    dated = lambda c, n: (today + datetime.timedelta(days=n % 2)).strftime("%Y/%-m/%-d") if c == 2 else ""
+    section("指定日", [(f"{c}-{n}", dated(c, n) or "毎日") for c in range(11) for n in range(50)])
+    section("時刻", [(k, f"{(i * 7) % 24}:{(i * 13) % 60:02d}") for i, k in enumerate(keys)])
+    section("内容", [(k, f"予定の内容その{i}（会議室Ａ）") for i, k in enumerate(keys)])
+    section("祝日", [(f"登録日{n + 1}", (today + datetime.timedelta(days=3 + n * 5)).strftime("%Y/%-m/%-d"))
+                   for n in range(50)])
+    section("略称登録", [p for k in range(10) for p in ((f"略称{k}", f"予定の内容その{k}（会議室Ａ）"),
+                                                     (f"内容{k}", f"定例会議{k}"))])
+    section("表示", [("時間", "10")])
+    section("事前表示", [("時間", "5")])
+    section("経済指標", [("取得", "0"), ("作成日", today.strftime("%Y/%-m/%-d"))])
+    section("時差", [("ET", "14"), ("CET", "8"), ("GMT", "9")])
+    section("表示フォーム", [("色", "-2147483633"), ("TOP", "1200"), ("LEFT", "2400"), ("HEIGHT", "1455"),
+                        ("WIDTH", "2970"), ("FNAME", "ＭＳ Ｐゴシック"), ("FSIZE", "10.5"), ("FBOLD", "1"),
+                        ("FITAL", "0"), ("FUNDE", "0"), ("FSTRI", "0"), ("FCOLO", "-2147483630")])
+    section("サウンド", [("音", "1"), ("音パス", "/nonexistent/chime.wav"), ("音回数", "2"), ("音声", "0"),
+                     ("音声TXT", "/tmp/speech.txt"), ("音声SH0", ""), ("音声SH1", ""), ("音声SH2", "")])
+    return ("\r\n".join(lines) + "\r\n").encode("cp932")
+
+
+class Runner:
+    def __init__(self, program, folder, runtime):
+        self.runtime = runtime
+        env = dict(os.environ, XDG_RUNTIME_DIR=runtime, CORVANE_RUNNER_ARMED_MARKER="1")
+        env.setdefault("QT_QPA_PLATFORM", "offscreen")
+        self.started = time.perf_counter()
+        self.proc = subprocess.Popen([program], cwd=folder, env=env, stderr=subprocess.PIPE)
+        self.armed_after = None
+
+    def wait_armed(self, timeout=20):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            line = self.proc.stderr.readline()
+            if not line:
+                break
+            if b"corvane_110 armed" in line:
+                self.armed_after = time.perf_counter() - self.started
+                return self.armed_after
+        raise RuntimeError("runner did not arm")
+
+    def close(self):
+        with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as s:
+            s.connect(os.path.join(self.runtime, SOCKET_NAME))
+            s.sendall(b"close\n")
+            s.recv(64)
+        self.proc.wait(10)
+
+
+def proc_figures(pid):
+    rss = 0
+    switches = 0
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            if line.startswith("VmRSS:"):
+                rss = int(line.split()[1])
+    for task in os.listdir(f"/proc/{pid}/task"):
+        with open(f"/proc/{pid}/task/{task}/status") as f:
+            for line in f:
+                if line.startswith(("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")):
+                    switches += int(line.split()[1])
+    return rss, switches
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("program")
+    parser.add_argument("--runs", type=int, default=21)
+    parser.add_argument("--idle-seconds", type=float, default=10)
+    args = parser.parse_args()
+
+    with tempfile.TemporaryDirectory() as folder, tempfile.TemporaryDirectory() as runtime:
+        os.chmod(runtime, 0o700)
+        program = shutil.copy(args.program, os.path.join(folder, "corvane_110"))
+        settings = os.path.join(folder, "corvane設定.ini")
+        content = full_settings(datetime.date.today())
+        lines = content.count(b"\r\n")
+
+        times = []
+        for _ in range(args.runs):
+            with open(settings, "wb") as f:
+                f.write(content)
+            runner = Runner(program, folder, runtime)
+            times.append(runner.wait_armed() * 1000)
+            runner.close()
+        print(f"start-up to armed timer, full settings file ({lines} lines, {len(content)} bytes), "
+              f"{args.runs} runs: median {statistics.median(times):.1f} ms, "
+              f"min {min(times):.1f} ms, max {max(times):.1f} ms (bar: median <= 100 ms)")
+
+        runner = Runner(program, folder, runtime)
+        runner.wait_armed()
+        time.sleep(2)
+        rss0, sw0 = proc_figures(runner.proc.pid)
+        time.sleep(args.idle_seconds)
+        rss1, sw1 = proc_figures(runner.proc.pid)
+        runner.close()
+        print(f"idle RSS: {rss1 / 1024:.1f} MiB (bar: <= 30 MiB)")
+        print(f"wake-ups: {(sw1 - sw0) / args.idle_seconds:.2f} per second over {args.idle_seconds:.0f} s "
+              f"(context switches of all threads; bar: about 1 per second)")
+
+
+if __name__ == "__main__":
+    sys.exit(main())

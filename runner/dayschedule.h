@@ -1,0 +1,71 @@
+#pragma once
+// Today's and tomorrow's announcements, built once from the settings file at start-up (and
+// again when the runner outlives the day after its start).
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QTime>
+#include <array>
+
+namespace corvane {
+
+// One entry of a day's list. The stored time is kept as written (for the derived lists); its
+// parsed form is what the one-second check compares.
+struct ScheduleItem {
+    QString time;
+    QTime at;
+    QString text;
+    bool shown = false;
+};
+using DayList = QList<ScheduleItem>;
+
+// DayClass values: 0 Monday … 6 Sunday, 7 a registered holiday (whatever its weekday).
+inline constexpr int kHolidayClass = 7;
+inline constexpr int kAbbreviationSlots = 10;
+
+// Derived list sections read by the controller's viewer.
+inline constexpr char16_t kTodaySection[] = u"本日の予定";
+inline constexpr char16_t kTomorrowSection[] = u"翌日の予定";
+
+class DaySchedule {
+public:
+    // Classifies today and tomorrow (Clock::today()) from "祝日" and sets the build date.
+    void LoadHolidays(const QString& settingsPath);
+    // Builds both lists from the entries (and, when economicFetch is "1", the indicator
+    // workbook), sorts them, clears the shown flags and rewrites "本日の予定"/"翌日の予定".
+    // Entries whose stored time or date does not parse are skipped and logged.
+    void BuildDaySchedule(const QString& settingsPath, const QString& economicFetch);
+    // Replaces registered abbreviations in both lists (in memory only).
+    void ExpandAbbreviations();
+
+    QDate buildDate() const { return m_buildDate; }
+    int dayClass(int day) const { return m_dayClass[size_t(day)]; }
+    const DayList& today() const { return m_today; }
+    const DayList& tomorrow() const { return m_tomorrow; }
+    // The list the check uses on `date`: today's on the build date, tomorrow's on the day
+    // after; nullptr on any other date.
+    DayList* listFor(const QDate& date);
+
+    // For callers that hold lists already (and for tests of the check).
+    void setLists(const QDate& buildDate, DayList today, DayList tomorrow);
+    void setAbbreviations(const std::array<QString, kAbbreviationSlots>& shortForms,
+                          const std::array<QString, kAbbreviationSlots>& fullTexts);
+
+    // Stable exchange sort by time of day: equal times keep their order.
+    static void sortByTime(DayList& list);
+    // DayClass of a date that is not a registered holiday.
+    static int weekdayClass(const QDate& date) { return date.dayOfWeek() - 1; }
+
+private:
+    void appendIndicatorRows(const QString& settingsPath);
+    void expand(DayList& list) const;
+
+    std::array<int, 2> m_dayClass{0, 0};
+    QDate m_buildDate;
+    DayList m_today;
+    DayList m_tomorrow;
+    std::array<QString, kAbbreviationSlots> m_abbrevShort;
+    std::array<QString, kAbbreviationSlots> m_abbrevFull;
+};
+
+} // namespace corvane

@@ -1,0 +1,224 @@
+// The parts of the day schedule that read and write the settings file. All reads of one step
+// come from one snapshot of the file; the derived lists are replaced in one atomic write, so
+// the controller's viewer never sees half a list.
+#include "dayschedule.h"
+
+#include "clock.h"
+#include "daycategory.h"
+#include "indicatorworkbook.h"
+#include "log.h"
+#include "profile.h"
+#include "settingspath.h"
+#include "valueforms.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+
+namespace corvane {
+
+namespace {
+
+const QString kHolidaySection = QStringLiteral("祝日");
+const QString kHolidayKey = QStringLiteral("登録日");
+const QString kAbbrevSection = QStringLiteral("略称登録");
+const QString kAbbrevShortKey = QStringLiteral("略称");
+const QString kAbbrevFullKey = QStringLiteral("内容");
+const QString kListTimeKey = QStringLiteral("時刻");
+const QString kListTextKey = QStringLiteral("内容");
+
+// One stderr line per malformed key, however often a walk passes it.
+class SkipLog {
+public:
+    void skip(const QString& section, const QString& key, const QString& value, const char* what)
+    {
+        const QString id = section + QLatin1Char('/') + key;
+        if (m_seen.contains(id))
+            return;
+        m_seen.insert(id);
+        logLine(QStringLiteral("settings %1: \"%2\" is not a %3; entry skipped")
+                    .arg(id, value, QLatin1String(what)));
+    }
+
+private:
+    QSet<QString> m_seen;
+};
+
+class EntryReader {
+public:
+    EntryReader(const ProfileTransaction& view, SkipLog& skips) : m_view(view), m_skips(skips) {}
+
+    // Walks category-0 … category-49 up to the first empty time. A time that does not parse
+    // is skipped; the walk goes on (the family has no gap there).
+    void walk(int category, DayList& into) const
+    {
+        const QString times = QString::fromUtf16(kTimeSection);
+        for (int n = 0; n < kEntriesPerCategory; ++n) {
+            const QString key = entryKey(category, n);
+            const QString time = m_view.readString(times, key);
+            if (time.isEmpty())
+                break;
+            append(key, time, into);
+        }
+    }
+
+    // Walks the dated entries by "指定日", into whichever of the two days each one matches.
+    void walkDated(const QDate& day0, const QDate& day1, DayList& list0, DayList& list1) const
+    {
+        const QString dates = QString::fromUtf16(kDateSection);
+        for (int n = 0; n < kEntriesPerCategory; ++n) {
+            const QString key = entryKey(Dated, n);
+            const QString text = m_view.readString(dates, key);
+            if (text.isEmpty())
+                break;
+            const auto date = parseDate(text);
+            if (!date) {
+                m_skips.skip(dates, key, text, "date");
+                continue;
+            }
+            if (*date != day0 && *date != day1)
+                continue;
+            const QString time = m_view.readString(QString::fromUtf16(kTimeSection), key);
+            append(key, time, *date == day0 ? list0 : list1);
+        }
+    }
+
+private:
+    void append(const QString& key, const QString& time, DayList& into) const
+    {
+        const auto at = parseTime(time);
+        if (!at) {
+            m_skips.skip(QString::fromUtf16(kTimeSection), key, time, "time of day");
+            return;
+        }
+        into.append({time, *at, m_view.readString(QString::fromUtf16(kTextSection), key), false});
+    }
+
+    const ProfileTransaction& m_view;
+    SkipLog& m_skips;
+};
+
+bool isWorkingDay(int dayClass) { return dayClass >= 0 && dayClass <= 4; }
+
+// Deletes the old family (up to its first empty time) and writes the new list from 0.
+void rewriteDerivedList(ProfileTransaction& file, const QString& section, const DayList& list)
+{
+    for (int n = 0;; ++n) {
+        const QString timeKey = kListTimeKey + QString::number(n);
+        if (file.readString(section, timeKey).isEmpty())
+            break;
+        file.deleteKey(section, timeKey);
+        file.deleteKey(section, kListTextKey + QString::number(n));
+    }
+    for (qsizetype n = 0; n < list.size(); ++n) {
+        file.writeString(section, kListTimeKey + QString::number(n), list[n].time);
+        file.writeString(section, kListTextKey + QString::number(n), list[n].text);
+    }
+}
+
+} // namespace
+
+void DaySchedule::LoadHolidays(const QString& settingsPath)
+{
+    const QDate day0 = Clock::today();
+    const QDate day1 = day0.addDays(1);
+    m_dayClass = {weekdayClass(day0), weekdayClass(day1)};
+
+    const ProfileTransaction view(settingsPath);
+    SkipLog skips;
+    for (int n = 1;; ++n) {
+        const QString key = kHolidayKey + QString::number(n);
+        const QString text = view.readString(kHolidaySection, key);
+        if (text.isEmpty())
+            break;
+        const auto date = parseDate(text);
+        if (!date) {
+            skips.skip(kHolidaySection, key, text, "date");
+            continue;
+        }
+        if (*date == day0)
+            m_dayClass[0] = kHolidayClass;
+        if (*date == day1)
+            m_dayClass[1] = kHolidayClass;
+    }
+    m_buildDate = day0;
+}
+
+void DaySchedule::BuildDaySchedule(const QString& settingsPath, const QString& economicFetch)
+{
+    ProfileTransaction file(settingsPath);
+    SkipLog skips;
+    const EntryReader entries(file, skips);
+
+    for (int k = 0; k < kAbbreviationSlots; ++k) {
+        m_abbrevShort[size_t(k)] = file.readString(kAbbrevSection, kAbbrevShortKey + QString::number(k));
+        m_abbrevFull[size_t(k)] = file.readString(kAbbrevSection, kAbbrevFullKey + QString::number(k));
+    }
+
+    const QDate day0 = m_buildDate;
+    const QDate day1 = m_buildDate.addDays(1);
+    DayList* lists[2] = {&m_today, &m_tomorrow};
+    m_today.clear();
+    m_tomorrow.clear();
+
+    // Every-day entries go into both lists from one walk.
+    {
+        DayList everyDay;
+        entries.walk(EveryDay, everyDay);
+        m_today = everyDay;
+        m_tomorrow = everyDay;
+    }
+    for (int day = 0; day < 2; ++day) {
+        if (isWorkingDay(m_dayClass[size_t(day)]))
+            entries.walk(Weekdays, *lists[day]);
+    }
+    entries.walkDated(day0, day1, m_today, m_tomorrow);
+    for (int day = 0; day < 2; ++day) {
+        const int dayClass = m_dayClass[size_t(day)];
+        if (dayClass >= 0 && dayClass <= 6)
+            entries.walk(Monday + dayClass, *lists[day]);
+    }
+    for (int day = 0; day < 2; ++day) {
+        if (m_dayClass[size_t(day)] == kHolidayClass)
+            entries.walk(Holiday, *lists[day]);
+    }
+
+    if (economicFetch == QLatin1String("1"))
+        appendIndicatorRows(settingsPath);
+
+    sortByTime(m_today);
+    sortByTime(m_tomorrow);
+
+    rewriteDerivedList(file, QString::fromUtf16(kTodaySection), m_today);
+    rewriteDerivedList(file, QString::fromUtf16(kTomorrowSection), m_tomorrow);
+    QString error;
+    if (!file.commit(&error))
+        logLine(QStringLiteral("today's and tomorrow's lists were not written: %1").arg(error));
+}
+
+void DaySchedule::appendIndicatorRows(const QString& settingsPath)
+{
+    const QString workbook =
+        QFileInfo(settingsPath).dir().filePath(QString::fromUtf16(kIndicatorWorkbookName));
+    if (!QFileInfo::exists(workbook))
+        return;
+    QString error;
+    const QList<IndicatorRow> rows = ReadIndicatorWorkbook(workbook, &error);
+    if (!error.isEmpty())
+        logLine(QStringLiteral("indicator workbook %1: %2").arg(workbook, error));
+    const QDate day0 = m_buildDate;
+    const QDate day1 = m_buildDate.addDays(1);
+    for (const IndicatorRow& row : rows) {
+        if (row.date != day0 && row.date != day1)
+            continue;
+        if (!row.time.isValid()) {
+            logLine(QStringLiteral("indicator workbook %1: release \"%2\" on %3 has no time; skipped")
+                        .arg(workbook, row.name, formatDate(row.date)));
+            continue;
+        }
+        const QTime at(row.time.hour(), row.time.minute());
+        (row.date == day0 ? m_today : m_tomorrow).append({formatTime(at), at, row.name, false});
+    }
+}
+
+} // namespace corvane

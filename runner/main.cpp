@@ -1,0 +1,21 @@
+// corvane_110: the resident runner. It has no window of its own until a reminder is due.
+#include <QApplication>
+
+#include "appfonts.h"
+#include "runnerapp.h"
+#include "stderrannouncer.h"
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    corvane::applyUiFont();
+
+    corvane::RunnerApp runner([](const corvane::DisplaySettings&) {
+        return std::make_unique<corvane::StderrAnnouncer>();
+    });
+    QObject::connect(&runner, &corvane::RunnerApp::closed, &app, &QCoreApplication::quit);
+    if (!runner.Main())
+        return 0;
+    return app.exec();
+}

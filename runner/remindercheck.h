@@ -1,0 +1,35 @@
+#pragma once
+// The one-second check: which entries of the current day's list have fallen due.
+#include <QString>
+
+namespace corvane {
+
+class Announcer;
+class DaySchedule;
+
+class ReminderCheck {
+public:
+    enum class Result {
+        Quiet,     // nothing due this second
+        Announced, // one message handed to the announcer
+        OtherDay,  // the date is neither the build date nor the day after: rebuild the lists
+    };
+
+    ReminderCheck(DaySchedule& schedule, Announcer& announcer) : m_schedule(schedule), m_announcer(&announcer) {}
+
+    // Minutes before an entry's time at which it comes up.
+    void setAdvance(int minutes) { m_advanceMinutes = minutes; }
+    void setAnnouncer(Announcer& announcer) { m_announcer = &announcer; }
+
+    // Reads Clock::now(); an entry is due from (its time − the advance) for 5 seconds and is
+    // announced at most once. All entries due in one check go out as one message, one line
+    // (ended by "\n") each, in list order.
+    Result CheckReminders();
+
+private:
+    DaySchedule& m_schedule;
+    Announcer* m_announcer;
+    int m_advanceMinutes = 0;
+};
+
+} // namespace corvane

@@ -1,0 +1,85 @@
+#include "runnerapp.h"
+
+#include "announcer.h"
+#include "economicrefresh.h"
+#include "log.h"
+#include "runnercontrol.h"
+#include "secondticker.h"
+#include "settingspath.h"
+#include "singleinstance.h"
+
+#include <cstdio>
+
+namespace corvane {
+
+RunnerApp::RunnerApp(AnnouncerFactory makeAnnouncer, QObject* parent)
+    : QObject(parent), m_makeAnnouncer(std::move(makeAnnouncer))
+{
+}
+
+RunnerApp::~RunnerApp() = default;
+
+bool RunnerApp::Main()
+{
+    m_instance = std::make_unique<SingleInstance>(QString::fromUtf16(kRunnerProgramName));
+    if (!m_instance->tryAcquire())
+        return false;
+
+    // Findable (and closable once the event loop runs) from the start, even while a long
+    // indicator import holds up the rest of start-up.
+    m_control = std::make_unique<RunnerControlServer>();
+    connect(m_control.get(), &RunnerControlServer::closeRequested, this, &RunnerApp::onCloseRequested);
+    m_control->listen();
+
+    m_settingsPath = SettingsPath();
+    prepareDay();
+
+    m_ticker = std::make_unique<SecondTicker>();
+    connect(m_ticker.get(), &SecondTicker::tick, this, &RunnerApp::tick);
+    m_ticker->start();
+    // Lets the start-up benchmark see the moment the timer is armed.
+    if (qEnvironmentVariableIsSet("CORVANE_RUNNER_ARMED_MARKER")) {
+        std::fputs("corvane_110 armed\n", stderr);
+        std::fflush(stderr);
+    }
+    return true;
+}
+
+void RunnerApp::prepareDay()
+{
+    m_schedule.LoadHolidays(m_settingsPath);
+    const QString economicFetch = CheckEconomicRefresh(m_settingsPath);
+    m_schedule.BuildDaySchedule(m_settingsPath, economicFetch);
+    m_settings = LoadDisplaySettings(m_settingsPath, m_schedule);
+    m_announcer = m_makeAnnouncer(m_settings);
+    m_check = std::make_unique<ReminderCheck>(m_schedule, *m_announcer);
+    m_check->setAdvance(m_settings.advance());
+}
+
+void RunnerApp::tick()
+{
+    if (!m_check)
+        return;
+    if (m_check->CheckReminders() != ReminderCheck::Result::OtherDay)
+        return;
+    // The runner has outlived the day after its start: serve the new day as a fresh start
+    // would, then check this second against the new lists.
+    logLine(QStringLiteral("runner: new day, rebuilding today's and tomorrow's lists"));
+    prepareDay();
+    m_check->CheckReminders();
+}
+
+bool RunnerApp::isArmed() const { return m_ticker && m_ticker->isActive(); }
+
+void RunnerApp::onCloseRequested()
+{
+    if (m_ticker)
+        m_ticker->stop();
+    // Let go of the instance before answering: the sender may start a new runner at once.
+    if (m_instance)
+        m_instance->release();
+    m_control->finishClose();
+    emit closed();
+}
+
+} // namespace corvane

@@ -1,0 +1,182 @@
+// The day schedule builder on real settings files.
+#include "clock.h"
+#include "dayschedule.h"
+#include "profile.h"
+#include "runnertestsupport.h"
+#include "tempfolder.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace corvane;
+using namespace corvane::test;
+
+namespace {
+
+const QDate kMonday(2026, 12, 7);
+const QDate kFriday(2026, 12, 11);
+
+QList<SettingsKey> entryKeys(int category, int number, const QString& time, const QString& text,
+                             const QString& date = {})
+{
+    const QString key = QStringLiteral("%1-%2").arg(category).arg(number);
+    QList<SettingsKey> keys;
+    if (!date.isEmpty())
+        keys.append({QStringLiteral("指定日"), key, date});
+    keys.append({QStringLiteral("時刻"), key, time});
+    keys.append({QStringLiteral("内容"), key, text});
+    return keys;
+}
+
+QStringList lines(const DayList& list)
+{
+    QStringList out;
+    for (const ScheduleItem& item : list)
+        out << item.time + QLatin1Char(' ') + item.text;
+    return out;
+}
+
+class Builder : public ::testing::Test {
+protected:
+    void build(const QDate& today, const QString& economicFetch = {})
+    {
+        ScopedClock clock([today] { return QDateTime(today, QTime(7, 0)); });
+        schedule.LoadHolidays(path);
+        schedule.BuildDaySchedule(path, economicFetch);
+    }
+    void add(const QList<SettingsKey>& keys) { writeSettings(path, keys); }
+
+    TempFolder folder;
+    QString path = folder.file(QStringLiteral("corvane設定.ini"));
+    DaySchedule schedule;
+};
+
+// One entry of every category, its text naming the category.
+QList<SettingsKey> oneOfEach(const QDate& day0, const QDate& day1)
+{
+    QList<SettingsKey> keys;
+    for (int c = 0; c <= 10; ++c) {
+        if (c == 2)
+            continue;
+        keys += entryKeys(c, 0, QStringLiteral("%1:00").arg(c + 8), QStringLiteral("c%1").arg(c));
+    }
+    keys += entryKeys(2, 0, QStringLiteral("12:30"), QStringLiteral("dated0"), day0.toString(u"yyyy/M/d"));
+    keys += entryKeys(2, 1, QStringLiteral("12:30"), QStringLiteral("dated1"), day1.toString(u"yyyy/M/d"));
+    return keys;
+}
+
+} // namespace
+
+TEST_F(Builder, HolidayMondayTakesEveryDayDatedAndHolidayEntriesOnly)
+{
+    add(oneOfEach(kMonday, kMonday.addDays(1)));
+    add({{QStringLiteral("祝日"), QStringLiteral("登録日1"), QStringLiteral("2026/11/23")},
+         {QStringLiteral("祝日"), QStringLiteral("登録日2"), QStringLiteral("2026/12/7")}});
+    build(kMonday);
+    EXPECT_EQ(schedule.dayClass(0), kHolidayClass);
+    EXPECT_EQ(schedule.dayClass(1), 1);
+    EXPECT_EQ(schedule.buildDate(), kMonday);
+    EXPECT_EQ(lines(schedule.today()), (QStringList{"8:00 c0", "12:30 dated0", "18:00 c10"}));
+    EXPECT_EQ(lines(schedule.tomorrow()), (QStringList{"8:00 c0", "9:00 c1", "12:00 c4", "12:30 dated1"}));
+}
+
+TEST_F(Builder, SaturdayTomorrowTakesNoWeekdayEntries)
+{
+    add(oneOfEach(kFriday, kFriday.addDays(1)));
+    build(kFriday);
+    EXPECT_EQ(schedule.dayClass(0), 4);
+    EXPECT_EQ(schedule.dayClass(1), 5);
+    EXPECT_EQ(lines(schedule.today()), (QStringList{"8:00 c0", "9:00 c1", "12:30 dated0", "15:00 c7"}));
+    EXPECT_EQ(lines(schedule.tomorrow()), (QStringList{"8:00 c0", "12:30 dated1", "16:00 c8"}));
+}
+
+TEST_F(Builder, EqualTimesAcrossCategoriesKeepCategoryOrder)
+{
+    add(entryKeys(3, 0, QStringLiteral("9:00"), QStringLiteral("月曜")));
+    add(entryKeys(0, 0, QStringLiteral("8:30"), QStringLiteral("毎日早")));
+    add(entryKeys(0, 1, QStringLiteral("9:00"), QStringLiteral("毎日")));
+    add(entryKeys(1, 0, QStringLiteral("09:00"), QStringLiteral("平日")));
+    build(kMonday);
+    EXPECT_EQ(lines(schedule.today()),
+              (QStringList{"8:30 毎日早", "9:00 毎日", "09:00 平日", "9:00 月曜"}));
+}
+
+TEST_F(Builder, FamilyWalkStopsAtTheFirstGap)
+{
+    add(entryKeys(3, 0, QStringLiteral("9:00"), QStringLiteral("a")));
+    add(entryKeys(3, 1, QStringLiteral("10:00"), QStringLiteral("b")));
+    add(entryKeys(3, 3, QStringLiteral("11:00"), QStringLiteral("hidden")));
+    add(entryKeys(2, 1, QStringLiteral("11:00"), QStringLiteral("hidden dated"), QStringLiteral("2026/12/7")));
+    build(kMonday);
+    EXPECT_EQ(lines(schedule.today()), (QStringList{"9:00 a", "10:00 b"}));
+}
+
+TEST_F(Builder, MalformedValuesSkipOnlyTheirEntry)
+{
+    add(entryKeys(3, 0, QStringLiteral("9:00"), QStringLiteral("ok1")));
+    add(entryKeys(3, 1, QStringLiteral("25:99"), QStringLiteral("bad time")));
+    add(entryKeys(3, 2, QStringLiteral("１０：１５"), QStringLiteral("full-width")));
+    add(entryKeys(2, 0, QStringLiteral("9:30"), QStringLiteral("bad date"), QStringLiteral("2026/13/40")));
+    // The controller's quick add could once store a dated entry without a time.
+    add({{QStringLiteral("指定日"), QStringLiteral("2-1"), QStringLiteral("2026/12/7")},
+         {QStringLiteral("内容"), QStringLiteral("2-1"), QStringLiteral("no time")}});
+    add(entryKeys(2, 2, QStringLiteral("11:00"), QStringLiteral("dated ok"), QStringLiteral("2026/12/7")));
+    add({{QStringLiteral("祝日"), QStringLiteral("登録日1"), QStringLiteral("いつか")},
+         {QStringLiteral("祝日"), QStringLiteral("登録日2"), QStringLiteral("2026/12/8")}});
+    build(kMonday);
+    EXPECT_EQ(lines(schedule.today()), (QStringList{"9:00 ok1", "１０：１５ full-width", "11:00 dated ok"}));
+    EXPECT_EQ(schedule.dayClass(1), kHolidayClass) << "a bad holiday must not hide the next one";
+    // The derived list holds no entry without a time: the viewer's walk would stop there.
+    EXPECT_EQ(derivedList(path, QStringLiteral("本日の予定")),
+              (QStringList{"9:00 ok1", "１０：１５ full-width", "11:00 dated ok"}));
+}
+
+TEST_F(Builder, DerivedListsAreReplacedWholeWithShortForms)
+{
+    add({{QStringLiteral("本日の予定"), QStringLiteral("時刻0"), QStringLiteral("1:00")},
+         {QStringLiteral("本日の予定"), QStringLiteral("内容0"), QStringLiteral("old0")},
+         {QStringLiteral("本日の予定"), QStringLiteral("時刻1"), QStringLiteral("2:00")},
+         {QStringLiteral("本日の予定"), QStringLiteral("内容1"), QStringLiteral("old1")},
+         {QStringLiteral("本日の予定"), QStringLiteral("時刻2"), QStringLiteral("3:00")},
+         {QStringLiteral("本日の予定"), QStringLiteral("内容2"), QStringLiteral("old2")},
+         {QStringLiteral("翌日の予定"), QStringLiteral("時刻0"), QStringLiteral("4:00")},
+         {QStringLiteral("翌日の予定"), QStringLiteral("内容0"), QStringLiteral("old")},
+         {QStringLiteral("略称登録"), QStringLiteral("略称0"), QStringLiteral("MTG")},
+         {QStringLiteral("略称登録"), QStringLiteral("内容0"), QStringLiteral("定例会議")}});
+    add(entryKeys(3, 0, QStringLiteral("9:00"), QStringLiteral("MTG")));
+    build(kMonday);
+    schedule.ExpandAbbreviations();
+    EXPECT_EQ(schedule.today().front().text, QStringLiteral("定例会議"));
+    EXPECT_EQ(derivedList(path, QStringLiteral("本日の予定")), QStringList{"9:00 MTG"});
+    EXPECT_TRUE(derivedList(path, QStringLiteral("翌日の予定")).isEmpty());
+    EXPECT_TRUE(profile::readString(path, QStringLiteral("本日の予定"), QStringLiteral("内容2")).isEmpty());
+}
+
+TEST_F(Builder, MissingFileGivesEmptyListsAndWritesNothing)
+{
+    build(kMonday);
+    EXPECT_TRUE(schedule.today().isEmpty());
+    EXPECT_TRUE(schedule.tomorrow().isEmpty());
+    EXPECT_EQ(schedule.dayClass(0), 0);
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST_F(Builder, IndicatorImportOnWithoutWorkbookAddsNothing)
+{
+    add(entryKeys(0, 0, QStringLiteral("9:00"), QStringLiteral("a")));
+    build(kMonday, QStringLiteral("1"));
+    EXPECT_EQ(lines(schedule.today()), QStringList{"9:00 a"});
+}
+
+TEST_F(Builder, FullCategoriesTakeFiftyEntriesEach)
+{
+    QList<SettingsKey> keys;
+    for (int n = 0; n < 50; ++n)
+        keys += entryKeys(0, n, QStringLiteral("%1:%2").arg(23 - n / 60).arg(59 - n % 60, 2, 10, QLatin1Char('0')),
+                          QStringLiteral("e%1").arg(n));
+    add(keys);
+    build(kMonday);
+    ASSERT_EQ(schedule.today().size(), 50);
+    EXPECT_EQ(schedule.today().front().text, QStringLiteral("e49"));
+    EXPECT_EQ(derivedList(path, QStringLiteral("翌日の予定")).size(), 50);
+}

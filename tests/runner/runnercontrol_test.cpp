@@ -1,0 +1,125 @@
+// The control channel in one process: the runner side lives on its own thread, as it would in
+// its own process, because the client blocks like SendMessage does.
+#include "runnercontrol.h"
+#include "settingspath.h"
+#include "singleinstance.h"
+
+#include <QFile>
+#include <QLocalServer>
+#include <QThread>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+using namespace corvane;
+
+namespace {
+
+// A private runtime folder per test, so no real runner is ever met.
+class RuntimeFolder {
+public:
+    RuntimeFolder()
+    {
+        QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        m_old = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_dir.path()));
+    }
+    ~RuntimeFolder() { qputenv("XDG_RUNTIME_DIR", m_old); }
+    QString path() const { return m_dir.path(); }
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_old;
+};
+
+// The runner's side of the handshake on a thread of its own.
+class ServerThread : public QThread {
+public:
+    std::atomic<bool> listening{false};
+    std::atomic<bool> lockHeldWhenAnswering{true};
+
+protected:
+    void run() override
+    {
+        SingleInstance instance(QStringLiteral("corvane_110"));
+        if (!instance.tryAcquire())
+            return;
+        RunnerControlServer server;
+        if (!server.listen())
+            return;
+        QObject::connect(&server, &RunnerControlServer::closeRequested, &server, [&] {
+            instance.release();
+            lockHeldWhenAnswering = instance.isHeld();
+            server.finishClose();
+            quit();
+        });
+        listening = true;
+        exec();
+    }
+};
+
+} // namespace
+
+TEST(RunnerControl, FindAndCloseFollowTheInstance)
+{
+    RuntimeFolder runtime;
+    EXPECT_FALSE(FindRunner());
+    EXPECT_FALSE(CloseRunner(500));
+
+    ServerThread runner;
+    runner.start();
+    while (!runner.listening && !runner.isFinished())
+        QThread::msleep(5);
+    ASSERT_TRUE(runner.listening);
+
+    EXPECT_TRUE(FindRunner());
+    SingleInstance second(QStringLiteral("corvane_110"));
+    EXPECT_FALSE(second.tryAcquire()) << "a second instance must be refused while the first runs";
+
+    EXPECT_TRUE(CloseRunner());
+    // The sender returns only after the runner has let go: a new instance gets the lock at once.
+    EXPECT_TRUE(second.tryAcquire());
+    EXPECT_FALSE(runner.lockHeldWhenAnswering);
+    EXPECT_FALSE(FindRunner());
+    runner.wait();
+}
+
+TEST(RunnerControl, LeftoverSocketFileDoesNotBlockListening)
+{
+    RuntimeFolder runtime;
+    // A file left where the socket lives, as a killed runner leaves it.
+    QFile leftover(runnerSocketPath());
+    ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
+    leftover.close();
+    EXPECT_FALSE(FindRunner());
+
+    SingleInstance instance(QStringLiteral("corvane_110"));
+    ASSERT_TRUE(instance.tryAcquire());
+    RunnerControlServer server;
+    QString error;
+    EXPECT_TRUE(server.listen(&error)) << error.toStdString();
+}
+
+TEST(RunnerControl, StartProgramReportsAMissingProgram)
+{
+    QTemporaryDir folder;
+    setProgramsFolderOverride(folder.path());
+    QString error;
+    EXPECT_FALSE(StartRunner(&error));
+    EXPECT_TRUE(error.contains(QStringLiteral("見つかりません"))) << error.toStdString();
+    setProgramsFolderOverride({});
+}
+
+TEST(RunnerControl, InstancesOfDifferentProgramsDoNotMeet)
+{
+    RuntimeFolder runtime;
+    SingleInstance runner(QStringLiteral("corvane_110"));
+    SingleInstance editor(QStringLiteral("corvane設定"));
+    EXPECT_TRUE(runner.tryAcquire());
+    EXPECT_TRUE(editor.tryAcquire());
+    runner.release();
+    EXPECT_FALSE(runner.isHeld());
+    SingleInstance again(QStringLiteral("corvane_110"));
+    EXPECT_TRUE(again.tryAcquire());
+}

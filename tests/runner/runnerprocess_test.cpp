@@ -1,0 +1,112 @@
+// The runner as a real process: one instance per user, the close handshake, leftovers of a
+// killed runner, and an announcement at a faked time of day.
+#include "runnercontrol.h"
+#include "runnertestsupport.h"
+#include "singleinstance.h"
+#include "tempfolder.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+using namespace corvane;
+using namespace corvane::test;
+
+namespace {
+
+class RunnerProcessTest : public ::testing::Test {
+protected:
+    RuntimeFolder runtime;
+    TempFolder folder;
+};
+
+} // namespace
+
+TEST_F(RunnerProcessTest, SecondRunnerEndsAtOnceAndTheFirstKeepsRunning)
+{
+    RunnerProcess first(folder.path());
+    first.start();
+    ASSERT_TRUE(first.waitForArmed()) << first.readStderr().toStdString();
+
+    RunnerProcess second(folder.path());
+    second.start();
+    ASSERT_TRUE(second.waitForExit(10000));
+    EXPECT_EQ(second.process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.process().exitCode(), 0);
+    EXPECT_FALSE(second.readStderr().contains("armed"));
+
+    EXPECT_EQ(first.process().state(), QProcess::Running);
+    EXPECT_TRUE(FindRunner());
+    EXPECT_TRUE(CloseRunner());
+    EXPECT_TRUE(first.waitForExit());
+}
+
+TEST_F(RunnerProcessTest, CloseReturnsAfterTheInstanceIsReleasedAndANewRunnerStarts)
+{
+    RunnerProcess first(folder.path());
+    first.start();
+    ASSERT_TRUE(first.waitForArmed());
+
+    ASSERT_TRUE(CloseRunner());
+    // At the sender's return the old runner holds nothing any more, even if its process is
+    // still on its way out.
+    SingleInstance probe(QStringLiteral("corvane_110"));
+    EXPECT_TRUE(probe.tryAcquire());
+    probe.release();
+    EXPECT_FALSE(FindRunner());
+    EXPECT_TRUE(first.waitForExit());
+    EXPECT_EQ(first.process().exitCode(), 0);
+
+    RunnerProcess next(folder.path());
+    next.start();
+    EXPECT_TRUE(next.waitForArmed()) << next.readStderr().toStdString();
+    EXPECT_TRUE(FindRunner());
+    EXPECT_TRUE(CloseRunner());
+    EXPECT_TRUE(next.waitForExit());
+}
+
+TEST_F(RunnerProcessTest, LeftoversOfAKilledRunnerDoNotBlockTheNext)
+{
+    RunnerProcess killed(folder.path());
+    killed.start();
+    ASSERT_TRUE(killed.waitForArmed());
+    ::kill(pid_t(killed.process().processId()), SIGKILL);
+    ASSERT_TRUE(killed.waitForExit());
+    EXPECT_TRUE(QFile::exists(runnerSocketPath())) << "a killed runner leaves its socket behind";
+    EXPECT_FALSE(FindRunner());
+
+    RunnerProcess next(folder.path());
+    next.start();
+    ASSERT_TRUE(next.waitForArmed()) << next.readStderr().toStdString();
+    EXPECT_TRUE(FindRunner());
+    EXPECT_TRUE(CloseRunner());
+    EXPECT_TRUE(next.waitForExit());
+}
+
+TEST_F(RunnerProcessTest, StartRunnerStartsTheProgramOfTheProgramsFolder)
+{
+    RunnerProcess::install(folder.path());
+    setProgramsFolderOverride(folder.path());
+    QString error;
+    EXPECT_TRUE(StartRunner(&error)) << error.toStdString();
+    setProgramsFolderOverride({});
+    EXPECT_TRUE(waitUntil([] { return FindRunner(); }, 10000));
+    EXPECT_TRUE(CloseRunner());
+}
+
+TEST_F(RunnerProcessTest, DueEntryIsAnnouncedAtItsSecond)
+{
+    writeSettings(folder.file(QStringLiteral("corvane設定.ini")),
+                  {{QStringLiteral("時刻"), QStringLiteral("0-0"), QStringLiteral("9:00")},
+                   {QStringLiteral("内容"), QStringLiteral("0-0"), QStringLiteral("朝会")},
+                   {QStringLiteral("表示"), QStringLiteral("時間"), QStringLiteral("3")}});
+    RunnerProcess runner(folder.path());
+    runner.start(QStringLiteral("2026-12-07 08:59:58"));
+    ASSERT_TRUE(runner.waitForArmed()) << runner.readStderr().toStdString();
+    EXPECT_TRUE(waitUntil([&] { return QString::fromUtf8(runner.readStderr()).contains(QStringLiteral("朝会")); },
+                          8000))
+        << runner.readStderr().toStdString();
+    EXPECT_TRUE(CloseRunner());
+    EXPECT_TRUE(runner.waitForExit());
+}

@@ -1,0 +1,119 @@
+#include "runnertestsupport.h"
+
+#include "profile.h"
+#include "settingspath.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QThread>
+#include <gtest/gtest.h>
+
+
+namespace corvane::test {
+
+RuntimeFolder::RuntimeFolder()
+{
+    QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    m_old = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_dir.path()));
+}
+
+RuntimeFolder::~RuntimeFolder()
+{
+    if (m_old.isEmpty())
+        qunsetenv("XDG_RUNTIME_DIR");
+    else
+        qputenv("XDG_RUNTIME_DIR", m_old);
+}
+
+void writeSettings(const QString& path, const QList<SettingsKey>& keys)
+{
+    ProfileTransaction file(path);
+    for (const SettingsKey& k : keys)
+        file.writeString(k.section, k.key, k.value);
+    QString error;
+    ASSERT_TRUE(file.commit(&error)) << error.toStdString();
+}
+
+QStringList derivedList(const QString& path, const QString& section)
+{
+    QStringList lines;
+    for (int n = 0;; ++n) {
+        const QString time = profile::readString(path, section, QStringLiteral("時刻%1").arg(n));
+        if (time.isEmpty())
+            break;
+        lines << time + QLatin1Char(' ') + profile::readString(path, section, QStringLiteral("内容%1").arg(n));
+    }
+    return lines;
+}
+
+RunnerProcess::RunnerProcess(const QString& folder) : m_folder(folder) {}
+
+RunnerProcess::~RunnerProcess()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+}
+
+QString RunnerProcess::install(const QString& folder)
+{
+    const QString name = QString::fromUtf16(kRunnerProgramName);
+    const QString target = QDir(folder).filePath(name);
+    if (!QFile::exists(target))
+        QFile::copy(QStringLiteral(CORVANE_PROGRAMS_DIR "/") + name, target);
+    return target;
+}
+
+void RunnerProcess::start(const QString& fakeTime)
+{
+    const QString program = install(m_folder);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("CORVANE_RUNNER_ARMED_MARKER"), QStringLiteral("1"));
+    m_process.setProcessEnvironment(env);
+    m_process.setWorkingDirectory(m_folder);
+    if (fakeTime.isEmpty()) {
+        m_process.start(program, {});
+    } else {
+        m_process.start(QStringLiteral("faketime"), {fakeTime, program});
+    }
+    ASSERT_TRUE(m_process.waitForStarted(5000));
+}
+
+QByteArray RunnerProcess::readStderr()
+{
+    m_stderr += m_process.readAllStandardError();
+    return m_stderr;
+}
+
+bool RunnerProcess::waitForArmed(int timeoutMs)
+{
+    return waitUntil([this] { return readStderr().contains("corvane_110 armed"); }, timeoutMs);
+}
+
+bool RunnerProcess::waitForExit(int timeoutMs)
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return true;
+    const bool finished = m_process.waitForFinished(timeoutMs);
+    readStderr();
+    return finished;
+}
+
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(10);
+    }
+    return true;
+}
+
+} // namespace corvane::test
