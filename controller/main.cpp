@@ -8,11 +8,12 @@
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("corvane"));
+    // Checked before the display is opened: a second copy ends at once and shows nothing.
     corvane::SingleInstance instance(QString::fromUtf16(corvane::kControllerProgramName));
     if (!instance.tryAcquire())
         return 0;
+
+    QApplication app(argc, argv);
     corvane::applyUiFont();
 
     corvane::controller::Form1 form;

@@ -17,9 +17,8 @@ bool startRunnerChecked(QString* userMessage)
             *userMessage = QString::fromUtf16(kRunnerMissingMessage);
         return false;
     }
-    QString error;
-    if (!StartRunner(&error)) {
-        logLine(QStringLiteral("cannot start the runner: %1").arg(error));
+    // StartRunner logs the reason itself.
+    if (!StartRunner()) {
         if (userMessage)
             *userMessage = QString::fromUtf16(kRunnerStartFailedMessage);
         return false;
@@ -29,9 +28,7 @@ bool startRunnerChecked(QString* userMessage)
 
 bool startEditorChecked(QString* userMessage)
 {
-    QString error;
-    if (!startProgram(QString::fromUtf16(kEditorProgramName), &error)) {
-        logLine(QStringLiteral("cannot start the editor: %1").arg(error));
+    if (!startProgram(QString::fromUtf16(kEditorProgramName))) {
         if (userMessage)
             *userMessage = QString::fromUtf16(kEditorMissingMessage);
         return false;
