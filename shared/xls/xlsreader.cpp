@@ -1,5 +1,6 @@
 #include "xls/xlsreader.h"
 
+#include "xls/biffcheck.h"
 #include "xls/compoundfilecheck.h"
 
 #include <QFile>
@@ -98,7 +99,8 @@ bool XlsReader::open(const QString& path, QString* error)
         return false;
     }
     QString why;
-    if (!checkCompoundFile(file.readAll(), &why)) {
+    QByteArray stream;
+    if (!checkCompoundFile(file.readAll(), &why, &stream) || !checkBiffStream(stream, &why)) {
         setError(error, why);
         return false;
     }
