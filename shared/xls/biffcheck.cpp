@@ -14,6 +14,8 @@ constexpr uint16_t kBoundSheet = 0x0085;
 constexpr uint16_t kFormat = 0x041E;
 constexpr uint16_t kLabel = 0x0204;
 constexpr uint16_t kBiff8 = 0x0600;
+constexpr uint16_t kEof = 0x000A;
+constexpr uint16_t kDimensions = 0x0200;
 
 uint16_t u16(const QByteArray& b, qsizetype at)
 {
@@ -168,12 +170,24 @@ bool checkBiffStream(const QByteArray& stream, QString* error)
         || u16(stream, records.first().data) != kBiff8)
         return fail(QStringLiteral("Excel 97 以降の形式のブックではありません"));
 
+    int dimensionsInSubstream = 0;
     for (qsizetype i = 0; i < records.size(); ++i) {
         const Record& r = records[i];
         bool fits = true;
         switch (r.id) {
         case kBof:
             fits = r.size >= 4 && u16(stream, r.data) == kBiff8;
+            dimensionsInSubstream = 0;
+            break;
+        case kEof:
+            dimensionsInSubstream = 0;
+            break;
+        case kDimensions:
+            // FreeXL sizes a sheet's grid from it, and a second one makes it free the first
+            // grid twice.
+            fits = r.size >= 12 && ++dimensionsInSubstream == 1 && u32(stream, r.data) <= u32(stream, r.data + 4)
+                && u32(stream, r.data + 4) <= 65536 && u16(stream, r.data + 8) <= u16(stream, r.data + 10)
+                && u16(stream, r.data + 10) <= 256;
             break;
         case kBoundSheet:
             fits = stringFits(stream, r, 6, 1);
@@ -195,7 +209,8 @@ bool checkBiffStream(const QByteArray& stream, QString* error)
             break;
         }
         if (!fits)
-            return fail(QStringLiteral("ブックの文字列が壊れています"));
+            return fail(r.id == kDimensions ? QStringLiteral("ブックのシートの範囲が壊れています")
+                                            : QStringLiteral("ブックの文字列が壊れています"));
     }
     return true;
 }

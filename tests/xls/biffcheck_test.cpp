@@ -3,6 +3,7 @@
 #include "tempfolder.h"
 #include "xls/biffcheck.h"
 #include "xls/compoundfilecheck.h"
+#include "xls/cellrecords.h"
 #include "xls/globalsrecords.h"
 #include "xls/sstrecords.h"
 #include "xls/xlsreader.h"
@@ -90,7 +91,23 @@ TEST(BiffCheck, RefusesRecordsAndStringsPastTheirBounds)
         writeRecord(o, 0x00FC, QByteArray::fromHex("01000000 01000000 0200 01 4230 42").replace(' ', ""));
         writeRecord(o, 0x003C, QByteArray::fromHex("0130"));
     });
+    const auto sheet = [](const std::function<void(ByteWriter&)>& body) {
+        ByteWriter out;
+        writeBof(out, BofType::Worksheet);
+        body(out);
+        writeEof(out);
+        return out.take();
+    };
+    const QByteArray twoDimensions = sheet([](ByteWriter& o) {
+        writeDimensions(o, 0, 10, 0, 3);
+        writeDimensions(o, 0, 10, 0, 3);
+    });
+    const QByteArray hugeDimensions = sheet([](ByteWriter& o) { writeDimensions(o, 0, 70000, 0, 3); });
+    const QByteArray reversedDimensions = sheet([](ByteWriter& o) { writeDimensions(o, 0, 10, 5, 3); });
     const Case cases[] = {
+        {"two DIMENSIONS in one sheet", globals([](ByteWriter&) {}) + twoDimensions},
+        {"DIMENSIONS beyond the grid", globals([](ByteWriter&) {}) + hugeDimensions},
+        {"DIMENSIONS reversed", globals([](ByteWriter&) {}) + reversedDimensions},
         {"empty", QByteArray()},
         {"not BIFF8", biff5},
         {"record past the end of the stream", pastTheEnd},
@@ -108,11 +125,14 @@ TEST(BiffCheck, RefusesRecordsAndStringsPastTheirBounds)
     }
 }
 
-TEST(BiffCheck, TheReaderRefusesAStringTableThatCrashedFreeXl)
+TEST(BiffCheck, TheReaderRefusesStreamsThatCrashedFreeXl)
 {
-    // Found by fuzzing: a string table whose lengths lead FreeXL past its record buffer.
-    XlsReader reader;
-    QString error;
-    EXPECT_FALSE(reader.open(QStringLiteral(CORVANE_TEST_DATA "/xls/damaged-string-table.xls"), &error));
-    EXPECT_FALSE(error.isEmpty());
+    // Found by fuzzing: a string table whose lengths lead FreeXL past its record buffer, and
+    // a sheet with a second DIMENSIONS record (FreeXL frees its grid twice).
+    for (const char* file : {"damaged-string-table.xls", "damaged-second-dimensions.xls"}) {
+        XlsReader reader;
+        QString error;
+        EXPECT_FALSE(reader.open(QStringLiteral(CORVANE_TEST_DATA "/xls/") + QLatin1String(file), &error)) << file;
+        EXPECT_FALSE(error.isEmpty()) << file;
+    }
 }
