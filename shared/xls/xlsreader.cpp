@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <freexl.h>
 
 namespace corvane::xls {
