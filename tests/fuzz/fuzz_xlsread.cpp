@@ -10,7 +10,7 @@
 // fuzz-sources: xls/compoundfilecheck.cpp xls/formatrecords.cpp xls/globalsrecords.cpp
 // fuzz-sources: xls/sstrecords.cpp xls/viewrecords.cpp xls/xlsmodel.cpp xls/xlsreader.cpp
 // fuzz-sources: xls/xlswriter.cpp indicatorworkbook.cpp
-// fuzz-libs: freexl
+// fuzz-packages: freexl
 #include "indicatorworkbook.h"
 #include "xls/xlsreader.h"
 
