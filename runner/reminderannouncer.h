@@ -1,0 +1,44 @@
+#pragma once
+// AnnounceReminder: the runner's Announcer that shows due messages in Form2 with the sound
+// and speech of the settings, driven by the Announcement state machine on the event loop.
+#include <memory>
+
+#include "announcement.h"
+#include "announcer.h"
+#include "reminderlook.h"
+
+namespace corvane {
+
+class ReminderWindow;
+class SoundPlayer;
+
+class ReminderAnnouncer final : public Announcer, public AnnouncementOutput {
+public:
+    // Converts the held settings once (logging values that fall back to defaults). `time`
+    // defaults to the event loop's own; tests pass their own.
+    explicit ReminderAnnouncer(const DisplaySettings& settings,
+                               AnnouncementTimeSource* time = nullptr);
+    ~ReminderAnnouncer() override;
+
+    void announce(const QString& message) override;
+
+    bool isAnnouncing() const { return m_announcement->isActive(); }
+    ReminderWindow* window() const { return m_window.get(); }
+    const ReminderLook& look() const { return m_look; }
+    const ReminderPlan& plan() const { return m_plan; }
+
+private:
+    void showReminder(const QString& caption, const QString& message) override;
+    void playSound() override;
+    void speak(const QString& message) override;
+    void closeReminder() override;
+
+    ReminderLook m_look;
+    ReminderPlan m_plan;
+    std::unique_ptr<AnnouncementTimeSource> m_ownTime;
+    std::unique_ptr<ReminderWindow> m_window;
+    std::unique_ptr<SoundPlayer> m_sound;
+    std::unique_ptr<Announcement> m_announcement;
+};
+
+} // namespace corvane

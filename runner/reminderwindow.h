@@ -1,0 +1,40 @@
+#pragma once
+// Form2, the reminder window: a small top-level window that stays above the others and never
+// takes the keyboard focus from what the user is typing in. Label1 shows the message at a
+// fixed size, one screen line per message line, cut (not wrapped) at its edges.
+#include <QWidget>
+
+#include "reminderlook.h"
+
+class QLabel;
+
+namespace corvane {
+
+class ReminderWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit ReminderWindow(QWidget* parent = nullptr);
+
+    // Sets the caption, the look and the text, and shows the window (on top, not activated);
+    // its outer frame is placed at the look's twips (caption bar and border included).
+    void present(const ReminderLook& look, const QString& caption, const QString& message);
+
+    // Does the one-time work of a first showing ahead of time, without showing anything:
+    // the native window, and the font engines and glyphs of Japanese text in the look's font
+    // (on a desktop with many fonts this takes a few hundred milliseconds of CPU).
+    void prepare(const ReminderLook& look);
+
+    QLabel* label() const { return m_label; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void setUp(const ReminderLook& look, const QString& caption, const QString& message);
+    void applyOuterGeometry();
+
+    QLabel* m_label = nullptr;
+    QRect m_outer; // pixels
+};
+
+} // namespace corvane

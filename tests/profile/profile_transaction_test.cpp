@@ -1,0 +1,102 @@
+// Many operations under one lock and one replace: what the transaction reads, what it writes,
+// and what it keeps of changes made by others meanwhile.
+#include "profile.h"
+#include "tempfolder.h"
+#include "textcodec.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace corvane;
+using corvane::test::TempFolder;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class Transaction : public ::testing::Test {
+protected:
+    QString path() const { return m_folder.file(u"corvane設定.ini"_s); }
+    void put(const QString& text) { m_folder.writeBytes(u"corvane設定.ini"_s, toCp932(text)); }
+    QString text() const { return fromCp932(m_folder.readBytes(u"corvane設定.ini"_s)); }
+    TempFolder m_folder;
+};
+
+} // namespace
+
+TEST_F(Transaction, ReadsSeeTheSnapshotPlusItsOwnPendingChanges)
+{
+    put(u"[時刻]\r\n0-0=9:00\r\n[祝日]\r\n登録日1=2026/1/1\r\n"_s);
+    ProfileTransaction t(path());
+    profile::writeString(path(), u"時刻"_s, u"0-1"_s, u"10:00"_s); // someone else, after the snapshot
+    EXPECT_EQ(t.readString(u"時刻"_s, u"0-1"_s), QString());
+    EXPECT_TRUE(t.hasKey(u"時刻"_s, u"0-0"_s));
+
+    t.writeString(u"時刻"_s, u"0-0"_s, u"8:00"_s);
+    t.writeString(u"内容"_s, u"0-0"_s, u""_s);
+    t.deleteSection(u"祝日"_s);
+    EXPECT_EQ(t.readString(u"時刻"_s, u"0-0"_s), u"8:00"_s);
+    EXPECT_TRUE(t.hasKey(u"内容"_s, u"0-0"_s)); // present, though empty
+    EXPECT_TRUE(t.readSection(u"祝日"_s).isEmpty());
+    // Nothing reached the file yet.
+    EXPECT_EQ(profile::readString(path(), u"時刻"_s, u"0-0"_s), u"9:00"_s);
+}
+
+TEST_F(Transaction, CommitAppliesEverythingOnceAndKeepsOthersChanges)
+{
+    put(u"; kept\r\n[時刻]\r\n2-0=9:00\r\n[指定日]\r\n2-0=2026/12/7\r\n"_s);
+    ProfileTransaction t(path());
+    for (int category = 0; category <= 10; ++category)
+        for (int n = 0; n < 3; ++n)
+            t.writeString(u"時刻"_s, u"%1-%2"_s.arg(category).arg(n), u"%1:%2"_s.arg(category).arg(n * 10, 2, 10, QLatin1Char('0')));
+    t.deleteKey(u"指定日"_s, u"2-0"_s);
+    t.writeSection(u"祝日"_s, {{u"登録日1"_s, u"2026/12/23"_s}});
+    // The Controller adds a dated entry while the editor holds its transaction.
+    ASSERT_TRUE(profile::writeString(path(), u"指定日"_s, u"2-1"_s, u"2026/12/8"_s));
+
+    QString error;
+    ASSERT_TRUE(t.commit(&error)) << error.toStdString();
+    EXPECT_EQ(profile::readString(path(), u"時刻"_s, u"10-2"_s), u"10:20"_s);
+    EXPECT_EQ(profile::readString(path(), u"時刻"_s, u"2-0"_s), u"2:00"_s);
+    EXPECT_EQ(profile::readString(path(), u"指定日"_s, u"2-0"_s), QString());
+    EXPECT_EQ(profile::readString(path(), u"指定日"_s, u"2-1"_s), u"2026/12/8"_s);
+    EXPECT_EQ(profile::readString(path(), u"祝日"_s, u"登録日1"_s), u"2026/12/23"_s);
+    EXPECT_TRUE(text().startsWith(u"; kept\r\n[時刻]\r\n2-0=2:00\r\n0-0=0:00\r\n"_s));
+    // After the commit the transaction reads what it wrote; a second commit has nothing to do.
+    EXPECT_EQ(t.readString(u"指定日"_s, u"2-1"_s), u"2026/12/8"_s);
+    EXPECT_TRUE(t.commit());
+}
+
+TEST_F(Transaction, WithoutCommitOrWithNothingRecordedNothingIsWritten)
+{
+    {
+        ProfileTransaction t(path());
+        t.writeString(u"A"_s, u"x"_s, u"1"_s);
+    }
+    EXPECT_FALSE(QFile::exists(path()));
+    ProfileTransaction empty(path());
+    EXPECT_TRUE(empty.commit());
+    EXPECT_FALSE(QFile::exists(path()));
+}
+
+TEST_F(Transaction, OneRefusedOperationFailsTheWholeCommit)
+{
+    put(u"[A]\r\nx=1\r\n"_s);
+    ProfileTransaction t(path());
+    t.writeString(u"A"_s, u"x"_s, u"2"_s);
+    t.writeString(u"A"_s, u"y"_s, u"line\nbreak"_s);
+    QString error;
+    EXPECT_FALSE(t.commit(&error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(text(), u"[A]\r\nx=1\r\n"_s);
+}
+
+TEST_F(Transaction, FailedCommitReportsAndKeepsTheOldFile)
+{
+    ProfileTransaction t(m_folder.file(u"missing/corvane設定.ini"_s));
+    t.writeString(u"A"_s, u"x"_s, u"1"_s);
+    QString error;
+    EXPECT_FALSE(t.commit(&error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(QDir(m_folder.file(u"missing"_s)).exists());
+}

@@ -1,0 +1,79 @@
+// The WAVE player: starts playback and returns at once; a missing or unplayable file is
+// reported once on stderr and never stops the announcement.
+#include <gtest/gtest.h>
+
+#include "soundplayer.h"
+#include "stderrcapture.h"
+#include "tempfolder.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <QtEndian>
+
+using namespace corvane;
+using corvane::test::StderrCapture;
+using corvane::test::TempFolder;
+
+namespace {
+
+// A short mono 16-bit PCM WAVE file: a 440 Hz tone.
+QByteArray waveFile(int milliseconds)
+{
+    const int rate = 22050;
+    const int samples = rate * milliseconds / 1000;
+    QByteArray pcm(samples * 2, '\0');
+    for (int i = 0; i < samples; ++i)
+        qToLittleEndian<qint16>(qint16((i / 25) % 2 ? 8000 : -8000), pcm.data() + 2 * i);
+    QByteArray out;
+    auto u32 = [&](quint32 v) { char b[4]; qToLittleEndian(v, b); out.append(b, 4); };
+    auto u16 = [&](quint16 v) { char b[2]; qToLittleEndian(v, b); out.append(b, 2); };
+    out += "RIFF"; u32(36 + pcm.size()); out += "WAVEfmt ";
+    u32(16); u16(1); u16(1); u32(rate); u32(rate * 2); u16(2); u16(16);
+    out += "data"; u32(pcm.size()); out += pcm;
+    return out;
+}
+
+} // namespace
+
+TEST(SoundPlayer, MissingFileIsReportedOnceAndPlaysNothing)
+{
+    TempFolder folder;
+    StderrCapture capture;
+    SoundPlayer player(folder.file(QStringLiteral("ない.wav")));
+    for (int i = 0; i < 3; ++i)
+        player.play();
+    const QStringList lines = capture.lines();
+    ASSERT_EQ(lines.size(), 1) << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines[0].contains(QStringLiteral("ない.wav")));
+}
+
+TEST(SoundPlayer, UnplayableFileIsReportedOnce)
+{
+    TempFolder folder;
+    folder.writeBytes(QStringLiteral("broken.wav"), QByteArray("RIFF\x10\0\0\0WAVEjunkjunkjunk", 24));
+    StderrCapture capture;
+    SoundPlayer player(folder.file(QStringLiteral("broken.wav")));
+    for (int i = 0; i < 3; ++i) {
+        player.play();
+        QTest::qWait(300);
+    }
+    // Qt Multimedia adds its own warning; ours is the one line of the runner's log.
+    const QStringList all = capture.lines();
+    const QStringList ours = all.filter(QStringLiteral("sound file cannot be played"));
+    ASSERT_EQ(ours.size(), 1) << all.join('\n').toStdString();
+    EXPECT_TRUE(ours[0].contains(QStringLiteral("broken.wav")));
+}
+
+TEST(SoundPlayer, PlayReturnsAtOnce)
+{
+    TempFolder folder;
+    folder.writeBytes(QStringLiteral("chime.wav"), waveFile(3000));
+    SoundPlayer player(folder.file(QStringLiteral("chime.wav")));
+    QTest::qWait(200); // loading happens ahead of the first announcement
+    QElapsedTimer elapsed;
+    elapsed.start();
+    player.play();
+    player.play();
+    // A 3-second file: returning long before it would have ended proves play() does not wait.
+    EXPECT_LT(elapsed.elapsed(), 1500);
+}
