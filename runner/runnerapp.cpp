@@ -2,6 +2,7 @@
 
 #include "announcer.h"
 #include "economicrefresh.h"
+#include "journalannouncer.h"
 #include "log.h"
 #include "runnercontrol.h"
 #include "secondticker.h"
@@ -51,7 +52,9 @@ void RunnerApp::prepareDay()
     const QString economicFetch = CheckEconomicRefresh(m_settingsPath);
     m_schedule.BuildDaySchedule(m_settingsPath, economicFetch);
     m_settings = LoadDisplaySettings(m_settingsPath, m_schedule);
-    m_announcer = m_makeAnnouncer(m_settings);
+    // An announcement still on screen across midnight finishes with the announcer that began it.
+    m_retiredAnnouncer = std::move(m_announcer);
+    m_announcer = std::make_unique<JournalAnnouncer>(m_makeAnnouncer(m_settings));
     m_check = std::make_unique<ReminderCheck>(m_schedule, *m_announcer);
     m_check->setAdvance(m_settings.advance());
 }
