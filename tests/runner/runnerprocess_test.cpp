@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <unistd.h>
 
 using namespace corvane;
 using namespace corvane::test;
@@ -83,6 +84,35 @@ TEST_F(RunnerProcessTest, LeftoversOfAKilledRunnerDoNotBlockTheNext)
     EXPECT_TRUE(FindRunner());
     EXPECT_TRUE(CloseRunner());
     EXPECT_TRUE(next.waitForExit());
+}
+
+TEST_F(RunnerProcessTest, AnotherUserCanNeitherFindNorCloseTheRunner)
+{
+    if (::getuid() != 0)
+        GTEST_SKIP() << "switching to another user needs root";
+    RunnerProcess runner(folder.path());
+    runner.start();
+    ASSERT_TRUE(runner.waitForArmed());
+
+    // The same close request as CloseRunner sends, from the unprivileged user "nobody".
+    QProcess intruder;
+    intruder.start(QStringLiteral("setpriv"),
+                   {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups"),
+                    QStringLiteral(CORVANE_PYTHON), QStringLiteral("-c"),
+                    QStringLiteral("import socket, sys\n"
+                                   "s = socket.socket(socket.AF_UNIX)\n"
+                                   "s.connect(sys.argv[1])\n"
+                                   "s.sendall(b'close\\n')\n"
+                                   "print(s.recv(16))\n"),
+                    runnerSocketPath()});
+    ASSERT_TRUE(intruder.waitForFinished(10000));
+    EXPECT_NE(intruder.exitCode(), 0) << intruder.readAllStandardOutput().toStdString();
+    EXPECT_TRUE(intruder.readAllStandardError().contains("Permission denied"));
+
+    EXPECT_EQ(runner.process().state(), QProcess::Running);
+    EXPECT_TRUE(FindRunner());
+    EXPECT_TRUE(CloseRunner());
+    EXPECT_TRUE(runner.waitForExit());
 }
 
 TEST_F(RunnerProcessTest, StartRunnerStartsTheProgramOfTheProgramsFolder)
