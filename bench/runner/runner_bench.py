@@ -78,12 +78,12 @@ class Runner:
 
 
 def proc_figures(pid):
-    rss = 0
+    rss = {}
     switches = 0
     with open(f"/proc/{pid}/status") as f:
         for line in f:
-            if line.startswith("VmRSS:"):
-                rss = int(line.split()[1])
+            if line.startswith(("VmRSS:", "RssAnon:", "RssFile:", "RssShmem:")):
+                rss[line.split(":")[0]] = int(line.split()[1])
     for task in os.listdir(f"/proc/{pid}/task"):
         with open(f"/proc/{pid}/task/{task}/status") as f:
             for line in f:
@@ -119,12 +119,23 @@ def main():
 
         runner = Runner(program, folder, runtime)
         runner.wait_armed()
+        # The floor under the start-up figure: a second runner loads the same libraries, makes
+        # its application object and finds the lock taken, then ends without reading anything.
+        floor = []
+        for _ in range(args.runs):
+            second = Runner(program, folder, runtime)
+            second.proc.wait(20)
+            floor.append((time.perf_counter() - second.started) * 1000)
+        print(f"floor (a second runner: process start, libraries, application object, lock refused, exit): "
+              f"median {statistics.median(floor):.1f} ms")
         time.sleep(2)
         rss0, sw0 = proc_figures(runner.proc.pid)
         time.sleep(args.idle_seconds)
         rss1, sw1 = proc_figures(runner.proc.pid)
         runner.close()
-        print(f"idle RSS: {rss1 / 1024:.1f} MiB (bar: <= 30 MiB)")
+        print(f"idle RSS: {rss1['VmRSS'] / 1024:.1f} MiB (bar: <= 30 MiB); of it private "
+              f"{rss1['RssAnon'] / 1024:.1f} MiB, mapped files (libraries, fonts) {rss1['RssFile'] / 1024:.1f} MiB, "
+              f"shared memory {rss1['RssShmem'] / 1024:.1f} MiB")
         print(f"wake-ups: {(sw1 - sw0) / args.idle_seconds:.2f} per second over {args.idle_seconds:.0f} s "
               f"(context switches of all threads; bar: about 1 per second)")
 
