@@ -14,7 +14,9 @@ int main(int argc, char** argv)
     corvane::RunnerApp runner([](const corvane::DisplaySettings& settings) {
         return std::make_unique<corvane::ReminderAnnouncer>(settings);
     });
-    QObject::connect(&runner, &corvane::RunnerApp::closed, &app, &QCoreApplication::quit);
+    // exit(), not quit(): a close request may be answered inside the start-up import's wait,
+    // before the main event loop runs, and that wait must end too.
+    QObject::connect(&runner, &corvane::RunnerApp::closed, &app, [] { QCoreApplication::exit(0); });
     if (!runner.Main())
         return 0;
     return app.exec();

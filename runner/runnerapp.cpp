@@ -34,6 +34,10 @@ bool RunnerApp::Main()
 
     m_settingsPath = SettingsPath();
     prepareDay();
+    // The indicator import waits for the network inside an event loop, where a close request
+    // can be answered. The runner has then given up its instance already and must not go on.
+    if (m_closing)
+        return false;
 
     m_ticker = std::make_unique<SecondTicker>();
     connect(m_ticker.get(), &SecondTicker::tick, this, &RunnerApp::tick);
@@ -50,6 +54,8 @@ void RunnerApp::prepareDay()
 {
     m_schedule.LoadHolidays(m_settingsPath);
     const QString economicFetch = CheckEconomicRefresh(m_settingsPath);
+    if (m_closing)
+        return;
     m_schedule.BuildDaySchedule(m_settingsPath, economicFetch);
     m_settings = LoadDisplaySettings(m_settingsPath, m_schedule);
     // An announcement still on screen across midnight finishes with the announcer that began it.
@@ -61,7 +67,7 @@ void RunnerApp::prepareDay()
 
 void RunnerApp::tick()
 {
-    if (!m_check)
+    if (!m_check || m_closing)
         return;
     if (m_check->CheckReminders() != ReminderCheck::Result::OtherDay)
         return;
@@ -69,13 +75,15 @@ void RunnerApp::tick()
     // would, then check this second against the new lists.
     logLine(QStringLiteral("runner: new day, rebuilding today's and tomorrow's lists"));
     prepareDay();
-    m_check->CheckReminders();
+    if (!m_closing)
+        m_check->CheckReminders();
 }
 
 bool RunnerApp::isArmed() const { return m_ticker && m_ticker->isActive(); }
 
 void RunnerApp::onCloseRequested()
 {
+    m_closing = true;
     if (m_ticker)
         m_ticker->stop();
     // Let go of the instance before answering: the sender may start a new runner at once.

@@ -27,7 +27,8 @@ public:
     ~RunnerApp() override;
 
     // Start-up: single instance, control socket, the day's lists and settings, then the
-    // timer. False when another runner already runs: the process then ends at once.
+    // timer. False when the process should end at once: another runner already runs, or a
+    // close request was answered while start-up waited for the indicator import.
     bool Main();
 
     // The one-second tick (also called by tests with an injected clock).
@@ -56,6 +57,7 @@ private:
     DisplaySettings m_settings;
     std::unique_ptr<ReminderCheck> m_check;
     QString m_settingsPath;
+    bool m_closing = false;
 };
 
 } // namespace corvane

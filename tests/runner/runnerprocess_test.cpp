@@ -7,6 +7,7 @@
 #include "tempfolder.h"
 
 #include <QFile>
+#include <QTcpServer>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -84,6 +85,26 @@ TEST_F(RunnerProcessTest, LeftoversOfAKilledRunnerDoNotBlockTheNext)
     EXPECT_TRUE(FindRunner());
     EXPECT_TRUE(CloseRunner());
     EXPECT_TRUE(next.waitForExit());
+}
+
+TEST_F(RunnerProcessTest, CloseWhileStartUpWaitsForTheImportEndsTheRunner)
+{
+    // A calendar host that takes the connection and never answers: the start-up import waits.
+    QTcpServer silentHost;
+    ASSERT_TRUE(silentHost.listen(QHostAddress::LocalHost));
+    writeSettings(folder.file(QStringLiteral("corvane設定.ini")),
+                  {{QStringLiteral("経済指標"), QStringLiteral("取得"), QStringLiteral("1")},
+                   {QStringLiteral("経済指標"), QStringLiteral("URL"),
+                    QStringLiteral("http://127.0.0.1:%1/web/market/calendar/").arg(silentHost.serverPort())}});
+    RunnerProcess runner(folder.path());
+    runner.start();
+    ASSERT_TRUE(waitUntil([] { return FindRunner(); }, 10000));
+
+    EXPECT_TRUE(CloseRunner());
+    EXPECT_FALSE(FindRunner());
+    // The runner gave its instance up with its answer: it must end, not arm its timer.
+    EXPECT_TRUE(runner.waitForExit(10000)) << runner.readStderr().toStdString();
+    EXPECT_FALSE(runner.readStderr().contains("armed"));
 }
 
 TEST_F(RunnerProcessTest, AnotherUserCanNeitherFindNorCloseTheRunner)
