@@ -67,14 +67,18 @@ void RunnerApp::prepareDay()
 
 void RunnerApp::tick()
 {
-    if (!m_check || m_closing)
+    // Ticks that arrive while the lists are being rebuilt (the import waits in an event loop)
+    // would see a half-built day.
+    if (!m_check || m_closing || m_preparing)
         return;
     if (m_check->CheckReminders() != ReminderCheck::Result::OtherDay)
         return;
     // The runner has outlived the day after its start: serve the new day as a fresh start
     // would, then check this second against the new lists.
     logLine(QStringLiteral("runner: new day, rebuilding today's and tomorrow's lists"));
+    m_preparing = true;
     prepareDay();
+    m_preparing = false;
     if (!m_closing)
         m_check->CheckReminders();
 }

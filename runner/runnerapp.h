@@ -58,6 +58,7 @@ private:
     std::unique_ptr<ReminderCheck> m_check;
     QString m_settingsPath;
     bool m_closing = false;
+    bool m_preparing = false;
 };
 
 } // namespace corvane
