@@ -2,7 +2,6 @@
 
 #include "announcer.h"
 #include "economicrefresh.h"
-#include "journalannouncer.h"
 #include "log.h"
 #include "runnercontrol.h"
 #include "secondticker.h"
@@ -53,14 +52,14 @@ bool RunnerApp::Main()
 void RunnerApp::prepareDay()
 {
     m_schedule.LoadHolidays(m_settingsPath);
-    const QString economicFetch = CheckEconomicRefresh(m_settingsPath);
+    m_economicFetch = CheckEconomicRefresh(m_settingsPath, m_economicFetch);
     if (m_closing)
         return;
-    m_schedule.BuildDaySchedule(m_settingsPath, economicFetch);
+    m_schedule.BuildDaySchedule(m_settingsPath, m_economicFetch);
     m_settings = LoadDisplaySettings(m_settingsPath, m_schedule);
     // An announcement still on screen across midnight finishes with the announcer that began it.
     m_retiredAnnouncer = std::move(m_announcer);
-    m_announcer = std::make_unique<JournalAnnouncer>(m_makeAnnouncer(m_settings));
+    m_announcer = m_makeAnnouncer(m_settings);
     m_check = std::make_unique<ReminderCheck>(m_schedule, *m_announcer);
     m_check->setAdvance(m_settings.advance());
 }

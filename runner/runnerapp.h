@@ -57,6 +57,7 @@ private:
     DisplaySettings m_settings;
     std::unique_ptr<ReminderCheck> m_check;
     QString m_settingsPath;
+    QString m_economicFetch;
     bool m_closing = false;
     bool m_preparing = false;
 };
