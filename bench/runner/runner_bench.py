@@ -66,6 +66,7 @@ class Runner:
                 break
             if b"corvane_110 armed" in line:
                 self.armed_after = time.perf_counter() - self.started
+                self.cpu_at_armed = schedstat(self.proc.pid)
                 return self.armed_after
         raise RuntimeError("runner did not arm")
 
@@ -75,6 +76,17 @@ class Runner:
             s.sendall(b"close\n")
             s.recv(64)
         self.proc.wait(10)
+
+
+def schedstat(pid):
+    """(ns on a CPU, ns waiting for a CPU) of all the process's threads so far."""
+    on_cpu = waiting = 0
+    for task in os.listdir(f"/proc/{pid}/task"):
+        with open(f"/proc/{pid}/task/{task}/schedstat") as f:
+            fields = f.read().split()
+        on_cpu += int(fields[0])
+        waiting += int(fields[1])
+    return on_cpu, waiting
 
 
 def proc_figures(pid):
@@ -107,15 +119,22 @@ def main():
         lines = content.count(b"\r\n")
 
         times = []
+        on_cpu = []
+        waiting = []
         for _ in range(args.runs):
             with open(settings, "wb") as f:
                 f.write(content)
             runner = Runner(program, folder, runtime)
             times.append(runner.wait_armed() * 1000)
+            on_cpu.append(runner.cpu_at_armed[0] / 1e6)
+            waiting.append(runner.cpu_at_armed[1] / 1e6)
             runner.close()
         print(f"start-up to armed timer, full settings file ({lines} lines, {len(content)} bytes), "
               f"{args.runs} runs: median {statistics.median(times):.1f} ms, "
               f"min {min(times):.1f} ms, max {max(times):.1f} ms (bar: median <= 100 ms)")
+        print(f"  of it, median on a CPU {statistics.median(on_cpu):.1f} ms, waiting for a CPU "
+              f"{statistics.median(waiting):.1f} ms (load average now {os.getloadavg()[0]:.1f} "
+              f"on {os.cpu_count()} CPUs)")
 
         runner = Runner(program, folder, runtime)
         runner.wait_armed()
