@@ -14,10 +14,11 @@ int main(int argc, char** argv)
     corvane::RunnerApp runner([](const corvane::DisplaySettings& settings) {
         return std::make_unique<corvane::ReminderAnnouncer>(settings);
     });
-    // exit(), not quit(): a close request may be answered inside the start-up import's wait,
-    // before the main event loop runs, and that wait must end too.
+    // exit(), not quit(): it also ends a start-up import's local loop before exec() runs.
     QObject::connect(&runner, &corvane::RunnerApp::closed, &app, [] { QCoreApplication::exit(0); });
-    if (!runner.Main())
+    // A close request can arrive while start-up still imports the indicator calendar, before
+    // the event loop runs; quit() would be lost then.
+    if (!runner.Main() || runner.hasClosed())
         return 0;
     return app.exec();
 }

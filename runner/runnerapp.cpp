@@ -33,10 +33,8 @@ bool RunnerApp::Main()
 
     m_settingsPath = SettingsPath();
     prepareDay();
-    // The indicator import waits for the network inside an event loop, where a close request
-    // can be answered. The runner has then given up its instance already and must not go on.
-    if (m_closing)
-        return false;
+    if (m_closed)
+        return true;
 
     m_ticker = std::make_unique<SecondTicker>();
     connect(m_ticker.get(), &SecondTicker::tick, this, &RunnerApp::tick);
@@ -51,9 +49,11 @@ bool RunnerApp::Main()
 
 void RunnerApp::prepareDay()
 {
+    m_preparing = true;
     m_schedule.LoadHolidays(m_settingsPath);
     m_economicFetch = CheckEconomicRefresh(m_settingsPath, m_economicFetch);
-    if (m_closing)
+    m_preparing = false;
+    if (m_closed)
         return;
     m_schedule.BuildDaySchedule(m_settingsPath, m_economicFetch);
     m_settings = LoadDisplaySettings(m_settingsPath, m_schedule);
@@ -66,33 +66,28 @@ void RunnerApp::prepareDay()
 
 void RunnerApp::tick()
 {
-    // Ticks that arrive while the lists are being rebuilt (the import waits in an event loop)
-    // would see a half-built day.
-    if (!m_check || m_closing || m_preparing)
+    if (!m_check || m_preparing || m_closed)
         return;
     if (m_check->CheckReminders() != ReminderCheck::Result::OtherDay)
         return;
     // The runner has outlived the day after its start: serve the new day as a fresh start
     // would, then check this second against the new lists.
     logLine(QStringLiteral("runner: new day, rebuilding today's and tomorrow's lists"));
-    m_preparing = true;
     prepareDay();
-    m_preparing = false;
-    if (!m_closing)
-        m_check->CheckReminders();
+    m_check->CheckReminders();
 }
 
 bool RunnerApp::isArmed() const { return m_ticker && m_ticker->isActive(); }
 
 void RunnerApp::onCloseRequested()
 {
-    m_closing = true;
     if (m_ticker)
         m_ticker->stop();
     // Let go of the instance before answering: the sender may start a new runner at once.
     if (m_instance)
         m_instance->release();
     m_control->finishClose();
+    m_closed = true;
     emit closed();
 }
 

@@ -27,8 +27,7 @@ public:
     ~RunnerApp() override;
 
     // Start-up: single instance, control socket, the day's lists and settings, then the
-    // timer. False when the process should end at once: another runner already runs, or a
-    // close request was answered while start-up waited for the indicator import.
+    // timer. False when another runner already runs: the process then ends at once.
     bool Main();
 
     // The one-second tick (also called by tests with an injected clock).
@@ -37,6 +36,8 @@ public:
     const DaySchedule& schedule() const { return m_schedule; }
     const DisplaySettings& settings() const { return m_settings; }
     bool isArmed() const;
+    // A close request has been answered (possibly while start-up was still importing).
+    bool hasClosed() const { return m_closed; }
 
 signals:
     // A close request was answered: the process should end now.
@@ -58,8 +59,10 @@ private:
     std::unique_ptr<ReminderCheck> m_check;
     QString m_settingsPath;
     QString m_economicFetch;
-    bool m_closing = false;
+    // A start-up import waits on the event loop; ticks arriving meanwhile must not start a
+    // second preparation inside the first.
     bool m_preparing = false;
+    bool m_closed = false;
 };
 
 } // namespace corvane
