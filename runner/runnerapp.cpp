@@ -57,6 +57,8 @@ void RunnerApp::prepareDay()
         return;
     m_schedule.BuildDaySchedule(m_settingsPath, m_economicFetch);
     m_settings = LoadDisplaySettings(m_settingsPath, m_schedule);
+    // An announcement still on screen across midnight finishes with the announcer that began it.
+    m_retiredAnnouncer = std::move(m_announcer);
     m_announcer = m_makeAnnouncer(m_settings);
     m_check = std::make_unique<ReminderCheck>(m_schedule, *m_announcer);
     m_check->setAdvance(m_settings.advance());

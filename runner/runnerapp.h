@@ -53,6 +53,7 @@ private:
     std::unique_ptr<RunnerControlServer> m_control;
     std::unique_ptr<SecondTicker> m_ticker;
     std::unique_ptr<Announcer> m_announcer;
+    std::unique_ptr<Announcer> m_retiredAnnouncer;
     DaySchedule m_schedule;
     DisplaySettings m_settings;
     std::unique_ptr<ReminderCheck> m_check;
