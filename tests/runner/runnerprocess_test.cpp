@@ -2,6 +2,7 @@
 // killed runner, and an announcement at a faked time of day.
 #include "runnercontrol.h"
 #include "runnertestsupport.h"
+#include "settingspath.h"
 #include "singleinstance.h"
 #include "tempfolder.h"
 

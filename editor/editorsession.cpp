@@ -1,0 +1,90 @@
+#include "editorsession.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QStyle>
+
+#include "form1.h"
+#include "indicatorimport.h"
+#include "messagebox.h"
+#include "restartrunner.h"
+#include "settingspath.h"
+
+namespace corvane::editor {
+
+namespace {
+void centre(QWidget* window)
+{
+    const QScreen* screen = window->screen();
+    if (!screen)
+        return;
+    window->move(screen->availableGeometry().center() - window->rect().center());
+}
+} // namespace
+
+EditorSession::EditorSession(QObject* parent)
+    : QObject(parent), m_endEditor([] { QCoreApplication::exit(0); }),
+      m_restart([](QString* error) { return RestartRunner(error); }), m_importer(importEconomicCalendar())
+{
+}
+
+EditorSession::~EditorSession()
+{
+    delete m_form1;
+    delete m_form2;
+}
+
+void EditorSession::start()
+{
+    showEntryWindow();
+}
+
+void EditorSession::showEntryWindow()
+{
+    QString error;
+    const bool loaded = m_entries.LoadEntries(SettingsPath(), &error);
+    m_form1 = new Form1(m_entries);
+    m_form1->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_form1, &Form1::finishRequested, this, [this] { finish(m_form1); });
+    connect(m_form1, &Form1::moveOnRequested, this, &EditorSession::moveOn);
+    connect(m_form1, &Form1::createWorkbookRequested, this, &EditorSession::notReady);
+    connect(m_form1, &Form1::viewWorkbookRequested, this, &EditorSession::notReady);
+    centre(m_form1);
+    m_form1->show();
+    if (!loaded)
+        showMessage(m_form1, error);
+}
+
+void EditorSession::finish(QWidget* window)
+{
+    QString error;
+    if (!m_restart(&error))
+        showMessage(window, QStringLiteral("corvane_110を再起動できませんでした\n") + error);
+    m_endEditor();
+}
+
+void EditorSession::moveOn()
+{
+    LoadGeneralSettings(SettingsPath(), m_general);
+    m_form2 = new Form2(m_general, m_importer);
+    m_form2->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_form2, &Form2::backRequested, this, &EditorSession::back);
+    connect(m_form2, &Form2::finishRequested, this, [this] { finish(m_form2); });
+    centre(m_form2);
+    m_form2->show();
+    // Shown first, so that closing the entry window does not end the editor.
+    m_form1->close();
+}
+
+void EditorSession::back()
+{
+    showEntryWindow();
+    m_form2->close();
+}
+
+void EditorSession::notReady()
+{
+    showMessage(m_form1, QStringLiteral("この機能は準備中です"));
+}
+
+} // namespace corvane::editor

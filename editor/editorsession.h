@@ -1,0 +1,54 @@
+#pragma once
+// The editor's state for its whole run (the entry store, later the general settings and the
+// open-window flags) and the moves between its windows. Windows come and go; this stays.
+#include <QObject>
+#include <QPointer>
+#include <functional>
+
+#include "entrystore.h"
+#include "form1.h"
+#include "form2.h"
+#include "generalsettings.h"
+
+namespace corvane::editor {
+
+
+
+class EditorSession : public QObject {
+    Q_OBJECT
+public:
+    explicit EditorSession(QObject* parent = nullptr);
+    ~EditorSession() override;
+
+    // Loads the entries and shows the entry window centred on the screen.
+    void start();
+
+    EntryStore& entries() { return m_entries; }
+    GeneralSettings& general() { return m_general; }
+    Form1* entryWindow() const { return m_form1; }
+    Form2* generalWindow() const { return m_form2; }
+
+    // How the editor ends (the application quits by default; tests record it instead).
+    void setEndEditor(std::function<void()> end) { m_endEditor = std::move(end); }
+    // The runner restart after "登録完了" (RestartRunner by default).
+    void setRestartRunner(std::function<bool(QString*)> restart) { m_restart = std::move(restart); }
+    // The economic-indicator import of "再作成".
+    void setImportRunner(Form2::ImportRunner importer) { m_importer = std::move(importer); }
+
+private:
+    void showEntryWindow();
+    void finish(QWidget* window);
+    void moveOn();
+    void back();
+    void notReady();
+
+    EntryStore m_entries;
+    GeneralSettings m_general;
+    QPointer<Form1> m_form1;
+    QPointer<Form2> m_form2;
+    Form2::ImportRunner m_importer;
+    std::function<void()> m_endEditor;
+    std::function<bool(QString*)> m_restart;
+};
+
+} // namespace corvane::editor

@@ -1,0 +1,84 @@
+#pragma once
+// The general settings window: display time and advance, abbreviations, holidays, the
+// economic-indicator group, and the doors to the designer and the sound settings window.
+#include <QPointer>
+#include <QWidget>
+#include <array>
+#include <functional>
+
+#include "form3.h"
+#include "form4.h"
+#include "generalsettings.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace corvane::editor {
+
+class Form2 : public QWidget {
+    Q_OBJECT
+public:
+    // Runs the economic-indicator import and calls back once with its outcome.
+    using ImportRunner = std::function<void(std::function<void(bool ok, const QString& reason)> done)>;
+
+    Form2(GeneralSettings& settings, ImportRunner importer, QWidget* parent = nullptr);
+    ~Form2() override;
+
+    // The open-window flags: 1 from opening a companion window until this window closes it
+    // (a companion closed by its own close box leaves its flag at 1).
+    int DesignerShown = 0;
+    int SoundSettingsShown = 0;
+
+    Form3* designer() const { return m_designer; }
+    Form4* soundWindow() const { return m_sound; }
+
+signals:
+    // Emitted after the settings were saved by "戻る" and "登録完了".
+    void backRequested();
+    void finishRequested();
+
+private:
+    void createControls();
+    void createEconomicGroup();
+    void setTabOrder();
+    void fillControls();
+    void captureControls();
+    void showEconomicGroup(bool visible);
+    void addHoliday();
+    void deleteHolidays();
+    void refillHolidays();
+    void toggleDesigner();
+    void closeDesigner();
+    void toggleSoundWindow();
+    void openSoundWindow();
+    // CaptureSoundSettings and close; false (window left open) when the check failed.
+    bool takeOverSound();
+    void reimport();
+    bool leave();
+
+    GeneralSettings& m_settings;
+    ImportRunner m_importer;
+    QPointer<Form3> m_designer;
+    QPointer<Form4> m_sound;
+
+    QLineEdit* m_seconds = nullptr;
+    QLineEdit* m_advance = nullptr;
+    QLineEdit* m_holidayInput = nullptr;
+    QListWidget* m_holidays = nullptr;
+    std::array<QLineEdit*, kAbbreviationCount> m_abbreviations{};
+    std::array<QLineEdit*, kAbbreviationCount> m_abbreviationTexts{};
+    QCheckBox* m_economic = nullptr;
+    QList<QWidget*> m_economicGroup;
+    QLineEdit* m_et = nullptr;
+    QLineEdit* m_cet = nullptr;
+    QLineEdit* m_gmt = nullptr;
+    QLineEdit* m_url = nullptr;
+    QPushButton* m_reimport = nullptr;
+    QPushButton* m_view = nullptr;
+    QList<QWidget*> m_tabOrder;
+};
+
+} // namespace corvane::editor

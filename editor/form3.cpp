@@ -1,0 +1,167 @@
+#include "form3.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+
+#include "colours.h"
+#include "dialogs.h"
+#include "formlayout.h"
+#include "twips.h"
+#include "valueforms.h"
+
+namespace corvane::editor {
+
+namespace {
+
+const QString kDefaultFace = QStringLiteral("ＭＳ Ｐゴシック");
+constexpr double kDefaultHeight = 1455;
+constexpr double kDefaultWidth = 2970;
+
+double numberOr(const QString& text, double fallback)
+{
+    return parseDecimal(text).value_or(fallback);
+}
+
+ColourValue colourOr(const QString& text, int systemIndex)
+{
+    return parseColour(text).value_or(ColourValue::system(systemIndex));
+}
+
+// Whole values without a decimal point, as the single-precision texts of the stored file.
+QString numberText(double value)
+{
+    return QString::number(float(value), 'g', 7);
+}
+
+} // namespace
+
+Form3::Form3(GeneralSettings& settings, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_settings(settings)
+{
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(QStringLiteral("表示画面"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    resetCustomColours();
+
+    m_sample = new QLabel(QStringLiteral("ここに表示します"), this);
+    m_sample->setObjectName(QStringLiteral("Label1"));
+    m_sample->setAutoFillBackground(true);
+    placeTwips(m_sample, 120, 120, 1305, 180);
+    // The sample text has no menu of its own.
+    m_sample->installEventFilter(this);
+
+    m_popup = new QMenu(this);
+    m_popup->setObjectName(QStringLiteral("POP"));
+    m_popup->addAction(QStringLiteral("色の変更"), this, &Form3::changeColour)->setObjectName(QStringLiteral("色の変更"));
+    m_popup->addAction(QStringLiteral("フォントの変更"), this, &Form3::changeFont)
+        ->setObjectName(QStringLiteral("フォントの変更"));
+    // The platform's font dialog has no colour of its own.
+    m_popup->addAction(QStringLiteral("文字色の変更"), this, &Form3::changeTextColour)
+        ->setObjectName(QStringLiteral("文字色の変更"));
+    setAutoFillBackground(true);
+}
+
+void Form3::applySettings()
+{
+    const int left = twipsToPixelsX(numberOr(m_settings.displayValue(QStringLiteral("LEFT")), 0));
+    const int top = twipsToPixelsY(numberOr(m_settings.displayValue(QStringLiteral("TOP")), 0));
+    const int width = twipsToPixelsX(numberOr(m_settings.displayValue(QStringLiteral("WIDTH")), kDefaultWidth));
+    const int height = twipsToPixelsY(numberOr(m_settings.displayValue(QStringLiteral("HEIGHT")), kDefaultHeight));
+    // The stored size is the outer one: the frame comes off the client area.
+    const QSize frame = frameGeometry().size() - size();
+    move(left, top);
+    resize(std::max(1, width - frame.width()), std::max(1, height - frame.height()));
+    applyColoursAndFont();
+}
+
+void Form3::applyColoursAndFont()
+{
+    QPalette windowPalette = palette();
+    const QColor back = toQColor(colourOr(m_settings.displayValue(QStringLiteral("色")), kButtonFaceIndex), windowPalette);
+    const QColor text = toQColor(colourOr(m_settings.displayValue(QStringLiteral("FCOLO")), kButtonTextIndex), windowPalette);
+    windowPalette.setColor(QPalette::Window, back);
+    setPalette(windowPalette);
+    QPalette samplePalette = m_sample->palette();
+    samplePalette.setColor(QPalette::Window, back);
+    samplePalette.setColor(QPalette::WindowText, text);
+    m_sample->setPalette(samplePalette);
+
+    const QString face = m_settings.displayValue(QStringLiteral("FNAME"));
+    QFont font(face.isEmpty() ? kDefaultFace : face);
+    font.setPointSize(int(roundHalfEven(numberOr(m_settings.displayValue(QStringLiteral("FSIZE")), 9))));
+    font.setBold(isFlagOn(m_settings.displayValue(QStringLiteral("FBOLD"))));
+    font.setItalic(isFlagOn(m_settings.displayValue(QStringLiteral("FITAL"))));
+    font.setUnderline(isFlagOn(m_settings.displayValue(QStringLiteral("FUNDE"))));
+    font.setStrikeOut(isFlagOn(m_settings.displayValue(QStringLiteral("FSTRI"))));
+    m_sample->setFont(font);
+    m_sample->adjustSize();
+    m_sample->move(twipsToPixelsX(120), twipsToPixelsY(120));
+}
+
+void Form3::changeColour()
+{
+    const auto colour = chooseColour(this);
+    if (!colour)
+        return;
+    m_settings.display[QStringLiteral("色")] = QString::number(fromQColor(*colour).raw);
+    applyColoursAndFont();
+}
+
+void Form3::changeTextColour()
+{
+    const auto colour = chooseColour(this);
+    if (!colour)
+        return;
+    m_settings.display[QStringLiteral("FCOLO")] = QString::number(fromQColor(*colour).raw);
+    applyColoursAndFont();
+}
+
+void Form3::changeFont()
+{
+    // The dialog starts from its own last choice in this window, not from the stored font.
+    const auto font = chooseFont(this, m_lastFont);
+    if (!font)
+        return;
+    m_lastFont = *font;
+    auto flag = [](bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); };
+    m_settings.display[QStringLiteral("FNAME")] = font->family();
+    m_settings.display[QStringLiteral("FSIZE")] = numberText(font->pointSizeF());
+    m_settings.display[QStringLiteral("FBOLD")] = flag(font->bold());
+    m_settings.display[QStringLiteral("FITAL")] = flag(font->italic());
+    m_settings.display[QStringLiteral("FUNDE")] = flag(font->underline());
+    m_settings.display[QStringLiteral("FSTRI")] = flag(font->strikeOut());
+    applyColoursAndFont();
+}
+
+void Form3::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::RightButton)
+        m_popup->popup(event->globalPosition().toPoint());
+}
+
+bool Form3::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_sample && (event->type() == QEvent::MouseButtonPress ||
+                                event->type() == QEvent::MouseButtonRelease))
+        return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form3::closeEvent(QCloseEvent* event)
+{
+    storePosition();
+    QWidget::closeEvent(event);
+}
+
+void Form3::storePosition()
+{
+    const QRect outer = frameGeometry();
+    m_settings.display[QStringLiteral("TOP")] = numberText(pixelsToTwipsY(outer.top()));
+    m_settings.display[QStringLiteral("LEFT")] = numberText(pixelsToTwipsX(outer.left()));
+    m_settings.display[QStringLiteral("HEIGHT")] = numberText(pixelsToTwipsY(outer.height()));
+    m_settings.display[QStringLiteral("WIDTH")] = numberText(pixelsToTwipsX(outer.width()));
+}
+
+} // namespace corvane::editor

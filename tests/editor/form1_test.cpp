@@ -1,0 +1,279 @@
+// The entry window driven by keys and clicks: the checks that keep the focus in a box, the
+// category options, paging, clearing, and what "登録完了" does when the save succeeds or not.
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "clock.h"
+#include "editorsession.h"
+#include "form1.h"
+#include "messagebox.h"
+#include "profile.h"
+#include "settingspath.h"
+#include "tempfolder.h"
+
+using namespace corvane;
+using namespace corvane::editor;
+
+namespace {
+
+class Form1Test : public ::testing::Test {
+protected:
+    Form1Test() : m_clock([] { return QDateTime(QDate(2026, 12, 7), QTime(8, 0)); })
+    {
+        setProgramsFolderOverride(m_folder.path());
+    }
+    ~Form1Test() override { setProgramsFolderOverride({}); }
+
+    void start()
+    {
+        m_session.setEndEditor([this] { ++m_ended; });
+        m_session.setRestartRunner([this](QString*) {
+            ++m_restarts;
+            return true;
+        });
+        m_session.start();
+        m_window = m_session.entryWindow();
+        ASSERT_NE(m_window, nullptr);
+        QApplication::setActiveWindow(m_window);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_window));
+    }
+
+    template <typename W = QWidget>
+    W* control(const QString& name)
+    {
+        auto* w = m_window->findChild<W*>(name);
+        EXPECT_NE(w, nullptr) << name.toStdString();
+        return w;
+    }
+    QLineEdit* box(const char* column, int row)
+    {
+        return control<QLineEdit>(QString::fromLatin1(column) + QLatin1Char('_') + QString::number(row));
+    }
+    void click(const QString& name) { QTest::mouseClick(control(name), Qt::LeftButton); }
+    void typeInto(QLineEdit* edit, const QString& text)
+    {
+        QTest::mouseClick(edit, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        typeText(edit, text);
+    }
+    // Japanese arrives through the input method as committed text; ASCII as key presses.
+    static void typeText(QWidget* target, const QString& text)
+    {
+        for (const QChar ch : text) {
+            if (ch.unicode() < 0x80) {
+                QTest::keyClick(target, char(ch.unicode()));
+            } else {
+                QInputMethodEvent event;
+                event.setCommitString(QString(ch));
+                QApplication::sendEvent(target, &event);
+            }
+        }
+    }
+    QString settings() const { return SettingsPath(); }
+    QString read(const QString& section, const QString& key) const
+    {
+        return profile::readString(settings(), section, key);
+    }
+
+    test::TempFolder m_folder;
+    ScopedClock m_clock;
+    MessageRecorder m_messages;
+    EditorSession m_session;
+    Form1* m_window = nullptr;
+    int m_ended = 0;
+    int m_restarts = 0;
+};
+
+TEST_F(Form1Test, DateBoxKeepsTheFocusOnAPastOrMalformedDate)
+{
+    start();
+    click(QStringLiteral("Option1_2"));
+    QLineEdit* date = box("Text1", 0);
+    ASSERT_TRUE(date->isEnabled());
+
+    typeInto(date, QStringLiteral("2010/1/1"));
+    QTest::keyClick(date, Qt::Key_Tab);
+    EXPECT_EQ(m_messages.messages, QStringList{QStringLiteral("本日以後の予定を登録してください")});
+    EXPECT_TRUE(date->hasFocus());
+    EXPECT_EQ(date->text(), QStringLiteral("2010/1/1"));
+
+    typeInto(date, QStringLiteral("abc"));
+    // Clicking elsewhere is refused too, and the clicked button does not act.
+    click(QStringLiteral("Command3"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_messages.messages.last(), QStringLiteral("yyyy/m/d 形式で記入してください"));
+    EXPECT_TRUE(date->hasFocus());
+    EXPECT_EQ(control<QLabel>(QStringLiteral("Label6_0"))->text(), QStringLiteral("1"));
+
+    typeInto(date, QStringLiteral("2026/12/7"));
+    QTest::keyClick(date, Qt::Key_Tab);
+    EXPECT_EQ(m_messages.messages.size(), 2);
+    EXPECT_TRUE(box("Text2", 0)->hasFocus());
+}
+
+TEST_F(Form1Test, TimeBoxRefusesAnInvalidTimeAndTheSaveDoesNotHappen)
+{
+    start();
+    QLineEdit* time = box("Text2", 0);
+    typeInto(time, QStringLiteral("9:00"));
+    QTest::keyClick(time, Qt::Key_Tab);
+    EXPECT_TRUE(m_messages.messages.isEmpty());
+
+    typeInto(time, QStringLiteral("25:00"));
+    QTest::keyClick(time, Qt::Key_Tab);
+    EXPECT_EQ(m_messages.messages, QStringList{QStringLiteral("h:mm 形式で記入してください")});
+    EXPECT_TRUE(time->hasFocus());
+
+    click(QStringLiteral("Command4"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_messages.messages.size(), 2);
+    EXPECT_FALSE(QFile::exists(settings()));
+    EXPECT_EQ(m_ended, 0);
+    EXPECT_EQ(m_restarts, 0);
+    EXPECT_TRUE(time->hasFocus());
+}
+
+TEST_F(Form1Test, CategoriesShowTheirCaptionsAndKeepThePage)
+{
+    start();
+    EXPECT_TRUE(control<QRadioButton>(QStringLiteral("Option1_0"))->isChecked());
+    EXPECT_EQ(box("Text1", 0)->text(), QStringLiteral("毎日"));
+
+    click(QStringLiteral("Option1_3"));
+    for (int row = 0; row < kRowsPerPage; ++row) {
+        EXPECT_FALSE(box("Text1", row)->isEnabled());
+        EXPECT_EQ(box("Text1", row)->text(), QStringLiteral("月曜日"));
+    }
+    int checked = 0;
+    for (int c = 0; c < 11; ++c)
+        checked += control<QRadioButton>(QStringLiteral("Option1_%1").arg(c))->isChecked();
+    EXPECT_EQ(checked, 1);
+    EXPECT_TRUE(control<QRadioButton>(QStringLiteral("Option1_3"))->isChecked());
+
+    click(QStringLiteral("Command3"));
+    click(QStringLiteral("Command3"));
+    EXPECT_EQ(control<QLabel>(QStringLiteral("Label6_0"))->text(), QStringLiteral("21"));
+    click(QStringLiteral("Option1_2"));
+    EXPECT_EQ(control<QLabel>(QStringLiteral("Label6_0"))->text(), QStringLiteral("21"));
+    EXPECT_EQ(control<QLabel>(QStringLiteral("Label6_9"))->text(), QStringLiteral("30"));
+    EXPECT_TRUE(box("Text1", 0)->isEnabled());
+    EXPECT_EQ(box("Text1", 0)->text(), QString());
+}
+
+TEST_F(Form1Test, PagingStopsAtTheFirstAndLastPage)
+{
+    start();
+    auto* first = control<QLabel>(QStringLiteral("Label6_0"));
+    click(QStringLiteral("Command2"));
+    EXPECT_EQ(first->text(), QStringLiteral("1"));
+    for (int i = 0; i < 6; ++i)
+        click(QStringLiteral("Command3"));
+    EXPECT_EQ(first->text(), QStringLiteral("41"));
+    EXPECT_EQ(control<QLabel>(QStringLiteral("Label6_9"))->text(), QStringLiteral("50"));
+    click(QStringLiteral("Command2"));
+    EXPECT_EQ(first->text(), QStringLiteral("31"));
+}
+
+TEST_F(Form1Test, EntriesTypedOnSeveralPagesAreSavedAndCounted)
+{
+    start();
+    typeInto(box("Text2", 0), QStringLiteral("12:00"));
+    typeInto(box("Text3", 0), QStringLiteral("昼休み"));
+    click(QStringLiteral("Command3"));
+    typeInto(box("Text2", 3), QStringLiteral("8:30"));
+    typeInto(box("Text3", 3), QStringLiteral("朝礼"));
+    click(QStringLiteral("Option1_3"));
+    click(QStringLiteral("Option1_0"));
+    EXPECT_EQ(control<QLabel>(QStringLiteral("Label7"))->text(), QStringLiteral("「毎日」の登録件数は 2件です。"));
+    EXPECT_EQ(box("Text3", 3)->text(), QStringLiteral("朝礼"));
+
+    click(QStringLiteral("Option1_3"));
+    typeInto(box("Text2", 0), QStringLiteral("9:00"));
+    click(QStringLiteral("Command4"));
+    EXPECT_TRUE(m_messages.messages.isEmpty()) << m_messages.messages.join(' ').toStdString();
+    EXPECT_EQ(read(QStringLiteral("時刻"), QStringLiteral("0-0")), QStringLiteral("8:30"));
+    EXPECT_EQ(read(QStringLiteral("内容"), QStringLiteral("0-1")), QStringLiteral("昼休み"));
+    EXPECT_EQ(read(QStringLiteral("指定日"), QStringLiteral("0-0")), QStringLiteral("毎日"));
+    EXPECT_EQ(read(QStringLiteral("指定日"), QStringLiteral("3-0")), QStringLiteral("月曜日"));
+    EXPECT_EQ(m_restarts, 1);
+    EXPECT_EQ(m_ended, 1);
+}
+
+TEST_F(Form1Test, ClearingARowOfTheDatedCategoryEmptiesTheDate)
+{
+    ASSERT_TRUE(profile::writeString(settings(), QStringLiteral("指定日"), QStringLiteral("2-0"), QStringLiteral("2026/12/24")));
+    ASSERT_TRUE(profile::writeString(settings(), QStringLiteral("時刻"), QStringLiteral("2-0"), QStringLiteral("19:00")));
+    ASSERT_TRUE(profile::writeString(settings(), QStringLiteral("時刻"), QStringLiteral("4-0"), QStringLiteral("19:00")));
+    start();
+    click(QStringLiteral("Option1_2"));
+    EXPECT_EQ(box("Text1", 0)->text(), QStringLiteral("2026/12/24"));
+    click(QStringLiteral("Command1_0"));
+    EXPECT_EQ(box("Text1", 0)->text(), QString());
+    EXPECT_EQ(box("Text2", 0)->text(), QString());
+    EXPECT_TRUE(m_session.entries().EntryDate[2][0].isEmpty());
+
+    click(QStringLiteral("Option1_4"));
+    click(QStringLiteral("Command1_0"));
+    EXPECT_EQ(box("Text1", 0)->text(), QStringLiteral("火曜日"));
+    EXPECT_TRUE(m_session.entries().EntryTime[4][0].isEmpty());
+}
+
+TEST_F(Form1Test, ARefusedSaveKeepsTheUserInTheWindowWithEverythingTyped)
+{
+    start();
+    typeInto(box("Text3", 2), QStringLiteral("時刻を忘れた"));
+    click(QStringLiteral("Command4"));
+    EXPECT_EQ(m_messages.messages, QStringList{QStringLiteral("「毎日」の3番の登録に時刻の記入がありません")});
+    EXPECT_EQ(m_ended, 0);
+    EXPECT_EQ(m_restarts, 0);
+    EXPECT_TRUE(m_window->isVisible());
+    EXPECT_EQ(box("Text3", 2)->text(), QStringLiteral("時刻を忘れた"));
+
+    click(QStringLiteral("Command5"));
+    EXPECT_EQ(m_messages.messages.size(), 2);
+    EXPECT_TRUE(m_window->isVisible());
+    EXPECT_FALSE(QFile::exists(settings()));
+}
+
+TEST_F(Form1Test, AFailedWriteIsReportedAndTheEditorStays)
+{
+    setProgramsFolderOverride(m_folder.file(QStringLiteral("消えたフォルダ")));
+    start();
+    typeInto(box("Text2", 0), QStringLiteral("9:00"));
+    click(QStringLiteral("Command4"));
+    ASSERT_EQ(m_messages.messages.size(), 1);
+    EXPECT_TRUE(m_messages.messages[0].startsWith(QStringLiteral("設定ファイルに書き込めませんでした")));
+    EXPECT_EQ(m_ended, 0);
+    EXPECT_EQ(m_restarts, 0);
+}
+
+TEST_F(Form1Test, ControlsFollowTheTabOrder)
+{
+    start();
+    EXPECT_TRUE(control(QStringLiteral("Option1_0"))->hasFocus());
+    const auto next = [](QWidget* w) {
+        do
+            w = w->nextInFocusChain();
+        while (!(w->focusPolicy() & Qt::TabFocus));
+        return w;
+    };
+    EXPECT_EQ(next(control(QStringLiteral("Option1_3"))), control(QStringLiteral("Option1_4")));
+    EXPECT_EQ(next(control(QStringLiteral("Option1_10"))), box("Text1", 0));
+    EXPECT_EQ(next(box("Text1", 0)), box("Text2", 0));
+    EXPECT_EQ(next(box("Text3", 0)), control(QStringLiteral("Command1_0")));
+    EXPECT_EQ(next(control(QStringLiteral("Command1_0"))), box("Text1", 1));
+    EXPECT_EQ(next(control(QStringLiteral("Command1_9"))), control(QStringLiteral("Command2")));
+    EXPECT_EQ(next(control(QStringLiteral("Command3"))), control(QStringLiteral("Command6")));
+    EXPECT_EQ(next(control(QStringLiteral("Command7"))), control(QStringLiteral("Command5")));
+    EXPECT_EQ(next(control(QStringLiteral("Command5"))), control(QStringLiteral("Command4")));
+}
+
+} // namespace
