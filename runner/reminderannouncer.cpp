@@ -31,7 +31,7 @@ ReminderAnnouncer::~ReminderAnnouncer()
     m_announcement.reset();
 }
 
-void ReminderAnnouncer::announce(const QString& message)
+void ReminderAnnouncer::AnnounceReminder(const QString& message)
 {
     m_announcement->start(reminderCaption(Clock::now()), message);
 }

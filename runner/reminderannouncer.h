@@ -20,7 +20,9 @@ public:
                                AnnouncementTimeSource* time = nullptr);
     ~ReminderAnnouncer() override;
 
-    void announce(const QString& message) override;
+    void announce(const QString& message) override { AnnounceReminder(message); }
+    // Shows `message` (the due texts, each ended by "\n") now, replacing one on screen.
+    void AnnounceReminder(const QString& message);
 
     bool isAnnouncing() const { return m_announcement->isActive(); }
     ReminderWindow* window() const { return m_window.get(); }

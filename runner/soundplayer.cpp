@@ -43,6 +43,8 @@ void SoundPlayer::play()
     m_effect->play();
 }
 
+bool SoundPlayer::isPlaying() const { return m_effect && m_effect->isPlaying(); }
+
 void SoundPlayer::logOnce(bool& logged, const QString& text)
 {
     if (logged)

@@ -17,6 +17,8 @@ public:
     ~SoundPlayer() override;
 
     void play();
+    // True while the file is being played on the audio output.
+    bool isPlaying() const;
 
 private:
     void load();

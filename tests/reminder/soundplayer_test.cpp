@@ -7,6 +7,9 @@
 #include "tempfolder.h"
 
 #include <QElapsedTimer>
+#include <QAudioDevice>
+#include <QMediaDevices>
+#include <QProcess>
 #include <QTest>
 #include <QtEndian>
 
@@ -76,4 +79,25 @@ TEST(SoundPlayer, PlayReturnsAtOnce)
     player.play();
     // A 3-second file: returning long before it would have ended proves play() does not wait.
     EXPECT_LT(elapsed.elapsed(), 1500);
+}
+
+TEST(SoundPlayer, PlaysOnTheAudioOutputAndRestartsEachRepetition)
+{
+    if (QMediaDevices::audioOutputs().isEmpty())
+        GTEST_SKIP() << "no audio output on this machine (reminder_sound_server_test provides one)";
+    TempFolder folder;
+    folder.writeBytes(QStringLiteral("chime.wav"), waveFile(2000));
+    SoundPlayer player(folder.file(QStringLiteral("chime.wav")));
+    for (int repetition = 0; repetition < 2; ++repetition) {
+        player.play();
+        QTRY_VERIFY_WITH_TIMEOUT(player.isPlaying(), 3000);
+        QTest::qWait(300);
+    }
+    // The sound server sees the stream: the file really reaches the audio output.
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("short"),
+                                          QStringLiteral("sink-inputs")});
+    if (pactl.waitForFinished(5000) && pactl.exitCode() == 0)
+        EXPECT_FALSE(pactl.readAllStandardOutput().trimmed().isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(!player.isPlaying(), 5000);
 }

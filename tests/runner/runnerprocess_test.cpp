@@ -5,6 +5,7 @@
 #include "settingspath.h"
 #include "singleinstance.h"
 #include "tempfolder.h"
+#include "textcodec.h"
 
 #include <QFile>
 #include <QTcpServer>
@@ -152,11 +153,14 @@ TEST_F(RunnerProcessTest, DueEntryIsAnnouncedAtItsSecond)
     writeSettings(folder.file(QStringLiteral("corvane設定.ini")),
                   {{QStringLiteral("時刻"), QStringLiteral("0-0"), QStringLiteral("9:00")},
                    {QStringLiteral("内容"), QStringLiteral("0-0"), QStringLiteral("朝会")},
-                   {QStringLiteral("表示"), QStringLiteral("時間"), QStringLiteral("3")}});
+                   {QStringLiteral("表示"), QStringLiteral("時間"), QStringLiteral("3")},
+                   // The announcement hands its text to speech: a trace outside the window.
+                   {QStringLiteral("サウンド"), QStringLiteral("音声"), QStringLiteral("1")},
+                   {QStringLiteral("サウンド"), QStringLiteral("音声TXT"), folder.file(QStringLiteral("spoken.txt"))}});
     RunnerProcess runner(folder.path());
     runner.start(QStringLiteral("2026-12-07 08:59:58"));
     ASSERT_TRUE(runner.waitForArmed()) << runner.readStderr().toStdString();
-    EXPECT_TRUE(waitUntil([&] { return QString::fromUtf8(runner.readStderr()).contains(QStringLiteral("朝会")); },
+    EXPECT_TRUE(waitUntil([&] { return folder.readBytes(QStringLiteral("spoken.txt")) == toCp932(QStringLiteral("\"朝会\n\"\r\n")); },
                           8000))
         << runner.readStderr().toStdString();
     EXPECT_TRUE(CloseRunner());
