@@ -9,23 +9,13 @@ void loadAbbreviations(const QString& settingsPath, Abbreviations& abbreviations
     const QString section = QString::fromUtf16(kAbbreviationSection);
     const ProfileTransaction file(settingsPath);
     for (int i = 0; i < kAbbreviationSlots; ++i) {
-        const QString shortForm = file.readString(section, QStringLiteral("略称%1").arg(i));
+        const QString shortForm = file.readString(section, abbreviationKey(i));
         if (!shortForm.isEmpty())
             abbreviations.shortForms[i] = shortForm;
-        const QString fullText = file.readString(section, QStringLiteral("内容%1").arg(i));
+        const QString fullText = file.readString(section, abbreviationTextKey(i));
         if (!fullText.isEmpty())
             abbreviations.fullTexts[i] = fullText;
     }
-}
-
-QString expandAbbreviation(const QString& text, const Abbreviations& abbreviations)
-{
-    QString result = text;
-    for (int i = 0; i < kAbbreviationSlots; ++i) {
-        if (abbreviations.shortForms[i] == result)
-            result = abbreviations.fullTexts[i];
-    }
-    return result;
 }
 
 QString formatViewerLine(const QString& time, const QString& text)

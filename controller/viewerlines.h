@@ -4,23 +4,14 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <array>
+#include "abbreviations.h"
 
 namespace corvane::controller {
 
 inline constexpr char16_t kTodayListSection[] = u"本日の予定";
 inline constexpr char16_t kTomorrowListSection[] = u"翌日の予定";
-inline constexpr char16_t kAbbreviationSection[] = u"略称登録";
-inline constexpr int kAbbreviationSlots = 10;
 
 enum class ViewerDay { Today, Tomorrow };
-
-// The ten abbreviation slots as the viewer keeps them for the controller's lifetime. A slot
-// emptied in the file keeps its last loaded value until the controller restarts.
-struct Abbreviations {
-    std::array<QString, kAbbreviationSlots> shortForms; // 略称0..略称9
-    std::array<QString, kAbbreviationSlots> fullTexts;  // 内容0..内容9
-};
 
 struct DayListEntry {
     QString time;
@@ -28,13 +19,16 @@ struct DayListEntry {
     bool operator==(const DayListEntry&) const = default;
 };
 
-// Takes the non-empty values of "略称登録" into the slots; empty values leave a slot as it was.
+// Takes the non-empty values of "略称登録" into the slots; empty values leave a slot as it was
+// (the viewer keeps the slots for the controller's lifetime: a slot emptied in the file keeps its
+// last loaded value until the controller restarts).
 void loadAbbreviations(const QString& settingsPath, Abbreviations& abbreviations);
 
-// Replaces a text equal to an abbreviation by its full text, slots 0 to 9 in order; a later
-// slot sees the result of an earlier one, so abbreviations can chain. An empty abbreviation
-// matches an empty text.
-QString expandAbbreviation(const QString& text, const Abbreviations& abbreviations);
+// Abbreviations::expand with the viewer's slots.
+inline QString expandAbbreviation(const QString& text, const Abbreviations& abbreviations)
+{
+    return abbreviations.expand(text);
+}
 
 // A time of exactly four characters ("9:30") gets one leading space so that the texts of
 // "9:30" and "10:30" start in the same column; then four spaces and the text.

@@ -25,8 +25,7 @@ void DaySchedule::setLists(const QDate& buildDate, DayList today, DayList tomorr
 void DaySchedule::setAbbreviations(const std::array<QString, kAbbreviationSlots>& shortForms,
                                    const std::array<QString, kAbbreviationSlots>& fullTexts)
 {
-    m_abbrevShort = shortForms;
-    m_abbrevFull = fullTexts;
+    m_abbreviations = {shortForms, fullTexts};
 }
 
 void DaySchedule::sortByTime(DayList& list)
@@ -50,14 +49,8 @@ void DaySchedule::ExpandAbbreviations()
 
 void DaySchedule::expand(DayList& list) const
 {
-    for (ScheduleItem& item : list) {
-        // The scan goes on with the replaced text, so a full text that is a later slot's
-        // abbreviation is replaced again. An empty slot matches an empty entry text.
-        for (int k = 0; k < kAbbreviationSlots; ++k) {
-            if (m_abbrevShort[size_t(k)] == item.text)
-                item.text = m_abbrevFull[size_t(k)];
-        }
-    }
+    for (ScheduleItem& item : list)
+        item.text = m_abbreviations.expand(item.text);
 }
 
 } // namespace corvane

@@ -1,6 +1,7 @@
 #pragma once
 // Today's and tomorrow's announcements, built once from the settings file at start-up (and
 // again when the runner outlives the day after its start).
+#include "abbreviations.h"
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -21,7 +22,6 @@ using DayList = QList<ScheduleItem>;
 
 // DayClass values: 0 Monday … 6 Sunday, 7 a registered holiday (whatever its weekday).
 inline constexpr int kHolidayClass = 7;
-inline constexpr int kAbbreviationSlots = 10;
 
 // Derived list sections read by the controller's viewer.
 inline constexpr char16_t kTodaySection[] = u"本日の予定";
@@ -64,8 +64,7 @@ private:
     QDate m_buildDate;
     DayList m_today;
     DayList m_tomorrow;
-    std::array<QString, kAbbreviationSlots> m_abbrevShort;
-    std::array<QString, kAbbreviationSlots> m_abbrevFull;
+    Abbreviations m_abbreviations;
 };
 
 } // namespace corvane

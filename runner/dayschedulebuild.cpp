@@ -22,9 +22,6 @@ namespace {
 
 const QString kHolidaySection = QStringLiteral("祝日");
 const QString kHolidayKey = QStringLiteral("登録日");
-const QString kAbbrevSection = QStringLiteral("略称登録");
-const QString kAbbrevShortKey = QStringLiteral("略称");
-const QString kAbbrevFullKey = QStringLiteral("内容");
 const QString kListTimeKey = QStringLiteral("時刻");
 const QString kListTextKey = QStringLiteral("内容");
 
@@ -192,10 +189,10 @@ void DaySchedule::BuildDaySchedule(const QString& settingsPath, const QString& e
     SkipLog skips;
     const EntryReader entries(file, skips);
 
-    const SectionIndex abbreviations(file, kAbbrevSection);
+    const SectionIndex abbreviations(file, QString::fromUtf16(kAbbreviationSection));
     for (int k = 0; k < kAbbreviationSlots; ++k) {
-        m_abbrevShort[size_t(k)] = abbreviations.read(kAbbrevShortKey + QString::number(k));
-        m_abbrevFull[size_t(k)] = abbreviations.read(kAbbrevFullKey + QString::number(k));
+        m_abbreviations.shortForms[size_t(k)] = abbreviations.read(abbreviationKey(k));
+        m_abbreviations.fullTexts[size_t(k)] = abbreviations.read(abbreviationTextKey(k));
     }
 
     const QDate day0 = m_buildDate;
