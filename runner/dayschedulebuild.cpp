@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
 
 namespace corvane {
@@ -44,18 +45,47 @@ private:
     QSet<QString> m_seen;
 };
 
+// One section of the snapshot, indexed once: the walks make about a thousand reads, and a
+// lookup each through the whole file would dominate start-up. Reads give what readString gives.
+class SectionIndex {
+public:
+    SectionIndex(const ProfileTransaction& file, const QString& section)
+    {
+        const QList<ProfileLine> lines = file.readSection(section);
+        m_values.reserve(lines.size());
+        for (const ProfileLine& line : lines)
+            m_values.insert(foldName(line.key), line.value); // the first of duplicates wins
+    }
+    QString read(const QString& key) const { return cutToReadBuffer(m_values.value(foldName(key))); }
+
+private:
+    static QString foldName(const QString& name)
+    {
+        QString folded = name;
+        for (QChar& c : folded) {
+            if (c >= u'A' && c <= u'Z')
+                c = QChar(c.unicode() + (u'a' - u'A'));
+        }
+        return folded;
+    }
+    QHash<QString, QString> m_values;
+};
+
 class EntryReader {
 public:
-    EntryReader(const ProfileTransaction& view, SkipLog& skips) : m_view(view), m_skips(skips) {}
+    EntryReader(const ProfileTransaction& file, SkipLog& skips)
+        : m_times(file, QString::fromUtf16(kTimeSection)), m_texts(file, QString::fromUtf16(kTextSection)),
+          m_dates(file, QString::fromUtf16(kDateSection)), m_skips(skips)
+    {
+    }
 
     // Walks category-0 … category-49 up to the first empty time. A time that does not parse
     // is skipped; the walk goes on (the family has no gap there).
     void walk(int category, DayList& into) const
     {
-        const QString times = QString::fromUtf16(kTimeSection);
         for (int n = 0; n < kEntriesPerCategory; ++n) {
             const QString key = entryKey(category, n);
-            const QString time = m_view.readString(times, key);
+            const QString time = m_times.read(key);
             if (time.isEmpty())
                 break;
             append(key, time, into);
@@ -65,21 +95,19 @@ public:
     // Walks the dated entries by "指定日", into whichever of the two days each one matches.
     void walkDated(const QDate& day0, const QDate& day1, DayList& list0, DayList& list1) const
     {
-        const QString dates = QString::fromUtf16(kDateSection);
         for (int n = 0; n < kEntriesPerCategory; ++n) {
             const QString key = entryKey(Dated, n);
-            const QString text = m_view.readString(dates, key);
+            const QString text = m_dates.read(key);
             if (text.isEmpty())
                 break;
             const auto date = parseDate(text);
             if (!date) {
-                m_skips.skip(dates, key, text, "date");
+                m_skips.skip(QString::fromUtf16(kDateSection), key, text, "date");
                 continue;
             }
             if (*date != day0 && *date != day1)
                 continue;
-            const QString time = m_view.readString(QString::fromUtf16(kTimeSection), key);
-            append(key, time, *date == day0 ? list0 : list1);
+            append(key, m_times.read(key), *date == day0 ? list0 : list1);
         }
     }
 
@@ -91,23 +119,37 @@ private:
             m_skips.skip(QString::fromUtf16(kTimeSection), key, time, "time of day");
             return;
         }
-        into.append({time, *at, m_view.readString(QString::fromUtf16(kTextSection), key), false});
+        into.append({time, *at, m_texts.read(key), false});
     }
 
-    const ProfileTransaction& m_view;
+    SectionIndex m_times;
+    SectionIndex m_texts;
+    SectionIndex m_dates;
     SkipLog& m_skips;
 };
 
 bool isWorkingDay(int dayClass) { return dayClass >= 0 && dayClass <= 4; }
 
-// Deletes the old family (up to its first empty time) and writes the new list from 0.
+// Deletes the old family (up to its first empty time) and writes the new list from 0. A list
+// that is already there as it should be is left alone, so a restart on the same day does not
+// rewrite the file.
 void rewriteDerivedList(ProfileTransaction& file, const QString& section, const DayList& list)
 {
-    for (int n = 0;; ++n) {
-        const QString timeKey = kListTimeKey + QString::number(n);
-        if (file.readString(section, timeKey).isEmpty())
+    const SectionIndex old(file, section);
+    qsizetype oldCount = 0;
+    bool same = true;
+    for (;; ++oldCount) {
+        const QString time = old.read(kListTimeKey + QString::number(oldCount));
+        if (time.isEmpty())
             break;
-        file.deleteKey(section, timeKey);
+        if (oldCount >= list.size() || time != list[oldCount].time
+            || old.read(kListTextKey + QString::number(oldCount)) != list[oldCount].text)
+            same = false;
+    }
+    if (same && oldCount == list.size())
+        return;
+    for (qsizetype n = 0; n < oldCount; ++n) {
+        file.deleteKey(section, kListTimeKey + QString::number(n));
         file.deleteKey(section, kListTextKey + QString::number(n));
     }
     for (qsizetype n = 0; n < list.size(); ++n) {
@@ -124,11 +166,11 @@ void DaySchedule::LoadHolidays(const QString& settingsPath)
     const QDate day1 = day0.addDays(1);
     m_dayClass = {weekdayClass(day0), weekdayClass(day1)};
 
-    const ProfileTransaction view(settingsPath);
+    const SectionIndex holidays{ProfileTransaction(settingsPath), kHolidaySection};
     SkipLog skips;
     for (int n = 1;; ++n) {
         const QString key = kHolidayKey + QString::number(n);
-        const QString text = view.readString(kHolidaySection, key);
+        const QString text = holidays.read(key);
         if (text.isEmpty())
             break;
         const auto date = parseDate(text);
@@ -150,9 +192,10 @@ void DaySchedule::BuildDaySchedule(const QString& settingsPath, const QString& e
     SkipLog skips;
     const EntryReader entries(file, skips);
 
+    const SectionIndex abbreviations(file, kAbbrevSection);
     for (int k = 0; k < kAbbreviationSlots; ++k) {
-        m_abbrevShort[size_t(k)] = file.readString(kAbbrevSection, kAbbrevShortKey + QString::number(k));
-        m_abbrevFull[size_t(k)] = file.readString(kAbbrevSection, kAbbrevFullKey + QString::number(k));
+        m_abbrevShort[size_t(k)] = abbreviations.read(kAbbrevShortKey + QString::number(k));
+        m_abbrevFull[size_t(k)] = abbreviations.read(kAbbrevFullKey + QString::number(k));
     }
 
     const QDate day0 = m_buildDate;

@@ -1,12 +1,47 @@
 #include "economicrefresh.h"
 
+#include "clock.h"
+#include "import/economicimport.h"
+#include "log.h"
 #include "profile.h"
+#include "settingspath.h"
+#include "valueforms.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 namespace corvane {
 
+bool economicRebuildDue(const QString& economicFetch, const QString& builtOn, QDate today)
+{
+    if (economicFetch != u"1")
+        return false;
+    if (builtOn.isEmpty())
+        return true;
+    const std::optional<QDate> built = parseDate(builtOn);
+    if (!built) {
+        logLine(QStringLiteral("経済指標の作成日「%1」は日付ではないため、作り直します").arg(builtOn));
+        return true;
+    }
+    return built->month() != today.month();
+}
+
 QString CheckEconomicRefresh(const QString& settingsPath)
 {
-    return profile::readString(settingsPath, QStringLiteral("経済指標"), QStringLiteral("取得"));
+    const QString section = QStringLiteral("経済指標");
+    const QString economicFetch = profile::readString(settingsPath, section, QStringLiteral("取得"));
+    const QString builtOn = economicFetch == u"1"
+                                ? profile::readString(settingsPath, section, QStringLiteral("作成日"))
+                                : QString();
+    if (!economicRebuildDue(economicFetch, builtOn, Clock::today()))
+        return economicFetch;
+
+    const QString workbookPath = QDir::toNativeSeparators(
+        QFileInfo(settingsPath).dir().filePath(QString::fromUtf16(kIndicatorWorkbookName)));
+    QString reason;
+    if (!ImportEconomicCalendar(settingsPath, workbookPath, &reason))
+        logLine(QStringLiteral("経済指標カレンダーの取り込みに失敗しました: %1").arg(reason));
+    return economicFetch;
 }
 
 } // namespace corvane

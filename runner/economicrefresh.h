@@ -1,11 +1,19 @@
 #pragma once
 // The economic-indicator refresh policy run at start-up.
+#include <QDate>
 #include <QString>
 
 namespace corvane {
 
 // Runs the refresh policy for the settings file at `settingsPath` (rebuilding the indicator
-// workbook when it calls for it) and returns "経済指標"/"取得" as read (EconomicFetch).
+// workbook beside it when it calls for it) and returns "経済指標"/"取得" as read
+// (EconomicFetch). A failed import is one line on stderr; the start-up goes on with the
+// workbook that is there, if any.
 QString CheckEconomicRefresh(const QString& settingsPath);
+
+// The policy's decision: the feature is on ("取得" exactly "1") and the last import is absent
+// or from another month number (the year is not compared). A "作成日" that is not a date
+// counts as never built.
+bool economicRebuildDue(const QString& economicFetch, const QString& builtOn, QDate today);
 
 } // namespace corvane

@@ -3,7 +3,7 @@
 
 #include "appfonts.h"
 #include "runnerapp.h"
-#include "stderrannouncer.h"
+#include "reminderannouncer.h"
 
 int main(int argc, char** argv)
 {
@@ -11,8 +11,8 @@ int main(int argc, char** argv)
     app.setQuitOnLastWindowClosed(false);
     corvane::applyUiFont();
 
-    corvane::RunnerApp runner([](const corvane::DisplaySettings&) {
-        return std::make_unique<corvane::StderrAnnouncer>();
+    corvane::RunnerApp runner([](const corvane::DisplaySettings& settings) {
+        return std::make_unique<corvane::ReminderAnnouncer>(settings);
     });
     QObject::connect(&runner, &corvane::RunnerApp::closed, &app, &QCoreApplication::quit);
     if (!runner.Main())

@@ -5,6 +5,8 @@
 #include "soundplayer.h"
 #include "speech.h"
 
+#include <QTimer>
+
 namespace corvane {
 
 ReminderAnnouncer::ReminderAnnouncer(const DisplaySettings& settings, AnnouncementTimeSource* time)
@@ -16,6 +18,8 @@ ReminderAnnouncer::ReminderAnnouncer(const DisplaySettings& settings, Announceme
     }
     // Made ahead of the first announcement so that its window comes up without delay.
     m_window = std::make_unique<ReminderWindow>();
+    // Right after start-up, off the path to the armed timer.
+    QTimer::singleShot(0, m_window.get(), [this] { m_window->prepare(m_look); });
     if (m_plan.soundRepetitions > 0)
         m_sound = std::make_unique<SoundPlayer>(m_plan.soundPath);
     m_announcement = std::make_unique<Announcement>(m_plan, *time, *this);

@@ -4,6 +4,7 @@
 #include "twips.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QLabel>
 #include <QScreen>
 #include <QTimer>
@@ -31,6 +32,29 @@ ReminderWindow::ReminderWindow(QWidget* parent)
 void ReminderWindow::present(const ReminderLook& look, const QString& caption,
                              const QString& message)
 {
+    setUp(look, caption, message);
+    if (isVisible()) {
+        raise(); // a newer announcement comes to the top again
+    } else {
+        show();
+        // Showing may give the window its frame: fit the outer size again.
+        applyOuterGeometry();
+    }
+}
+
+void ReminderWindow::prepare(const ReminderLook& look)
+{
+    if (isVisible())
+        return;
+    setUp(look, QString(), QStringLiteral("予定のお知らせ　ヨテイ　ＡＢＣ abc 0123:45\n"));
+    create();
+    QImage image(size(), QImage::Format_ARGB32_Premultiplied);
+    render(&image);
+    m_label->clear();
+}
+
+void ReminderWindow::setUp(const ReminderLook& look, const QString& caption, const QString& message)
+{
     setWindowTitle(caption);
 
     const QPalette system = QApplication::palette();
@@ -53,14 +77,6 @@ void ReminderWindow::present(const ReminderLook& look, const QString& caption,
     font.setStrikeOut(look.strikeout);
     m_label->setFont(font);
     m_label->setText(message);
-
-    if (isVisible()) {
-        raise(); // a newer announcement comes to the top again
-    } else {
-        show();
-        // Showing may give the window its frame: fit the outer size again.
-        applyOuterGeometry();
-    }
 }
 
 void ReminderWindow::applyOuterGeometry()

@@ -19,12 +19,18 @@ public:
     // its outer frame is placed at the look's twips (caption bar and border included).
     void present(const ReminderLook& look, const QString& caption, const QString& message);
 
+    // Does the one-time work of a first showing ahead of time, without showing anything:
+    // the native window, and the font engines and glyphs of Japanese text in the look's font
+    // (on a desktop with many fonts this takes a few hundred milliseconds of CPU).
+    void prepare(const ReminderLook& look);
+
     QLabel* label() const { return m_label; }
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void setUp(const ReminderLook& look, const QString& caption, const QString& message);
     void applyOuterGeometry();
 
     QLabel* m_label = nullptr;

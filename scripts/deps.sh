@@ -7,7 +7,7 @@ packages=(
     libfreexl-dev libxml2-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     python3 python3-xlrd
-    xvfb xauth x11-utils xdotool faketime imagemagick
+    xvfb xauth x11-utils xdotool faketime imagemagick openbox
     fonts-ipafont-gothic fonts-ipafont-mincho
 )
 missing=()

@@ -150,7 +150,7 @@ QList<IndicatorRow> ReadIndicatorWorkbook(const QString& path, QString* error)
         if (date.isEmpty())
             break;
         if (date.type != xls::ReadCell::Type::Date && date.type != xls::ReadCell::Type::DateTime) {
-            setError(error, QStringLiteral("%1 のセル A%2 が日付ではありません").arg(path).arg(row + 1));
+            setError(error, QStringLiteral("セル A%1 が日付ではありません").arg(row + 1));
             return rows;
         }
         rows.append({date.date, timeOfCell(reader.cell(row, 1)), textOfCell(reader.cell(row, 2))});

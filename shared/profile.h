@@ -17,10 +17,12 @@
 //    file. The first write creates the file.
 //  - Comments, unknown sections and key order survive every write; only the touched lines
 //    change.
-//  - Every operation takes an advisory lock (a lock file beside the settings file) and
-//    replaces the file atomically (temporary file in the same folder, flush, rename), so a
-//    reader sees the old or the new file, never a torn one, and concurrent writers lose
-//    nothing.
+//  - Every write takes an advisory lock (flock on "<file>.lock" beside the settings file,
+//    dropped by the system when its holder dies) and replaces the file atomically
+//    ("<file>.tmp" in the same folder, fsync, rename), so a reader sees the old or the new
+//    file, never a torn one, and concurrent writers lose nothing. Reads take no lock. A write
+//    that changes nothing leaves the file untouched. Each write costs one fsync: many writes
+//    belong in one ProfileTransaction.
 //  - A write whose section name holds "]" or a line break, whose key holds "=" or a line
 //    break (or starts with ";" or "["), or whose value holds a line break is refused: stored,
 //    it would be read back as other lines.

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #else
 #include <QLockFile>
@@ -24,18 +25,6 @@ QString describe(const QString& what, const QString& path, const QString& reason
     return QStringLiteral("%1: %2 (%3)").arg(what, path, reason);
 }
 
-#ifdef Q_OS_UNIX
-// The rename is durable only once the folder's entry is on disk.
-void syncFolder(const QString& path)
-{
-    const int fd = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
-                          O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-#endif
 
 } // namespace
 
@@ -104,6 +93,61 @@ ProfileLock::ProfileLock(const QString& settingsPath, int timeoutMs)
 ProfileLock::~ProfileLock() { delete static_cast<QLockFile*>(m_handle); }
 #endif
 
+#ifdef Q_OS_UNIX
+bool replaceProfileFile(const QString& path, const QByteArray& bytes, QString* error)
+{
+    const QString what = QStringLiteral("設定ファイルに書き込めません");
+    // A link to the settings file stays a link: the file it names is replaced.
+    const QFileInfo info(path);
+    const QString target = !info.isSymLink() ? path : info.exists() ? info.canonicalFilePath() : info.symLinkTarget();
+    // One fixed temporary name: only the lock holder writes it, and a writer that died
+    // mid-write leaves one file that the next writer reuses instead of a trail of them.
+    const QString temporary = target + QStringLiteral(".tmp");
+    const QByteArray temporaryName = QFile::encodeName(temporary);
+    struct stat existing {};
+    const mode_t mode = ::stat(QFile::encodeName(target).constData(), &existing) == 0
+                            ? (existing.st_mode & 07777) : mode_t(0666);
+    const auto fail = [&](int code) {
+        if (error)
+            *error = describe(what, path, QString::fromLocal8Bit(std::strerror(code)));
+        ::unlink(temporaryName.constData());
+        return false;
+    };
+    const int fd = ::open(temporaryName.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        if (error)
+            *error = describe(what, path, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, size_t(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            const int code = written < 0 ? errno : ENOSPC;
+            ::close(fd);
+            return fail(code);
+        }
+        data += written;
+        left -= written;
+    }
+    // The new contents must be on disk before the name points at them.
+    if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) {
+        const int code = errno;
+        ::close(fd);
+        return fail(code);
+    }
+    if (::close(fd) != 0)
+        return fail(errno);
+    if (::rename(temporaryName.constData(), QFile::encodeName(target).constData()) != 0)
+        return fail(errno);
+    // The folder is not synced: after a power loss the name may still show the old file,
+    // which is whole; syncing it would double the cost of every write.
+    return true;
+}
+#else
 bool replaceProfileFile(const QString& path, const QByteArray& bytes, QString* error)
 {
     QSaveFile file(path);
@@ -113,10 +157,8 @@ bool replaceProfileFile(const QString& path, const QByteArray& bytes, QString* e
         file.cancelWriting();
         return false;
     }
-#ifdef Q_OS_UNIX
-    syncFolder(path);
-#endif
     return true;
 }
+#endif
 
 } // namespace corvane

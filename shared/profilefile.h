@@ -31,8 +31,9 @@ private:
     QString m_error;
 };
 
-// Writes bytes to a temporary file in the same folder, flushes it to disk and renames it over
-// path. On failure path is unchanged and *error says why.
+// Writes bytes to a temporary file in the same folder ("<file>.tmp"; call it only while
+// holding the ProfileLock), flushes it to disk and renames it over path. On failure path is
+// unchanged and *error says why.
 bool replaceProfileFile(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
 } // namespace corvane

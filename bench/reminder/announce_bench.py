@@ -7,8 +7,11 @@ under a faked clock 3 s before an entry falls due.
            window has closed: a 10-s announcement with three WAVE repetitions
 
 usage: announce_bench.py PROGRAMS_DIR [RUNS]
-The due second begins 3 s after the runner's clock was started; the launch instant is taken
-just before the process starts, so a late clock start counts against the figure, never for it.
+environment: BENCH_SOUND=0 announces without the WAVE file; BENCH_KEEP=1 prints each
+runner's log.
+The runner's clock is the real one moved by a whole number of seconds, so the due second
+begins at a known real instant; the X server's map event is timestamped by a reader process,
+whose own delay counts against the figure, never for it.
 """
 import os
 import shutil
@@ -88,7 +91,7 @@ def cpu_seconds(pid):
 def settings_text(minute, wav):
     return ("[時刻]\n0-0=9:%02d\n[内容]\n0-0=ベンチマーク %d 分の予定\n[指定日]\n0-0=毎日\n"
             "[表示]\n時間=10\n[事前表示]\n時間=0\n"
-            "[サウンド]\n音=1\n音パス=%s\n音回数=3\n音声=0\n" % (minute, minute, wav))
+            "[サウンド]\n音=%s\n音パス=%s\n音回数=3\n音声=0\n" % (minute, minute, os.environ.get("BENCH_SOUND", "1"), wav))
 
 
 def run_once(programs, env, watcher, minute, wav):
@@ -99,13 +102,16 @@ def run_once(programs, env, watcher, minute, wav):
     with open(os.path.join(folder, "corvane設定.ini"), "wb") as f:
         f.write(settings_text(minute, wav).replace("\n", "\r\n").encode("cp932"))
     lib = next(p for p in FAKETIME_LIBS if os.path.exists(p))
-    child_env = dict(env, XDG_RUNTIME_DIR=runtime, FAKETIME="@2026-12-07 09:%02d:57" % (minute - 1),
-                     LD_PRELOAD=lib, FAKETIME_DONT_RESET="1")
+    # A whole-second offset keeps the runner's seconds on the real ones, so the real instant at
+    # which the due second begins is known exactly, however late the process starts.
+    fake_due = time.mktime((2026, 12, 7, 9, minute, 0, 0, 0, -1))
+    offset = int(fake_due - 3.5 - time.time())
+    due = fake_due - offset
+    child_env = dict(env, XDG_RUNTIME_DIR=runtime, FAKETIME="%+ds" % offset, LD_PRELOAD=lib)
     log = open(os.path.join(folder, "runner.log"), "wb")
     t0 = time.time()
     proc = subprocess.Popen([os.path.join(folder, "corvane_110")], cwd=folder, env=child_env,
                             stdout=log, stderr=subprocess.STDOUT)
-    due = t0 + 3.0
     try:
         time.sleep(max(0.0, due - 0.5 - time.time()))
         cpu_before = cpu_seconds(proc.pid)
@@ -125,6 +131,8 @@ def run_once(programs, env, watcher, minute, wav):
         except subprocess.TimeoutExpired:
             proc.kill()
         log.close()
+        if os.environ.get("BENCH_KEEP"):
+            print(open(os.path.join(folder, "runner.log"), encoding="utf-8", errors="replace").read())
         shutil.rmtree(folder, ignore_errors=True)
         shutil.rmtree(runtime, ignore_errors=True)
 

@@ -1,5 +1,7 @@
 #include "xls/xlsreader.h"
 
+#include "xls/compoundfilecheck.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <freexl.h>
@@ -7,6 +9,9 @@
 namespace corvane::xls {
 
 namespace {
+
+// Far above any workbook of ours; keeps a stray huge file from being read into memory.
+constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
 
 void setError(QString* error, const QString& text)
 {
@@ -79,22 +84,39 @@ bool XlsReader::open(const QString& path, QString* error)
 {
     close();
     if (!QFileInfo(path).isFile()) {
-        setError(error, QStringLiteral("ファイルがありません: %1").arg(path));
+        setError(error, QStringLiteral("ファイルがありません"));
         return false;
     }
+    // FreeXL trusts parts of the container that a damaged file gets wrong; check them first.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        setError(error, QStringLiteral("ファイルを開けません (%1)").arg(file.errorString()));
+        return false;
+    }
+    if (file.size() > kMaxFileSize) {
+        setError(error, QStringLiteral("ブックが大きすぎます"));
+        return false;
+    }
+    QString why;
+    if (!checkCompoundFile(file.readAll(), &why)) {
+        setError(error, why);
+        return false;
+    }
+    file.close();
+
     const void* handle = nullptr;
     const int rc = freexl_open(QFile::encodeName(path).constData(), &handle);
     if (rc != FREEXL_OK) {
         if (handle)
             freexl_close(handle);
-        setError(error, openFailure(rc) + QStringLiteral(": ") + path);
+        setError(error, openFailure(rc));
         return false;
     }
     m_handle = handle;
     unsigned int count = 0;
     if (freexl_get_info(m_handle, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK) {
         close();
-        setError(error, QStringLiteral("ブックの形式が正しくありません: %1").arg(path));
+        setError(error, QStringLiteral("ブックの形式が正しくありません"));
         return false;
     }
     for (unsigned int i = 0; i < count && i < 0xFFFF; ++i) {

@@ -26,8 +26,8 @@ public:
     XlsReader(const XlsReader&) = delete;
     XlsReader& operator=(const XlsReader&) = delete;
 
-    // Opens the file. False with *error when it is missing, not a workbook, encrypted or
-    // damaged.
+    // Opens the file. False with *error (the reason; callers name the file) when it is
+    // missing, not a workbook, encrypted or damaged.
     bool open(const QString& path, QString* error = nullptr);
     void close();
 

@@ -266,7 +266,9 @@ QByteArray buildWorkbook(const Workbook& workbook, QString* error)
     Grid grid;
     for (const auto& [position, cell] : withMergesApplied(sheet)) {
         PreparedCell prepared{cell.value, formats.xfFor(cell.format), 0};
-        if (const QString* text = std::get_if<QString>(&cell.value)) {
+        if (const QString* text = std::get_if<QString>(&cell.value); text && text->isEmpty()) {
+            prepared.value = std::monostate{}; // as the spreadsheet stores "": a blank (FreeXL rejects "" in the SST)
+        } else if (text) {
             prepared.value = text->left(kMaxTextLength);
             prepared.sstIndex = strings.add(std::get<QString>(prepared.value));
         } else if (const double* number = std::get_if<double>(&cell.value); number && !std::isfinite(*number)) {

@@ -280,3 +280,20 @@ TEST_F(ProfileFile, FailedWriteIsReportedAndChangesNothing)
     EXPECT_FALSE(error.isEmpty());
     EXPECT_TRUE(QFileInfo(path()).isDir());
 }
+
+TEST_F(ProfileFile, ReplaceKeepsPermissionsAndLinksAndLeavesNoTemporaryFile)
+{
+    put("[A]\r\nx=1\r\n");
+    ASSERT_TRUE(QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    ASSERT_TRUE(profile::writeString(path(), u"A"_s, u"x"_s, u"2"_s));
+    EXPECT_EQ(QFile::permissions(path()) & QFileDevice::Permissions(0x7077), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    EXPECT_EQ(QDir(m_folder.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList({name(), name() + u".lock"_s}));
+
+    // A settings file that is a link: the linked file changes, the link stays.
+    const QString link = m_folder.file(u"link.ini"_s);
+    ASSERT_TRUE(QFile::link(path(), link));
+    ASSERT_TRUE(profile::writeString(link, u"A"_s, u"x"_s, u"3"_s));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(read(u"A"_s, u"x"_s), u"3"_s);
+}

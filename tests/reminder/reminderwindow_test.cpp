@@ -215,3 +215,18 @@ TEST(ReminderWindow, RealEventLoopClosesTheWindowOnTime)
     QTRY_VERIFY_WITH_TIMEOUT(!announcer.window()->isVisible(), 3000);
     EXPECT_FALSE(announcer.isAnnouncing());
 }
+
+TEST(ReminderWindow, WarmUpAfterStartUpShowsNothing)
+{
+    ReminderAnnouncer announcer(defaults());
+    QCoreApplication::processEvents();
+    ReminderWindow* w = announcer.window();
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_TRUE(w->testAttribute(Qt::WA_WState_Created));
+    QLabel* label = w->findChild<QLabel*>(QStringLiteral("Label1"));
+    EXPECT_TRUE(label->text().isEmpty());
+
+    announcer.announce(QStringLiteral("本番\n"));
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(label->text(), QStringLiteral("本番\n"));
+}

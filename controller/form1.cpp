@@ -1,0 +1,255 @@
+#include "form1.h"
+
+#include "clock.h"
+#include "fieldguard.h"
+#include "form2.h"
+#include "messagebox.h"
+#include "quickentry.h"
+#include "runnercommands.h"
+#include "runnercontrol.h"
+#include "runnerwatch.h"
+#include "settingspath.h"
+#include "timefield.h"
+#include "twips.h"
+#include "valueforms.h"
+
+#include <QButtonGroup>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTimer>
+
+namespace corvane::controller {
+
+namespace {
+// The layout's widths are outer widths; the designed client area is 120 twips narrower
+// (7350 wide ↔ 7230 client).
+constexpr int kFrameTwips = 120;
+constexpr int kClientHeightTwips = 3045;
+// The old runner has answered the close request; this pause orders its exit before the start.
+constexpr int kRestartPauseMs = 100;
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, double left,
+                        double top, double width, double height)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    placeTwips(button, left, top, width, height);
+    return button;
+}
+} // namespace
+
+Form1::Form1(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("corvane"));
+    createControls();
+    bindActions();
+    setWindowWidthTwips(kNarrowWidthTwips);
+    m_state.ViewerShown = false;
+    // Whether "プログラムの終了" has anything to close; only a runner start enables it later.
+    m_command3->setEnabled(FindRunner());
+}
+
+Form1::~Form1() { delete m_viewer; }
+
+Form2* Form1::viewer() const { return m_viewer; }
+
+void Form1::createControls()
+{
+    m_command6 = makeButton(this, "Command6", QStringLiteral("予定の表示"), 240, 120, 1695, 375);
+    m_command1 = makeButton(this, "Command1", QStringLiteral("予定の追加"), 240, 600, 1695, 375);
+    m_command2 = makeButton(this, "Command2", QStringLiteral("設　　　定"), 240, 1080, 1695, 375);
+    m_command8 = makeButton(this, "Command8", QStringLiteral("プログラムの再起動"), 240, 1560, 1695, 375);
+    m_command3 = makeButton(this, "Command3", QStringLiteral("プログラムの終了"), 240, 2040, 1695, 375);
+    m_command4 = makeButton(this, "Command4", QStringLiteral("閉じる"), 240, 2520, 1695, 375);
+
+    m_option1 = new QRadioButton(QStringLiteral("本日"), this);
+    m_option1->setObjectName(QStringLiteral("Option1"));
+    placeTwips(m_option1, 2400, 120, 735, 255);
+    m_option2 = new QRadioButton(QStringLiteral("翌日"), this);
+    m_option2->setObjectName(QStringLiteral("Option2"));
+    placeTwips(m_option2, 3240, 120, 735, 255);
+    auto* days = new QButtonGroup(this);
+    days->addButton(m_option1);
+    days->addButton(m_option2);
+
+    m_label1 = new QLabel(QStringLiteral("時　　刻"), this);
+    m_label1->setObjectName(QStringLiteral("Label1"));
+    placeTwips(m_label1, 2400, 720, 600, 180);
+    m_text1 = new QLineEdit(this);
+    m_text1->setObjectName(QStringLiteral("Text1"));
+    placeTwips(m_text1, 3360, 720, 855, 270);
+    m_label2 = new QLabel(QStringLiteral("表示内容"), this);
+    m_label2->setObjectName(QStringLiteral("Label2"));
+    placeTwips(m_label2, 2400, 1200, 720, 180);
+    m_text2 = new QLineEdit(this);
+    m_text2->setObjectName(QStringLiteral("Text2"));
+    placeTwips(m_text2, 2400, 1560, 4575, 270);
+    m_command7 = makeButton(this, "Command7", QStringLiteral("キャンセル"), 2400, 2040, 1335, 375);
+    m_command5 = makeButton(this, "Command5", QStringLiteral("登　　録"), 3840, 2040, 1335, 375);
+
+    const QList<QWidget*> tabOrder = {m_command6, m_command1, m_command2, m_command8,
+                                      m_command3, m_command4, m_option1,  m_option2,
+                                      m_text1,    m_text2,    m_command7, m_command5};
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+
+    m_panel = {m_option1, m_option2, m_label1, m_text1, m_label2, m_text2, m_command7, m_command5};
+    m_watch = new RunnerWatch(this);
+}
+
+void Form1::bindActions()
+{
+    connect(m_command1, &QPushButton::clicked, this, &Form1::togglePanel);
+    connect(m_command2, &QPushButton::clicked, this, &Form1::startEditor);
+    connect(m_command3, &QPushButton::clicked, this, &Form1::endWithRunner);
+    connect(m_command4, &QPushButton::clicked, this, &Form1::endRequested);
+    connect(m_command5, &QPushButton::clicked, this, &Form1::RegisterQuickEntry);
+    connect(m_command6, &QPushButton::clicked, this, &Form1::ToggleScheduleViewer);
+    connect(m_command7, &QPushButton::clicked, this, &Form1::cancelEntry);
+    connect(m_command8, &QPushButton::clicked, this, &Form1::restartRunner);
+    connect(m_watch, &RunnerWatch::runnerFound, this, [this] { m_command3->setEnabled(true); });
+
+    auto* guard = new FieldGuard(m_text1, [this] { return acceptTime(); }, this);
+    QList<QWidget*> others;
+    for (QWidget* child : findChildren<QWidget*>())
+        if (child != m_text1)
+            others.append(child);
+    guard->watch(others);
+}
+
+bool Form1::acceptTime() const
+{
+    return acceptTimeField(m_text1->text(), m_option1->isChecked(), Clock::now());
+}
+
+void Form1::setWindowWidthTwips(int widthTwips)
+{
+    m_widthTwips = widthTwips;
+    // Hidden rather than merely clipped, so that Tab does not wander into the closed panel.
+    for (QWidget* widget : std::as_const(m_panel))
+        widget->setVisible(isPanelOpen());
+    setFixedSize(twipsToPixelsX(widthTwips - kFrameTwips, screen()),
+                 twipsToPixelsY(kClientHeightTwips, screen()));
+}
+
+void Form1::centreOnScreen()
+{
+    const QScreen* current = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!current)
+        return;
+    const QRect area = current->availableGeometry();
+    QRect frame(QPoint(), frameGeometry().size());
+    frame.moveCenter(area.center());
+    move(frame.topLeft());
+}
+
+void Form1::closeViewer()
+{
+    if (m_viewer)
+        m_viewer->close();
+    m_state.ViewerShown = false;
+}
+
+void Form1::togglePanel()
+{
+    setWindowWidthTwips(isPanelOpen() ? kNarrowWidthTwips : kWideWidthTwips);
+    m_option1->setChecked(true);
+    if (m_state.ViewerShown)
+        closeViewer();
+}
+
+void Form1::startEditor()
+{
+    if (isPanelOpen())
+        setWindowWidthTwips(kNarrowWidthTwips);
+    if (m_state.ViewerShown)
+        closeViewer();
+    QString message;
+    if (!startEditorChecked(&message))
+        showMessage(this, message);
+}
+
+void Form1::endWithRunner()
+{
+    CloseRunner();
+    emit endRequested();
+}
+
+void Form1::restartRunner()
+{
+    CloseRunner();
+    startRunnerAndWatch();
+}
+
+void Form1::startRunnerAndWatch()
+{
+    QString message;
+    if (!startRunnerChecked(&message)) {
+        showMessage(this, message);
+        return;
+    }
+    m_watch->start();
+}
+
+void Form1::cancelEntry()
+{
+    m_text1->clear();
+    m_text2->clear();
+    setWindowWidthTwips(kNarrowWidthTwips);
+}
+
+void Form1::RegisterQuickEntry()
+{
+    QuickEntry entry;
+    entry.day = m_option2->isChecked() ? QuickDay::Tomorrow : QuickDay::Today;
+    entry.time = m_text1->text();
+    entry.text = m_text2->text();
+    const QuickEntryResult result = controller::RegisterQuickEntry(SettingsPath(), entry);
+    if (!result.ok) {
+        // The panel stays open with the texts, so nothing typed is lost.
+        showMessage(this, result.message);
+        if (result.slot < 0 && m_text1->isVisible() && !parseTime(entry.time))
+            m_text1->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    CloseRunner();
+    QTimer::singleShot(kRestartPauseMs, this, [this] {
+        startRunnerAndWatch();
+        emit runnerRestarted();
+    });
+    setWindowWidthTwips(kNarrowWidthTwips);
+}
+
+void Form1::ToggleScheduleViewer()
+{
+    if (m_state.ViewerShown) {
+        closeViewer();
+        return;
+    }
+    if (isPanelOpen())
+        setWindowWidthTwips(kNarrowWidthTwips);
+
+    auto* viewer = new Form2(m_state);
+    m_viewer = viewer;
+    // Every way the viewer closes (its button, its close box, our buttons) ends here. A viewer
+    // closed earlier may still be on its way out while a new one is open: only the current one
+    // counts.
+    connect(viewer, &Form2::closed, this, [this, viewer] {
+        if (m_viewer == viewer)
+            m_state.ViewerShown = false;
+    });
+    const QRect frame = frameGeometry();
+    const int frameExtraWidth = frame.width() - width();
+    m_viewer->resize(twipsToPixelsX(4800, screen()) - frameExtraWidth, height());
+    m_viewer->move(frame.left() + frame.width(), frame.top());
+    m_viewer->selectToday();
+    m_viewer->show();
+    m_state.ViewerShown = true;
+}
+
+} // namespace corvane::controller

@@ -1,0 +1,82 @@
+#pragma once
+// The controller window "corvane": the launcher column (runner control, editor, viewer) and
+// the quick-add panel, shown by widening the window.
+#include <QPointer>
+#include <QWidget>
+
+#include "controllerstate.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace corvane::controller {
+
+class Form2;
+class RunnerWatch;
+
+inline constexpr int kNarrowWidthTwips = 2355;
+inline constexpr int kWideWidthTwips = 7350;
+
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form1(QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // The window width in twips, 2355 or 7350; the width is the panel's state.
+    int windowWidthTwips() const { return m_widthTwips; }
+    bool isPanelOpen() const { return m_widthTwips == kWideWidthTwips; }
+    bool viewerShown() const { return m_state.ViewerShown; }
+    Form2* viewer() const;
+    // Puts the window in the middle of the screen it is on.
+    void centreOnScreen();
+
+    // "予定の表示": opens the viewer, or closes it when open.
+    void ToggleScheduleViewer();
+    // "登　　録": writes the new entry and restarts the runner.
+    void RegisterQuickEntry();
+
+signals:
+    // "プログラムの終了" or "閉じる": the controller ends now.
+    void endRequested();
+    // The runner restart after a quick add has started a runner (or failed to).
+    void runnerRestarted();
+
+private:
+    void createControls();
+    void bindActions();
+    void setWindowWidthTwips(int widthTwips);
+    void closeViewer();
+    void togglePanel();
+    void startEditor();
+    void endWithRunner();
+    void restartRunner();
+    void cancelEntry();
+    void startRunnerAndWatch();
+    bool acceptTime() const;
+
+    ControllerState m_state;
+    int m_widthTwips = kNarrowWidthTwips;
+    QPointer<Form2> m_viewer;
+    RunnerWatch* m_watch = nullptr;
+
+    QPushButton* m_command1 = nullptr; // 予定の追加
+    QPushButton* m_command2 = nullptr; // 設定
+    QPushButton* m_command3 = nullptr; // プログラムの終了
+    QPushButton* m_command4 = nullptr; // 閉じる
+    QPushButton* m_command5 = nullptr; // 登録
+    QPushButton* m_command6 = nullptr; // 予定の表示
+    QPushButton* m_command7 = nullptr; // キャンセル
+    QPushButton* m_command8 = nullptr; // プログラムの再起動
+    QRadioButton* m_option1 = nullptr; // 本日
+    QRadioButton* m_option2 = nullptr; // 翌日
+    QLabel* m_label1 = nullptr;
+    QLabel* m_label2 = nullptr;
+    QLineEdit* m_text1 = nullptr; // time
+    QLineEdit* m_text2 = nullptr; // text
+    QList<QWidget*> m_panel;
+};
+
+} // namespace corvane::controller

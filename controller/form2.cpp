@@ -1,0 +1,93 @@
+#include "form2.h"
+
+#include "settingspath.h"
+#include "twips.h"
+
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace corvane::controller {
+
+Form2::Form2(ControllerState& state, QWidget* parent) : QWidget(parent, Qt::Window), m_state(state)
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("表示予定"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    createControls();
+}
+
+void Form2::createControls()
+{
+    m_list = new QListWidget(this);
+    m_list->setObjectName(QStringLiteral("List1"));
+    placeTwips(m_list, 120, 120, 4455, 2400);
+    // The time column lines up only in a fixed-pitch face.
+    QFont listFont(QStringLiteral("ＭＳ ゴシック"));
+    listFont.setPointSize(9);
+    listFont.setWeight(QFont::Normal);
+    listFont.setFixedPitch(true);
+    listFont.setStyleHint(QFont::TypeWriter);
+    m_list->setFont(listFont);
+
+    m_today = new QRadioButton(QStringLiteral("本日"), this);
+    m_today->setObjectName(QStringLiteral("Option1"));
+    placeTwips(m_today, 360, 2700, 735, 180);
+    m_tomorrow = new QRadioButton(QStringLiteral("翌日"), this);
+    m_tomorrow->setObjectName(QStringLiteral("Option2"));
+    placeTwips(m_tomorrow, 1200, 2700, 735, 180);
+    auto* group = new QButtonGroup(this);
+    group->addButton(m_today);
+    group->addButton(m_tomorrow);
+
+    m_close = new QPushButton(QStringLiteral("閉じる"), this);
+    m_close->setObjectName(QStringLiteral("Command1"));
+    placeTwips(m_close, 3240, 2640, 1335, 350);
+
+    setTabOrder(m_list, m_today);
+    setTabOrder(m_today, m_tomorrow);
+    setTabOrder(m_tomorrow, m_close);
+
+    // A click on the selected option reads the file again: the list is never refreshed
+    // by itself.
+    connect(m_today, &QRadioButton::clicked, this, [this] { fill(ViewerDay::Today); });
+    connect(m_tomorrow, &QRadioButton::clicked, this, [this] { fill(ViewerDay::Tomorrow); });
+    connect(m_close, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void Form2::selectToday()
+{
+    m_today->setChecked(true);
+    fill(ViewerDay::Today);
+}
+
+void Form2::selectTomorrow()
+{
+    m_tomorrow->setChecked(true);
+    fill(ViewerDay::Tomorrow);
+}
+
+void Form2::fill(ViewerDay day)
+{
+    m_list->clear();
+    m_list->addItems(buildViewerLines(SettingsPath(), day, m_state.abbreviations));
+}
+
+void Form2::closeEvent(QCloseEvent* event)
+{
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        emit closed();
+}
+
+QStringList Form2::lines() const
+{
+    QStringList result;
+    for (int i = 0; i < m_list->count(); ++i)
+        result.append(m_list->item(i)->text());
+    return result;
+}
+
+} // namespace corvane::controller

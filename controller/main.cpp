@@ -1,0 +1,25 @@
+// corvane操作: the controller. One instance per user; a second copy ends silently.
+#include <QApplication>
+
+#include "appfonts.h"
+#include "form1.h"
+#include "settingspath.h"
+#include "singleinstance.h"
+
+int main(int argc, char** argv)
+{
+    // Checked before the display is opened: a second copy ends at once and shows nothing.
+    corvane::SingleInstance instance(QString::fromUtf16(corvane::kControllerProgramName));
+    if (!instance.tryAcquire())
+        return 0;
+
+    QApplication app(argc, argv);
+    corvane::applyUiFont();
+
+    corvane::controller::Form1 form;
+    QObject::connect(&form, &corvane::controller::Form1::endRequested, &app,
+                     [] { QCoreApplication::exit(0); });
+    form.centreOnScreen();
+    form.show();
+    return app.exec();
+}

@@ -1,0 +1,71 @@
+#include "quickentry.h"
+
+#include "clock.h"
+#include "daycategory.h"
+#include "log.h"
+#include "profile.h"
+#include "valueforms.h"
+
+namespace corvane::controller {
+
+namespace {
+const QString dateSection = QString::fromUtf16(kDateSection);
+const QString timeSection = QString::fromUtf16(kTimeSection);
+const QString textSection = QString::fromUtf16(kTextSection);
+
+QuickEntryResult refused(const char16_t* message)
+{
+    QuickEntryResult result;
+    result.message = QString::fromUtf16(message);
+    return result;
+}
+} // namespace
+
+int findFreeDatedSlot(const ProfileTransaction& file)
+{
+    for (int n = 0; n < kEntriesPerCategory; ++n) {
+        if (file.readString(dateSection, entryKey(Dated, n)).isEmpty())
+            return n;
+    }
+    return -1;
+}
+
+QDate quickEntryDate(QuickDay day, const QDate& today)
+{
+    return day == QuickDay::Today ? today : today.addDays(1);
+}
+
+QuickEntryResult RegisterQuickEntry(const QString& settingsPath, const QuickEntry& entry)
+{
+    // An entry without a readable time would sit in the file and never be announced.
+    if (entry.time.trimmed().isEmpty())
+        return refused(kEmptyTimeMessage);
+    if (!parseTime(entry.time))
+        return refused(kBadTimeMessage);
+
+    // Slot search and writes in one transaction: another program's write between them
+    // cannot make us take a slot that has just been filled.
+    ProfileTransaction file(settingsPath);
+    const int slot = findFreeDatedSlot(file);
+    if (slot < 0)
+        return refused(kSlotsFullMessage);
+
+    const QString key = entryKey(Dated, slot);
+    const QString date = formatDate(quickEntryDate(entry.day, Clock::today()));
+    file.writeString(dateSection, key, date);
+    file.writeString(timeSection, key, entry.time);
+    file.writeString(textSection, key, entry.text);
+    QString error;
+    if (!file.commit(&error)) {
+        logLine(QStringLiteral("quick add: cannot write %1: %2").arg(settingsPath, error));
+        return refused(kWriteFailedMessage);
+    }
+
+    QuickEntryResult result;
+    result.ok = true;
+    result.slot = slot;
+    result.date = date;
+    return result;
+}
+
+} // namespace corvane::controller

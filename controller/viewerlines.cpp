@@ -1,0 +1,62 @@
+#include "viewerlines.h"
+
+#include "profile.h"
+
+namespace corvane::controller {
+
+void loadAbbreviations(const QString& settingsPath, Abbreviations& abbreviations)
+{
+    const QString section = QString::fromUtf16(kAbbreviationSection);
+    const ProfileTransaction file(settingsPath);
+    for (int i = 0; i < kAbbreviationSlots; ++i) {
+        const QString shortForm = file.readString(section, QStringLiteral("略称%1").arg(i));
+        if (!shortForm.isEmpty())
+            abbreviations.shortForms[i] = shortForm;
+        const QString fullText = file.readString(section, QStringLiteral("内容%1").arg(i));
+        if (!fullText.isEmpty())
+            abbreviations.fullTexts[i] = fullText;
+    }
+}
+
+QString expandAbbreviation(const QString& text, const Abbreviations& abbreviations)
+{
+    QString result = text;
+    for (int i = 0; i < kAbbreviationSlots; ++i) {
+        if (abbreviations.shortForms[i] == result)
+            result = abbreviations.fullTexts[i];
+    }
+    return result;
+}
+
+QString formatViewerLine(const QString& time, const QString& text)
+{
+    const QString column = time.size() == 4 ? QLatin1Char(' ') + time : time;
+    return column + QStringLiteral("    ") + text;
+}
+
+QList<DayListEntry> readDayList(const QString& settingsPath, ViewerDay day)
+{
+    const QString section = QString::fromUtf16(day == ViewerDay::Today ? kTodayListSection
+                                                                       : kTomorrowListSection);
+    const ProfileTransaction file(settingsPath);
+    QList<DayListEntry> entries;
+    for (int n = 0;; ++n) {
+        const QString time = file.readString(section, QStringLiteral("時刻%1").arg(n));
+        if (time.isEmpty())
+            break;
+        entries.append({time, file.readString(section, QStringLiteral("内容%1").arg(n))});
+    }
+    return entries;
+}
+
+QStringList buildViewerLines(const QString& settingsPath, ViewerDay day, Abbreviations& abbreviations)
+{
+    if (day == ViewerDay::Today)
+        loadAbbreviations(settingsPath, abbreviations);
+    QStringList lines;
+    for (const DayListEntry& entry : readDayList(settingsPath, day))
+        lines.append(formatViewerLine(entry.time, expandAbbreviation(entry.text, abbreviations)));
+    return lines;
+}
+
+} // namespace corvane::controller

@@ -1,0 +1,51 @@
+#pragma once
+// The lines of the today/tomorrow viewer: the day lists the runner publishes in the settings
+// file, with registered abbreviations replaced by their full texts.
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <array>
+
+namespace corvane::controller {
+
+inline constexpr char16_t kTodayListSection[] = u"本日の予定";
+inline constexpr char16_t kTomorrowListSection[] = u"翌日の予定";
+inline constexpr char16_t kAbbreviationSection[] = u"略称登録";
+inline constexpr int kAbbreviationSlots = 10;
+
+enum class ViewerDay { Today, Tomorrow };
+
+// The ten abbreviation slots as the viewer keeps them for the controller's lifetime. A slot
+// emptied in the file keeps its last loaded value until the controller restarts.
+struct Abbreviations {
+    std::array<QString, kAbbreviationSlots> shortForms; // 略称0..略称9
+    std::array<QString, kAbbreviationSlots> fullTexts;  // 内容0..内容9
+};
+
+struct DayListEntry {
+    QString time;
+    QString text;
+    bool operator==(const DayListEntry&) const = default;
+};
+
+// Takes the non-empty values of "略称登録" into the slots; empty values leave a slot as it was.
+void loadAbbreviations(const QString& settingsPath, Abbreviations& abbreviations);
+
+// Replaces a text equal to an abbreviation by its full text, slots 0 to 9 in order; a later
+// slot sees the result of an earlier one, so abbreviations can chain. An empty abbreviation
+// matches an empty text.
+QString expandAbbreviation(const QString& text, const Abbreviations& abbreviations);
+
+// A time of exactly four characters ("9:30") gets one leading space so that the texts of
+// "9:30" and "10:30" start in the same column; then four spaces and the text.
+QString formatViewerLine(const QString& time, const QString& text);
+
+// Positions 0, 1, ... of a day list up to the first empty time, read from one snapshot of
+// the file (a list the runner is rewriting is seen whole, old or new).
+QList<DayListEntry> readDayList(const QString& settingsPath, ViewerDay day);
+
+// The viewer's lines for a day. "本日" reloads the abbreviations first; "翌日" uses those of
+// the last "本日".
+QStringList buildViewerLines(const QString& settingsPath, ViewerDay day, Abbreviations& abbreviations);
+
+} // namespace corvane::controller

@@ -1,0 +1,64 @@
+#pragma once
+// Fetches the economic-indicator calendar page: HTTPS with certificate verification (plain
+// HTTP only when the address asks for it), a bounded number of redirects, an overall time
+// limit and a cap on the body. Failures carry a reason in Japanese for the user.
+#include <QByteArray>
+#include <QObject>
+#include <QNetworkReply>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <QUrl>
+#include <optional>
+
+class QNetworkAccessManager;
+
+namespace corvane {
+
+struct FetchLimits {
+    int timeoutMs = 30'000;               // the whole transfer, redirects included
+    qint64 maxBytes = 5 * 1024 * 1024;    // body cap
+    int maxRedirects = 5;
+};
+
+struct FetchedPage {
+    QByteArray body;
+    QByteArray contentType;  // the Content-Type header of the final response
+    QUrl finalUrl;
+};
+
+// The address as typed in the settings: https is assumed when no scheme is given; only http
+// and https are accepted. nullopt with a reason otherwise.
+std::optional<QUrl> calendarUrl(const QString& address, QString* reason);
+
+class CalendarFetch : public QObject {
+    Q_OBJECT
+public:
+    explicit CalendarFetch(QObject* parent = nullptr);
+    ~CalendarFetch() override;
+
+    // Starts fetching; finished() follows exactly once (also for a bad address, then from
+    // the event loop). A fetch already running is abandoned silently.
+    void start(const QString& address, const FetchLimits& limits = {});
+    bool isRunning() const { return m_reply != nullptr; }
+    const FetchedPage& page() const { return m_page; }
+
+signals:
+    void finished(bool ok, const QString& reason);
+
+private:
+    void onReadyRead();
+    void onFinished();
+    void onTimeout();
+    void fail(const QString& reason);
+    void finishWith(bool ok, const QString& reason);
+
+    QNetworkAccessManager* m_network;
+    QPointer<QNetworkReply> m_reply;
+    QTimer m_timer;
+    FetchLimits m_limits;
+    FetchedPage m_page;
+    QString m_abortReason;
+};
+
+} // namespace corvane

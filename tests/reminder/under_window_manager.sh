@@ -1,0 +1,13 @@
+#!/bin/sh
+# Runs a test program on a private Xvfb screen with a window manager, where focus and
+# stacking rules are real (the offscreen platform activates every window it shows).
+# Skipped (exit 77) when Xvfb or the window manager is not installed.
+command -v xvfb-run > /dev/null && command -v openbox > /dev/null || exit 77
+exec xvfb-run -a -s "-screen 0 1280x800x24 -dpi 96 -nolisten tcp" sh -c '
+    openbox > /dev/null 2>&1 &
+    wm=$!
+    sleep 0.5
+    "$@"
+    rc=$?
+    kill $wm
+    exit $rc' sh "$@"
