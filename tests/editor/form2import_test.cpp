@@ -80,7 +80,7 @@ TEST_F(Form2ImportTest, AFailedImportShowsItsReason)
     reimportAndWait(false);
     ASSERT_EQ(m_messages.messages.size(), 1);
     EXPECT_TRUE(m_messages.messages[0].contains(QStringLiteral("URLが設定されていません")))
-        << m_messages.messages[0].toStdString()
+        << m_messages.messages[0].toStdString();
     EXPECT_FALSE(QFile::exists(programsFile(QStringLiteral("経済指標.xls"))));
 }
 
