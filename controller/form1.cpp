@@ -20,7 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QTimer>
+#include <QThread>
 
 namespace corvane::controller {
 
@@ -39,6 +39,14 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
     button->setObjectName(QLatin1String(name));
     placeTwips(button, left, top, width, height);
     return button;
+}
+// A caption wider than its designed box grows to the right instead of being cut: the boxes
+// were sized for a narrower face than the one here.
+void placeLabel(QLabel* label, double left, double top, double width, double height)
+{
+    placeTwips(label, left, top, width, height);
+    const QSize hint = label->sizeHint();
+    label->resize(std::max(label->width(), hint.width()), std::max(label->height(), hint.height()));
 }
 } // namespace
 
@@ -79,13 +87,13 @@ void Form1::createControls()
 
     m_label1 = new QLabel(QStringLiteral("時　　刻"), this);
     m_label1->setObjectName(QStringLiteral("Label1"));
-    placeTwips(m_label1, 2400, 720, 600, 180);
+    placeLabel(m_label1, 2400, 720, 600, 180);
     m_text1 = new QLineEdit(this);
     m_text1->setObjectName(QStringLiteral("Text1"));
     placeTwips(m_text1, 3360, 720, 855, 270);
     m_label2 = new QLabel(QStringLiteral("表示内容"), this);
     m_label2->setObjectName(QStringLiteral("Label2"));
-    placeTwips(m_label2, 2400, 1200, 720, 180);
+    placeLabel(m_label2, 2400, 1200, 720, 180);
     m_text2 = new QLineEdit(this);
     m_text2->setObjectName(QStringLiteral("Text2"));
     placeTwips(m_text2, 2400, 1560, 4575, 270);
@@ -217,11 +225,11 @@ void Form1::RegisterQuickEntry()
             m_text1->setFocus(Qt::OtherFocusReason);
         return;
     }
+    // Done in one go, so that no click in between (such as "閉じる") can end the controller
+    // after the old runner has closed but before the new one is started.
     CloseRunner();
-    QTimer::singleShot(kRestartPauseMs, this, [this] {
-        startRunnerAndWatch();
-        emit runnerRestarted();
-    });
+    QThread::msleep(kRestartPauseMs);
+    startRunnerAndWatch();
     setWindowWidthTwips(kNarrowWidthTwips);
 }
 

@@ -41,8 +41,6 @@ public:
 signals:
     // "プログラムの終了" or "閉じる": the controller ends now.
     void endRequested();
-    // The runner restart after a quick add has started a runner (or failed to).
-    void runnerRestarted();
 
 private:
     void createControls();

@@ -26,10 +26,12 @@ bool economicRebuildDue(const QString& economicFetch, const QString& builtOn, QD
     return built->month() != today.month();
 }
 
-QString CheckEconomicRefresh(const QString& settingsPath)
+QString CheckEconomicRefresh(const QString& settingsPath, const QString& previousFetch)
 {
     const QString section = QStringLiteral("経済指標");
-    const QString economicFetch = profile::readString(settingsPath, section, QStringLiteral("取得"));
+    QString economicFetch = profile::readString(settingsPath, section, QStringLiteral("取得"));
+    if (economicFetch.isEmpty())
+        economicFetch = previousFetch;
     const QString builtOn = economicFetch == u"1"
                                 ? profile::readString(settingsPath, section, QStringLiteral("作成日"))
                                 : QString();

@@ -14,8 +14,11 @@ int main(int argc, char** argv)
     corvane::RunnerApp runner([](const corvane::DisplaySettings& settings) {
         return std::make_unique<corvane::ReminderAnnouncer>(settings);
     });
-    QObject::connect(&runner, &corvane::RunnerApp::closed, &app, &QCoreApplication::quit);
-    if (!runner.Main())
+    // exit(), not quit(): it also ends a start-up import's local loop before exec() runs.
+    QObject::connect(&runner, &corvane::RunnerApp::closed, &app, [] { QCoreApplication::exit(0); });
+    // A close request can arrive while start-up still imports the indicator calendar, before
+    // the event loop runs; quit() would be lost then.
+    if (!runner.Main() || runner.hasClosed())
         return 0;
     return app.exec();
 }

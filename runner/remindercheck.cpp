@@ -3,6 +3,7 @@
 #include "announcer.h"
 #include "clock.h"
 #include "dayschedule.h"
+#include "log.h"
 
 namespace corvane {
 
@@ -38,6 +39,8 @@ ReminderCheck::Result ReminderCheck::CheckReminders()
     }
     if (message.isEmpty())
         return Result::Quiet;
+    // The journal keeps a record of every announcement, so a user can look up what was shown.
+    logLine(QStringLiteral("お知らせ: ") + message.trimmed().replace(QLatin1Char('\n'), QStringLiteral(" / ")));
     m_announcer->announce(message);
     return Result::Announced;
 }

@@ -33,6 +33,8 @@ bool RunnerApp::Main()
 
     m_settingsPath = SettingsPath();
     prepareDay();
+    if (m_closed)
+        return true;
 
     m_ticker = std::make_unique<SecondTicker>();
     connect(m_ticker.get(), &SecondTicker::tick, this, &RunnerApp::tick);
@@ -47,10 +49,16 @@ bool RunnerApp::Main()
 
 void RunnerApp::prepareDay()
 {
+    m_preparing = true;
     m_schedule.LoadHolidays(m_settingsPath);
-    const QString economicFetch = CheckEconomicRefresh(m_settingsPath);
-    m_schedule.BuildDaySchedule(m_settingsPath, economicFetch);
+    m_economicFetch = CheckEconomicRefresh(m_settingsPath, m_economicFetch);
+    m_preparing = false;
+    if (m_closed)
+        return;
+    m_schedule.BuildDaySchedule(m_settingsPath, m_economicFetch);
     m_settings = LoadDisplaySettings(m_settingsPath, m_schedule);
+    // An announcement still on screen across midnight finishes with the announcer that began it.
+    m_retiredAnnouncer = std::move(m_announcer);
     m_announcer = m_makeAnnouncer(m_settings);
     m_check = std::make_unique<ReminderCheck>(m_schedule, *m_announcer);
     m_check->setAdvance(m_settings.advance());
@@ -58,7 +66,7 @@ void RunnerApp::prepareDay()
 
 void RunnerApp::tick()
 {
-    if (!m_check)
+    if (!m_check || m_preparing || m_closed)
         return;
     if (m_check->CheckReminders() != ReminderCheck::Result::OtherDay)
         return;
@@ -79,6 +87,7 @@ void RunnerApp::onCloseRequested()
     if (m_instance)
         m_instance->release();
     m_control->finishClose();
+    m_closed = true;
     emit closed();
 }
 

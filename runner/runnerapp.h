@@ -36,6 +36,8 @@ public:
     const DaySchedule& schedule() const { return m_schedule; }
     const DisplaySettings& settings() const { return m_settings; }
     bool isArmed() const;
+    // A close request has been answered (possibly while start-up was still importing).
+    bool hasClosed() const { return m_closed; }
 
 signals:
     // A close request was answered: the process should end now.
@@ -51,10 +53,16 @@ private:
     std::unique_ptr<RunnerControlServer> m_control;
     std::unique_ptr<SecondTicker> m_ticker;
     std::unique_ptr<Announcer> m_announcer;
+    std::unique_ptr<Announcer> m_retiredAnnouncer;
     DaySchedule m_schedule;
     DisplaySettings m_settings;
     std::unique_ptr<ReminderCheck> m_check;
     QString m_settingsPath;
+    QString m_economicFetch;
+    // A start-up import waits on the event loop; ticks arriving meanwhile must not start a
+    // second preparation inside the first.
+    bool m_preparing = false;
+    bool m_closed = false;
 };
 
 } // namespace corvane

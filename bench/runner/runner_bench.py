@@ -66,6 +66,7 @@ class Runner:
                 break
             if b"corvane_110 armed" in line:
                 self.armed_after = time.perf_counter() - self.started
+                self.cpu_at_armed = schedstat(self.proc.pid)
                 return self.armed_after
         raise RuntimeError("runner did not arm")
 
@@ -77,13 +78,24 @@ class Runner:
         self.proc.wait(10)
 
 
+def schedstat(pid):
+    """(ns on a CPU, ns waiting for a CPU) of all the process's threads so far."""
+    on_cpu = waiting = 0
+    for task in os.listdir(f"/proc/{pid}/task"):
+        with open(f"/proc/{pid}/task/{task}/schedstat") as f:
+            fields = f.read().split()
+        on_cpu += int(fields[0])
+        waiting += int(fields[1])
+    return on_cpu, waiting
+
+
 def proc_figures(pid):
-    rss = 0
+    rss = {}
     switches = 0
     with open(f"/proc/{pid}/status") as f:
         for line in f:
-            if line.startswith("VmRSS:"):
-                rss = int(line.split()[1])
+            if line.startswith(("VmRSS:", "RssAnon:", "RssFile:", "RssShmem:")):
+                rss[line.split(":")[0]] = int(line.split()[1])
     for task in os.listdir(f"/proc/{pid}/task"):
         with open(f"/proc/{pid}/task/{task}/status") as f:
             for line in f:
@@ -107,24 +119,42 @@ def main():
         lines = content.count(b"\r\n")
 
         times = []
+        on_cpu = []
+        waiting = []
         for _ in range(args.runs):
             with open(settings, "wb") as f:
                 f.write(content)
             runner = Runner(program, folder, runtime)
             times.append(runner.wait_armed() * 1000)
+            on_cpu.append(runner.cpu_at_armed[0] / 1e6)
+            waiting.append(runner.cpu_at_armed[1] / 1e6)
             runner.close()
         print(f"start-up to armed timer, full settings file ({lines} lines, {len(content)} bytes), "
               f"{args.runs} runs: median {statistics.median(times):.1f} ms, "
               f"min {min(times):.1f} ms, max {max(times):.1f} ms (bar: median <= 100 ms)")
+        print(f"  of it, median on a CPU {statistics.median(on_cpu):.1f} ms, waiting for a CPU "
+              f"{statistics.median(waiting):.1f} ms (load average now {os.getloadavg()[0]:.1f} "
+              f"on {os.cpu_count()} CPUs)")
 
         runner = Runner(program, folder, runtime)
         runner.wait_armed()
+        # The floor under the start-up figure: a second runner loads the same libraries, makes
+        # its application object and finds the lock taken, then ends without reading anything.
+        floor = []
+        for _ in range(args.runs):
+            second = Runner(program, folder, runtime)
+            second.proc.wait(20)
+            floor.append((time.perf_counter() - second.started) * 1000)
+        print(f"floor (a second runner: process start, libraries, application object, lock refused, exit): "
+              f"median {statistics.median(floor):.1f} ms")
         time.sleep(2)
         rss0, sw0 = proc_figures(runner.proc.pid)
         time.sleep(args.idle_seconds)
         rss1, sw1 = proc_figures(runner.proc.pid)
         runner.close()
-        print(f"idle RSS: {rss1 / 1024:.1f} MiB (bar: <= 30 MiB)")
+        print(f"idle RSS: {rss1['VmRSS'] / 1024:.1f} MiB (bar: <= 30 MiB); of it private "
+              f"{rss1['RssAnon'] / 1024:.1f} MiB, mapped files (libraries, fonts) {rss1['RssFile'] / 1024:.1f} MiB, "
+              f"shared memory {rss1['RssShmem'] / 1024:.1f} MiB")
         print(f"wake-ups: {(sw1 - sw0) / args.idle_seconds:.2f} per second over {args.idle_seconds:.0f} s "
               f"(context switches of all threads; bar: about 1 per second)")
 

@@ -56,10 +56,14 @@ std::optional<QUrl> calendarUrl(const QString& address, QString* reason)
     }
     // A bare host and path means the secure scheme; plain http only when written out.
     const bool hasScheme = text.contains(QStringLiteral("://"));
-    const QUrl url(hasScheme ? text : QStringLiteral("https://") + text, QUrl::StrictMode);
+    const QUrl url(hasScheme ? text : QStringLiteral("https://") + text);
     const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || url.host().isEmpty() || (scheme != u"https" && scheme != u"http")) {
+    if (scheme != u"https" && scheme != u"http") {
         *reason = QStringLiteral("経済指標カレンダーのURL「%1」は http または https のアドレスではありません").arg(text);
+        return std::nullopt;
+    }
+    if (!url.isValid() || url.host().isEmpty()) {
+        *reason = QStringLiteral("経済指標カレンダーのURL「%1」はアドレスとして読めません").arg(text);
         return std::nullopt;
     }
     return url;

@@ -25,20 +25,24 @@ bool isValidUtf8(const QByteArray& bytes)
             ++p;
             continue;
         }
+        // The second byte's range excludes overlong forms (E0, F0), surrogates (ED) and code
+        // points above U+10FFFF (F4).
         int length = 0;
-        unsigned char low = 0x80, high = 0xBF;
-        if (c >= 0xC2 && c <= 0xDF)
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF) {
             length = 2;
-        else if (c >= 0xE0 && c <= 0xEF) {
+        } else if (c >= 0xE0 && c <= 0xEF) {
             length = 3;
-            if (c == 0xE0) low = 0xA0;
-            if (c == 0xED) high = 0x9F;
+            low = c == 0xE0 ? 0xA0 : low;
+            high = c == 0xED ? 0x9F : high;
         } else if (c >= 0xF0 && c <= 0xF4) {
             length = 4;
-            if (c == 0xF0) low = 0x90;
-            if (c == 0xF4) high = 0x8F;
-        } else
+            low = c == 0xF0 ? 0x90 : low;
+            high = c == 0xF4 ? 0x8F : high;
+        } else {
             return false;
+        }
         if (end - p < length || p[1] < low || p[1] > high)
             return false;
         for (int i = 2; i < length; ++i)

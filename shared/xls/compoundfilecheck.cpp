@@ -111,6 +111,7 @@ private:
     bool checkStreams()
     {
         const uint32_t cutoff = u32(m_file, 0x38);
+        m_cutoff = cutoff;
         const uint32_t miniFatStart = u32(m_file, 0x3C);
         const uint32_t miniFatSectors = u32(m_file, 0x40);
         QList<uint32_t> miniFat;
@@ -126,15 +127,16 @@ private:
             }
         }
         qsizetype miniSectors = 0;
-        for (const auto& [type, start, size] : m_entries) {
+        for (const auto& [type, start, size, name] : m_entries) {
             const qsizetype sectors = qsizetype((size + m_sectorSize - 1) / m_sectorSize);
             if (type == 5) {
                 if (!chainCovers(m_fat, start, sectors, m_sectorCount))
                     return false;
                 miniSectors = qsizetype(size / 64);
+                m_rootStart = start;
             }
         }
-        for (const auto& [type, start, size] : m_entries) {
+        for (const auto& [type, start, size, name] : m_entries) {
             if (type != 2 || size == 0)
                 continue;
             if (size >= cutoff) {
@@ -144,6 +146,7 @@ private:
                 return false;
             }
         }
+        m_miniFat = miniFat;
         return true;
     }
 
@@ -163,7 +166,11 @@ private:
                     // Sizes above 4 GB cannot be real here; the high half stays 0.
                     if (u32(m_file, entry + 124) != 0)
                         return false;
-                    m_entries.append({type, u32(m_file, entry + 116), u32(m_file, entry + 120)});
+                    const int nameChars = std::max(0, u16(m_file, entry + 64) / 2 - 1);
+                    QString name;
+                    for (int c = 0; c < nameChars; ++c)
+                        name.append(QChar(u16(m_file, entry + 2 * c)));
+                    m_entries.append({type, u32(m_file, entry + 116), u32(m_file, entry + 120), name});
                 }
             }
             sector = m_fat[sector];
@@ -189,15 +196,69 @@ private:
         uint8_t type;
         uint32_t start;
         uint32_t size;
+        QString name;
     };
     QList<Entry> m_entries;
+    QList<uint32_t> m_miniFat;
+    uint32_t m_rootStart = kEndOfChain;
+    uint32_t m_cutoff = 4096;
+
+public:
+    // The bytes of the stream of that name (ASCII case ignored); empty when there is none.
+    // Only valid after run() succeeded, which proved every chain used here.
+    QByteArray stream(const QString& name) const
+    {
+        for (const Entry& e : m_entries) {
+            if (e.type != 2 || e.name.compare(name, Qt::CaseInsensitive) != 0)
+                continue;
+            QByteArray out;
+            if (e.size >= m_cutoff) {
+                uint32_t sector = e.start;
+                while (out.size() < qsizetype(e.size)) {
+                    out.append(m_file.mid(sectorOffset(sector), m_sectorSize));
+                    sector = m_fat[sector];
+                }
+            } else {
+                const QByteArray mini = readChain(m_rootStart);
+                uint32_t sector = e.start;
+                while (out.size() < qsizetype(e.size)) {
+                    out.append(mini.mid(qsizetype(sector) * 64, 64));
+                    sector = m_miniFat[sector];
+                }
+            }
+            out.truncate(e.size);
+            return out;
+        }
+        return {};
+    }
+
+private:
+    QByteArray readChain(uint32_t sector) const
+    {
+        QByteArray out;
+        QSet<uint32_t> seen;
+        while (inFile(sector) && qsizetype(sector) < m_fat.size() && !seen.contains(sector)) {
+            seen.insert(sector);
+            out.append(m_file.mid(sectorOffset(sector), m_sectorSize));
+            sector = m_fat[sector];
+        }
+        return out;
+    }
 };
 
 } // namespace
 
-bool checkCompoundFile(const QByteArray& file, QString* error)
+bool checkCompoundFile(const QByteArray& file, QString* error, QByteArray* workbookStream)
 {
-    return Checker(file).run(error);
+    Checker checker(file);
+    if (!checker.run(error))
+        return false;
+    if (workbookStream) {
+        *workbookStream = checker.stream(QStringLiteral("Workbook"));
+        if (workbookStream->isEmpty())
+            *workbookStream = checker.stream(QStringLiteral("Book"));
+    }
+    return true;
 }
 
 } // namespace corvane::xls

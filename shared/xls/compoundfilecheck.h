@@ -12,6 +12,8 @@ namespace corvane::xls {
 // name fits its 64-byte field as an even number of bytes ending in NUL, and every stream's
 // sectors (or mini sectors) lie inside the file as far as its size says. False with *error
 // otherwise. Nothing about the streams' contents is checked.
-bool checkCompoundFile(const QByteArray& file, QString* error = nullptr);
+// workbookStream, when given, receives the "Workbook" (or older "Book") stream, empty
+// when the file has neither.
+bool checkCompoundFile(const QByteArray& file, QString* error = nullptr, QByteArray* workbookStream = nullptr);
 
 } // namespace corvane::xls

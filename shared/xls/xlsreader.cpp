@@ -1,9 +1,11 @@
 #include "xls/xlsreader.h"
 
+#include "xls/biffcheck.h"
 #include "xls/compoundfilecheck.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <freexl.h>
 
 namespace corvane::xls {
@@ -98,7 +100,8 @@ bool XlsReader::open(const QString& path, QString* error)
         return false;
     }
     QString why;
-    if (!checkCompoundFile(file.readAll(), &why)) {
+    QByteArray stream;
+    if (!checkCompoundFile(file.readAll(), &why, &stream) || !checkBiffStream(stream, &why)) {
         setError(error, why);
         return false;
     }

@@ -8,6 +8,7 @@
 #include "xls/viewrecords.h"
 
 #include <QSaveFile>
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <tuple>

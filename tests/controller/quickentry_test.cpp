@@ -5,6 +5,7 @@
 #include "profile.h"
 #include "quickentry.h"
 #include "tempfolder.h"
+#include "textcodec.h"
 #include "timefield.h"
 
 using namespace corvane;
@@ -107,6 +108,29 @@ TEST_F(QuickAddTest, TimeAndTextAreStoredAsTyped)
     ASSERT_TRUE(RegisterQuickEntry(path(), {QuickDay::Today, time, text}).ok);
     EXPECT_EQ(read(kTime, 0), time);
     EXPECT_EQ(read(kText, 0), text);
+}
+
+TEST_F(QuickAddTest, EditorsFileKeepsEveryOtherByteAndGetsCp932Lines)
+{
+    // A file as the editor writes it on Windows: CP932, CRLF, a comment, other categories.
+    const QString original = QStringLiteral(
+        "; 手で書いた注記\r\n"
+        "[時刻]\r\n0-0=9:00\r\n2-0=10:00\r\n"
+        "[内容]\r\n0-0=朝会～確認\r\n2-0=来客\r\n"
+        "[指定日]\r\n0-0=毎日\r\n2-0=2026/12/24\r\n"
+        "[略称登録]\r\n略称0=朝\r\n");
+    m_folder.writeBytes(QStringLiteral("corvane設定.ini"), toCp932(original));
+
+    ASSERT_TRUE(RegisterQuickEntry(path(), {QuickDay::Today, QStringLiteral("15:30"), QStringLiteral("資料送付")}).ok);
+
+    const QByteArray bytes = test::readFileBytes(path());
+    const QString expected = QStringLiteral(
+        "; 手で書いた注記\r\n"
+        "[時刻]\r\n0-0=9:00\r\n2-0=10:00\r\n2-1=15:30\r\n"
+        "[内容]\r\n0-0=朝会～確認\r\n2-0=来客\r\n2-1=資料送付\r\n"
+        "[指定日]\r\n0-0=毎日\r\n2-0=2026/12/24\r\n2-1=2026/12/7\r\n"
+        "[略称登録]\r\n略称0=朝\r\n");
+    EXPECT_EQ(bytes, toCp932(expected)) << bytes.toStdString();
 }
 
 struct TomorrowCase {

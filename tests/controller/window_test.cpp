@@ -80,6 +80,8 @@ TEST_F(Form1Test, LayoutCaptionsAndTabOrder)
         EXPECT_EQ(control<QPushButton>(name)->text(), QString::fromUtf8(caption)) << name;
     EXPECT_EQ(control<QLabel>("Label1")->text(), QStringLiteral("時　　刻"));
     EXPECT_EQ(control<QLabel>("Label2")->text(), QStringLiteral("表示内容"));
+    for (const char* label : {"Label1", "Label2"}) // captions are never cut
+        EXPECT_GE(control(label)->width(), control(label)->sizeHint().width()) << label;
     EXPECT_EQ(control<QRadioButton>("Option1")->text(), QStringLiteral("本日"));
     EXPECT_EQ(control<QRadioButton>("Option2")->text(), QStringLiteral("翌日"));
     EXPECT_EQ(control("Text2")->geometry(), twipsRect(2400, 1560, 4575, 270));
@@ -161,7 +163,8 @@ TEST_F(Form1Test, TomorrowTakesAnyTimeAndSwitchingBackToTodayIsNotCheckedAgain)
     click("Option1");
     click("Command5");
 
-    EXPECT_TRUE(m_messages.messages.isEmpty()) << m_messages.messages.join('|').toStdString();
+    // Registered; only the restart fails, for want of a runner program here.
+    EXPECT_EQ(m_messages.messages, QStringList{QStringLiteral("corvane_110が見つかりません")});
     EXPECT_EQ(dated(QStringLiteral("指定日"), 0), QStringLiteral("2026/12/7"));
     EXPECT_EQ(dated(QStringLiteral("時刻"), 0), QStringLiteral("6:00"));
     EXPECT_EQ(dated(QStringLiteral("内容"), 0), QStringLiteral("朝の予定"));
@@ -169,7 +172,6 @@ TEST_F(Form1Test, TomorrowTakesAnyTimeAndSwitchingBackToTodayIsNotCheckedAgain)
 
 TEST_F(Form1Test, RegisteringNarrowsKeepsTheTextsAndTriesTheRunner)
 {
-    QSignalSpy restarted(m_form.get(), &Form1::runnerRestarted);
     click("Command1");
     click("Option2");
     typeTime(QStringLiteral("9:15"));
@@ -178,7 +180,6 @@ TEST_F(Form1Test, RegisteringNarrowsKeepsTheTextsAndTriesTheRunner)
 
     EXPECT_EQ(m_form->windowWidthTwips(), kNarrowWidthTwips);
     EXPECT_EQ(dated(QStringLiteral("指定日"), 0), QStringLiteral("2026/12/8"));
-    ASSERT_TRUE(restarted.wait(2000));
     // No runner program in this folder: the user is told, the entry stays registered.
     EXPECT_EQ(m_messages.messages, QStringList{QStringLiteral("corvane_110が見つかりません")});
 

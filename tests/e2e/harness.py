@@ -46,7 +46,8 @@ class Suite:
     """The three programs copied into a fresh programs' folder, with a private runtime folder so
     that no other runner is ever seen."""
 
-    def __init__(self, desktop, programs_dir, artefacts_dir):
+    def __init__(self, desktop, programs_dir, artefacts_dir, name="suite"):
+        self.name = name
         self.desktop = desktop
         self.folder = tempfile.mkdtemp(prefix="corvane-e2e-")
         self.runtime = tempfile.mkdtemp(prefix="corvane-rt-")
@@ -80,7 +81,7 @@ class Suite:
         raise RuntimeError("libfaketime not found")
 
     def start(self, program, fake_time=None):
-        log = open(os.path.join(self.artefacts, f"{program}-{len(self.logs)}.log"), "wb")
+        log = open(os.path.join(self.artefacts, f"{self.name}-{program}-{len(self.logs)}.log"), "wb")
         self.logs.append(log)
         proc = subprocess.Popen([os.path.join(self.folder, program)], cwd=self.folder,
                                 env=self.env(fake_time), stdout=log, stderr=subprocess.STDOUT)

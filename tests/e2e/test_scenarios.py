@@ -36,7 +36,7 @@ class Scenarios(unittest.TestCase):
         cls.desktop.stop()
 
     def setUp(self):
-        self.suite = Suite(self.desktop, PROGRAMS, ARTEFACTS)
+        self.suite = Suite(self.desktop, PROGRAMS, ARTEFACTS, self._testMethodName)
 
     def tearDown(self):
         self.suite.stop()

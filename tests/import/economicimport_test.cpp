@@ -227,6 +227,11 @@ TEST_F(EconomicImport, AddressProblemsFailBeforeAnyRequest)
 
     write("経済指標", "URL", "file:///etc/passwd");
     EXPECT_FALSE(import(&reason));
+    EXPECT_TRUE(reason.contains(u"http または https")) << reason.toStdString();
+
+    write("経済指標", "URL", "https://");
+    EXPECT_FALSE(import(&reason));
+    EXPECT_TRUE(reason.contains(u"アドレスとして読めません")) << reason.toStdString();
     expectPreviousImportKept();
 }
 

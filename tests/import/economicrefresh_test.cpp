@@ -80,7 +80,9 @@ TEST_F(EconomicRefresh, ImportsBesideTheSettingsFileWhenNeverBuilt)
 TEST_F(EconomicRefresh, DoesNothingWhenOffOrCurrent)
 {
     EXPECT_EQ(CheckEconomicRefresh(settings), "");
+    EXPECT_EQ(CheckEconomicRefresh(settings, "0"), "0") << "an absent key keeps the value held";
     write("取得", "0");
+    EXPECT_EQ(CheckEconomicRefresh(settings, "1"), "0");
     EXPECT_EQ(CheckEconomicRefresh(settings), "0");
     write("取得", "1");
     write("作成日", "2025/11/28");  // another year, same month number

@@ -1,11 +1,13 @@
 // End to end: a real runner process whose settings switch the indicator import on imports the
 // calendar from a local server at start-up and lists today's releases.
 #include "profile.h"
+#include "runnercontrol.h"
 #include "runnertestsupport.h"
 #include "tempfolder.h"
 #include "testhttpserver.h"
 
 #include <QFile>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace corvane;
@@ -70,4 +72,21 @@ TEST_F(RunnerImport, AFailedImportIsOneStderrLineAndTheRunnerGoesOn)
     EXPECT_TRUE(log.contains(u"HTTP 404")) << log.toStdString();
     EXPECT_EQ(profile::readString(settings, "経済指標", "作成日"), "");
     EXPECT_EQ(derivedList(settings, QStringLiteral("本日の予定")), QStringList{"12:00 昼休み"});
+}
+
+TEST_F(RunnerImport, ACloseRequestDuringTheStartUpImportEndsTheRunner)
+{
+    HttpRoute slow{200, "text/html; charset=utf-8", kPage};
+    slow.chunkDelayMs = 2000;
+    slow.chunkSize = 16;
+    server.route("/slow", slow);
+    writeSettings(settings, {{"経済指標", "取得", "1"}, {"経済指標", "URL", server.url("/slow").toString()}});
+    RunnerProcess runner(folder.path());
+    runner.start(QStringLiteral("2026-12-07 09:00:00"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.requestCount("/slow") == 1; }, 10000));
+
+    EXPECT_TRUE(CloseRunner());
+    EXPECT_TRUE(runner.waitForExit()) << "a runner closed during its import must not linger";
+    EXPECT_FALSE(FindRunner());
+    EXPECT_EQ(profile::readString(settings, "経済指標", "作成日"), "");
 }

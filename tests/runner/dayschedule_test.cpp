@@ -8,6 +8,8 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace corvane;
 using namespace corvane::test;
 
@@ -179,4 +181,23 @@ TEST_F(Builder, FullCategoriesTakeFiftyEntriesEach)
     ASSERT_EQ(schedule.today().size(), 50);
     EXPECT_EQ(schedule.today().front().text, QStringLiteral("e49"));
     EXPECT_EQ(derivedList(path, QStringLiteral("翌日の予定")).size(), 50);
+}
+
+TEST_F(Builder, RebuildWithTheSameListsLeavesTheFileAlone)
+{
+    add(entryKeys(0, 0, QStringLiteral("9:00"), QStringLiteral("a")));
+    build(kMonday);
+    struct stat before {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &before), 0);
+    build(kMonday);
+    struct stat after {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &after), 0);
+    // Every write replaces the file by a new one; the same inode means nothing was written.
+    EXPECT_EQ(before.st_ino, after.st_ino);
+    EXPECT_EQ(derivedList(path, QStringLiteral("本日の予定")), QStringList{"9:00 a"});
+
+    // A changed entry does reach the file.
+    add(entryKeys(0, 0, QStringLiteral("9:30"), QStringLiteral("a")));
+    build(kMonday);
+    EXPECT_EQ(derivedList(path, QStringLiteral("本日の予定")), QStringList{"9:30 a"});
 }

@@ -7,6 +7,9 @@
 #include "settingspath.h"
 #include "tempfolder.h"
 
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace corvane;
@@ -115,6 +118,37 @@ TEST_F(RunnerAppTest, AdvanceAndAbbreviationsComeFromTheFile)
     runUntil(QDateTime(kMonday, QTime(9, 1)));
     EXPECT_EQ(announced, QStringList{"Mon 8:50:00 月曜の定例"});
     EXPECT_EQ(derivedList(SettingsPath(), QStringLiteral("本日の予定")), QStringList{"9:00 月"});
+}
+
+TEST_F(RunnerAppTest, TicksDuringARebuildSeeNoHalfBuiltDay)
+{
+    // A calendar host that holds each fetch for a while and then hangs up: every import (at
+    // start-up and at the rebuild) waits in an event loop, where the second timer keeps ticking.
+    QTcpServer slowHost;
+    ASSERT_TRUE(slowHost.listen(QHostAddress::LocalHost));
+    QObject::connect(&slowHost, &QTcpServer::newConnection, &slowHost, [&slowHost] {
+        while (QTcpSocket* socket = slowHost.nextPendingConnection())
+            QTimer::singleShot(1500, socket, [socket] { socket->abort(); });
+    });
+    QList<SettingsKey> keys = {
+        {QStringLiteral("経済指標"), QStringLiteral("取得"), QStringLiteral("1")},
+        {QStringLiteral("経済指標"), QStringLiteral("URL"),
+         QStringLiteral("http://127.0.0.1:%1/web/market/calendar/").arg(slowHost.serverPort())}};
+    const QStringList days = {"月", "火", "水"};
+    for (int d = 0; d < 3; ++d) {
+        keys.append({QStringLiteral("時刻"), QStringLiteral("%1-0").arg(d + 3), QStringLiteral("0:00")});
+        keys.append({QStringLiteral("内容"), QStringLiteral("%1-0").arg(d + 3), days[d]});
+    }
+    writeSettings(SettingsPath(), keys);
+    startAt(QDateTime(kMonday, QTime(0, 0, 30)));
+
+    // Wednesday midnight: the rebuild starts with the new date while the lists are still
+    // Monday's; a tick in between must not announce Monday's 0:00 entry on Wednesday.
+    now = QDateTime(kMonday.addDays(2), QTime(0, 0, 0));
+    runner.tick();
+    EXPECT_EQ(runner.schedule().buildDate(), kMonday.addDays(2));
+    EXPECT_FALSE(announced.contains(QStringLiteral("Wed 0:00:00 月")));
+    EXPECT_EQ(announced, QStringList{"Wed 0:00:00 水"});
 }
 
 TEST_F(RunnerAppTest, SecondInstanceInTheSameUserIsRefused)

@@ -7,9 +7,11 @@
 #include "tempfolder.h"
 
 #include <QFile>
+#include <QTcpServer>
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <unistd.h>
 
 using namespace corvane;
 using namespace corvane::test;
@@ -83,6 +85,55 @@ TEST_F(RunnerProcessTest, LeftoversOfAKilledRunnerDoNotBlockTheNext)
     EXPECT_TRUE(FindRunner());
     EXPECT_TRUE(CloseRunner());
     EXPECT_TRUE(next.waitForExit());
+}
+
+TEST_F(RunnerProcessTest, CloseWhileStartUpWaitsForTheImportEndsTheRunner)
+{
+    // A calendar host that takes the connection and never answers: the start-up import waits.
+    QTcpServer silentHost;
+    ASSERT_TRUE(silentHost.listen(QHostAddress::LocalHost));
+    writeSettings(folder.file(QStringLiteral("corvane設定.ini")),
+                  {{QStringLiteral("経済指標"), QStringLiteral("取得"), QStringLiteral("1")},
+                   {QStringLiteral("経済指標"), QStringLiteral("URL"),
+                    QStringLiteral("http://127.0.0.1:%1/web/market/calendar/").arg(silentHost.serverPort())}});
+    RunnerProcess runner(folder.path());
+    runner.start();
+    ASSERT_TRUE(waitUntil([] { return FindRunner(); }, 10000));
+
+    EXPECT_TRUE(CloseRunner());
+    EXPECT_FALSE(FindRunner());
+    // The runner gave its instance up with its answer: it must end, not arm its timer.
+    EXPECT_TRUE(runner.waitForExit(10000)) << runner.readStderr().toStdString();
+    EXPECT_FALSE(runner.readStderr().contains("armed"));
+}
+
+TEST_F(RunnerProcessTest, AnotherUserCanNeitherFindNorCloseTheRunner)
+{
+    if (::getuid() != 0)
+        GTEST_SKIP() << "switching to another user needs root";
+    RunnerProcess runner(folder.path());
+    runner.start();
+    ASSERT_TRUE(runner.waitForArmed());
+
+    // The same close request as CloseRunner sends, from the unprivileged user "nobody".
+    QProcess intruder;
+    intruder.start(QStringLiteral("setpriv"),
+                   {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups"),
+                    QStringLiteral(CORVANE_PYTHON), QStringLiteral("-c"),
+                    QStringLiteral("import socket, sys\n"
+                                   "s = socket.socket(socket.AF_UNIX)\n"
+                                   "s.connect(sys.argv[1])\n"
+                                   "s.sendall(b'close\\n')\n"
+                                   "print(s.recv(16))\n"),
+                    runnerSocketPath()});
+    ASSERT_TRUE(intruder.waitForFinished(10000));
+    EXPECT_NE(intruder.exitCode(), 0) << intruder.readAllStandardOutput().toStdString();
+    EXPECT_TRUE(intruder.readAllStandardError().contains("Permission denied"));
+
+    EXPECT_EQ(runner.process().state(), QProcess::Running);
+    EXPECT_TRUE(FindRunner());
+    EXPECT_TRUE(CloseRunner());
+    EXPECT_TRUE(runner.waitForExit());
 }
 
 TEST_F(RunnerProcessTest, StartRunnerStartsTheProgramOfTheProgramsFolder)
