@@ -2,12 +2,14 @@
 
 #include <QApplication>
 #include <QScreen>
-#include <QStyle>
+#include <QPushButton>
 
 #include "form1.h"
 #include "indicatorimport.h"
 #include "messagebox.h"
 #include "restartrunner.h"
+#include "scheduleworkbook.h"
+#include "workbookview.h"
 #include "settingspath.h"
 
 namespace corvane::editor {
@@ -47,8 +49,11 @@ void EditorSession::showEntryWindow()
     m_form1->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_form1, &Form1::finishRequested, this, [this] { finish(m_form1); });
     connect(m_form1, &Form1::moveOnRequested, this, &EditorSession::moveOn);
-    connect(m_form1, &Form1::createWorkbookRequested, this, &EditorSession::notReady);
-    connect(m_form1, &Form1::viewWorkbookRequested, this, &EditorSession::notReady);
+    connect(m_form1, &Form1::createWorkbookRequested, this, &EditorSession::createWorkbook);
+    connect(m_form1, &Form1::viewWorkbookRequested, this, [this] {
+        if (const QString message = ViewScheduleWorkbook(); !message.isEmpty())
+            showMessage(m_form1, message);
+    });
     centre(m_form1);
     m_form1->show();
     if (!loaded)
@@ -82,9 +87,13 @@ void EditorSession::back()
     m_form2->close();
 }
 
-void EditorSession::notReady()
+void EditorSession::createWorkbook()
 {
-    showMessage(m_form1, QStringLiteral("この機能は準備中です"));
+    m_form1->viewButton()->setEnabled(false);
+    const QString message = CreateScheduleWorkbook();
+    m_form1->viewButton()->setEnabled(true);
+    if (!message.isEmpty())
+        showMessage(m_form1, message);
 }
 
 } // namespace corvane::editor

@@ -40,7 +40,7 @@ private:
     void finish(QWidget* window);
     void moveOn();
     void back();
-    void notReady();
+    void createWorkbook();
 
     EntryStore m_entries;
     GeneralSettings m_general;

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QShowEvent>
 
 #include "colours.h"
 #include "dialogs.h"
@@ -69,11 +70,24 @@ void Form3::applySettings()
     const int top = twipsToPixelsY(numberOr(m_settings.displayValue(QStringLiteral("TOP")), 0));
     const int width = twipsToPixelsX(numberOr(m_settings.displayValue(QStringLiteral("WIDTH")), kDefaultWidth));
     const int height = twipsToPixelsY(numberOr(m_settings.displayValue(QStringLiteral("HEIGHT")), kDefaultHeight));
-    // The stored size is the outer one: the frame comes off the client area.
-    const QSize frame = frameGeometry().size() - size();
     move(left, top);
-    resize(std::max(1, width - frame.width()), std::max(1, height - frame.height()));
+    m_outerSize = QSize(width, height);
+    fitOuterSize();
     applyColoursAndFont();
+}
+
+// The stored size is the outer one: the frame comes off the client area.
+void Form3::fitOuterSize()
+{
+    const QSize frame = frameGeometry().size() - size();
+    resize(std::max(1, m_outerSize.width() - frame.width()), std::max(1, m_outerSize.height() - frame.height()));
+}
+
+void Form3::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        fitOuterSize();
 }
 
 void Form3::applyColoursAndFont()

@@ -28,6 +28,7 @@ public:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -38,6 +39,9 @@ private:
     QLabel* m_sample = nullptr;
     QMenu* m_popup = nullptr;
     QFont m_lastFont;
+    // The stored outer size; the frame is known only once the window is shown.
+    QSize m_outerSize;
+    void fitOuterSize();
 };
 
 } // namespace corvane::editor

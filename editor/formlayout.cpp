@@ -1,6 +1,7 @@
 #include "formlayout.h"
 
 #include <QLabel>
+#include <QAbstractButton>
 #include <QPushButton>
 
 #include "twips.h"
@@ -12,9 +13,13 @@ QWidget* placeControl(QWidget* widget, const QString& name, double left, double 
 {
     widget->setObjectName(name);
     placeTwips(widget, left, top, width, height);
-    // A push button's size hint carries the style's minimum width, not what the caption needs.
+    // Only captions grow; a box or list keeps its designed width. A push button's size hint
+    // carries the style's minimum width, not what the caption needs.
+    auto* button = qobject_cast<QAbstractButton*>(widget);
+    if (!button)
+        return widget;
     const int needed = qobject_cast<QPushButton*>(widget)
-                           ? widget->fontMetrics().horizontalAdvance(widget->property("text").toString()) + 12
+                           ? widget->fontMetrics().horizontalAdvance(button->text()) + 12
                            : widget->sizeHint().width();
     if (needed > widget->width())
         widget->resize(needed, widget->height());

@@ -1,18 +1,14 @@
 #include "indicatorimport.h"
 
-#include "settingspath.h"
-
-#if __has_include("import/economicimport.h")
 #include "import/economicimport.h"
-#define CORVANE_HAVE_IMPORT 1
-#endif
+#include "settingspath.h"
 
 namespace corvane::editor {
 
 Form2::ImportRunner importEconomicCalendar()
 {
     return [](std::function<void(bool, const QString&)> done) {
-#ifdef CORVANE_HAVE_IMPORT
+        // Asynchronous, so the window keeps answering while the page is fetched.
         auto* import = new EconomicCalendarImport(SettingsPath(),
                                                   programsFile(QString::fromUtf16(kIndicatorWorkbookName)));
         QObject::connect(import, &EconomicCalendarImport::finished, import,
@@ -21,9 +17,6 @@ Form2::ImportRunner importEconomicCalendar()
                              import->deleteLater();
                          });
         import->start();
-#else
-        done(false, QStringLiteral("この機能は準備中です"));
-#endif
     };
 }
 

@@ -9,6 +9,7 @@
 #include "editorsession.h"
 #include "entrystore.h"
 #include "form1.h"
+#include "scheduleworkbook.h"
 #include "settingspath.h"
 
 using namespace corvane;
@@ -73,6 +74,16 @@ void BM_FinishUpToRestart(benchmark::State& state)
     }
 }
 BENCHMARK(BM_FinishUpToRestart)->Unit(benchmark::kMillisecond);
+
+// All categories full: 8 blocks of up to 150 rows and 50 dated rows.
+void BM_CreateScheduleWorkbook(benchmark::State& state)
+{
+    writeFullFile();
+    const QString workbook = folder().filePath(QStringLiteral("corvane予定表.xls"));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(CreateScheduleWorkbook(SettingsPath(), workbook));
+}
+BENCHMARK(BM_CreateScheduleWorkbook)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

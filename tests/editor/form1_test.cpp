@@ -276,4 +276,18 @@ TEST_F(Form1Test, ControlsFollowTheTabOrder)
     EXPECT_EQ(next(control(QStringLiteral("Command5"))), control(QStringLiteral("Command4")));
 }
 
+TEST_F(Form1Test, WorkbookButtonsBuildFromTheSavedFileAndView)
+{
+    start();
+    click(QStringLiteral("Command7"));
+    EXPECT_EQ(m_messages.messages, QStringList{QStringLiteral("ファイルがありません")});
+    typeInto(box("Text2", 0), QStringLiteral("9:00"));
+    click(QStringLiteral("Command6"));
+    EXPECT_EQ(m_messages.messages.size(), 1);
+    EXPECT_TRUE(QFile::exists(m_folder.file(QStringLiteral("corvane予定表.xls"))));
+    EXPECT_TRUE(control(QStringLiteral("Command7"))->isEnabled());
+    // Typed but not saved: not in the file the workbook was built from.
+    EXPECT_FALSE(QFile::exists(settings()));
+}
+
 } // namespace

@@ -112,4 +112,29 @@ TEST_F(RestartTest, NoRunnerRunningMeansNoneIsStarted)
     EXPECT_FALSE(FindRunner());
 }
 
+TEST_F(RestartTest, ASecondEditorEndsAtOnceAndSilently)
+{
+    const QString editor = programPath(QString::fromUtf16(kEditorProgramName));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(CORVANE_PROGRAMS_DIR "/") + QString::fromUtf16(kEditorProgramName), editor));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.start(editor, {});
+    ASSERT_TRUE(first.waitForStarted());
+    // The first copy holds its lock once its window is up; give it that time.
+    QTest::qWait(1500);
+    ASSERT_EQ(first.state(), QProcess::Running);
+
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(editor, {});
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(second.readAllStandardError().isEmpty());
+    EXPECT_EQ(first.state(), QProcess::Running);
+    first.kill();
+    first.waitForFinished();
+}
+
 } // namespace

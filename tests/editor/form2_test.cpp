@@ -1,0 +1,353 @@
+// The general settings window and its two companions, driven by clicks and keys: the
+// economic group, the input checks, holidays, the designer's stored place, the sound window's
+// take-over and refusals, and the open-window flags.
+#include <QCheckBox>
+#include <QLabel>
+#include <QMenu>
+#include <QListWidget>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+#include "clock.h"
+#include "dialogs.h"
+#include "editorsession.h"
+#include "form2.h"
+#include "messagebox.h"
+#include "profile.h"
+#include "settingspath.h"
+#include "tempfolder.h"
+#include "twips.h"
+#include "windowdriver.h"
+
+using namespace corvane;
+using namespace corvane::editor;
+using corvane::test::click;
+using corvane::test::find;
+using corvane::test::typeInto;
+
+namespace {
+
+class Form2Test : public ::testing::Test {
+protected:
+    Form2Test() : m_clock([] { return QDateTime(QDate(2026, 12, 7), QTime(8, 0)); })
+    {
+        setProgramsFolderOverride(m_folder.path());
+    }
+    ~Form2Test() override
+    {
+        setProgramsFolderOverride({});
+        setDialogAnswers({});
+    }
+
+    void start()
+    {
+        m_session.setEndEditor([this] { ++m_ended; });
+        m_session.setRestartRunner([this](QString*) {
+            ++m_restarts;
+            return true;
+        });
+        m_session.setImportRunner([this](std::function<void(bool, const QString&)> done) {
+            m_pendingImport = std::move(done);
+        });
+        m_session.start();
+        click(m_session.entryWindow(), QStringLiteral("Command5"));
+        m_window = m_session.generalWindow();
+        ASSERT_NE(m_window, nullptr);
+        ASSERT_TRUE(test::activate(m_window));
+    }
+    QLineEdit* box(const QString& name) { return find<QLineEdit>(m_window, name); }
+    QString read(const QString& section, const QString& key) const
+    {
+        return profile::readString(SettingsPath(), section, key);
+    }
+    QStringList holidays()
+    {
+        QStringList items;
+        auto* list = find<QListWidget>(m_window, QStringLiteral("List1"));
+        for (int i = 0; i < list->count(); ++i)
+            items << list->item(i)->text();
+        return items;
+    }
+
+    test::TempFolder m_folder;
+    ScopedClock m_clock;
+    MessageRecorder m_messages;
+    EditorSession m_session;
+    Form2* m_window = nullptr;
+    std::function<void(bool, const QString&)> m_pendingImport;
+    int m_ended = 0;
+    int m_restarts = 0;
+};
+
+TEST_F(Form2Test, TheEconomicGroupFollowsTheCheckBox)
+{
+    start();
+    const QStringList group = {QStringLiteral("Label3"), QStringLiteral("Label4"),  QStringLiteral("Label9"),
+                               QStringLiteral("Label11"), QStringLiteral("Label12"), QStringLiteral("Label13"),
+                               QStringLiteral("Text6"),   QStringLiteral("Text7"),   QStringLiteral("Text8"),
+                               QStringLiteral("Text9"),   QStringLiteral("Command6"), QStringLiteral("Command7")};
+    auto* check = find<QCheckBox>(m_window, QStringLiteral("Check1"));
+    EXPECT_FALSE(check->isChecked());
+    for (const QString& name : group)
+        EXPECT_FALSE(find(m_window, name)->isVisible()) << name.toStdString();
+    click(m_window, QStringLiteral("Check1"));
+    for (const QString& name : group)
+        EXPECT_TRUE(find(m_window, name)->isVisible()) << name.toStdString();
+    click(m_window, QStringLiteral("Check1"));
+    EXPECT_FALSE(find(m_window, QStringLiteral("Text6"))->isVisible());
+    EXPECT_TRUE(check->isVisible());
+}
+
+TEST_F(Form2Test, TimeDifferencesAndDisplaySecondsAreChecked)
+{
+    start();
+    click(m_window, QStringLiteral("Check1"));
+    QLineEdit* et = box(QStringLiteral("Text6"));
+    const struct {
+        const char* text;
+        const char16_t* message;
+    } rows[] = {{"25", u"時差を確認してください。"}, {"-1", u"時差を確認してください。"},
+                {"abc", u"正の整数値を記入してください"}, {"2.5", u"正の整数値を記入してください"}};
+    for (const auto& row : rows) {
+        m_messages.messages.clear();
+        typeInto(et, QString::fromLatin1(row.text));
+        QTest::keyClick(et, Qt::Key_Tab);
+        EXPECT_EQ(m_messages.messages, QStringList{QString::fromUtf16(row.message)}) << row.text;
+        EXPECT_TRUE(et->hasFocus()) << row.text;
+    }
+    m_messages.messages.clear();
+    for (const char* accepted : {"24", "0"}) {
+        typeInto(et, QString::fromLatin1(accepted));
+        QTest::keyClick(et, Qt::Key_Tab);
+        EXPECT_FALSE(et->hasFocus()) << accepted;
+    }
+    EXPECT_TRUE(m_messages.messages.isEmpty());
+
+    QLineEdit* seconds = box(QStringLiteral("Text1"));
+    EXPECT_EQ(seconds->text(), QStringLiteral("10"));
+    typeInto(seconds, QStringLiteral("-3"));
+    QTest::keyClick(seconds, Qt::Key_Tab);
+    EXPECT_TRUE(seconds->hasFocus());
+    EXPECT_TRUE(m_messages.messages.isEmpty());
+    typeInto(seconds, QString());
+    QTest::keyClick(seconds, Qt::Key_Tab);
+    EXPECT_FALSE(seconds->hasFocus());
+}
+
+TEST_F(Form2Test, HolidaysAreAddedFormattedAndPastOnesVanish)
+{
+    start();
+    QLineEdit* input = box(QStringLiteral("Text3"));
+    typeInto(input, QStringLiteral("2030/01/05"));
+    click(m_window, QStringLiteral("Command2"));
+    EXPECT_EQ(holidays(), QStringList{QStringLiteral("2030/1/5")});
+    EXPECT_TRUE(input->text().isEmpty());
+
+    typeInto(input, QStringLiteral("2030/1/5"));
+    click(m_window, QStringLiteral("Command2"));
+    EXPECT_EQ(holidays().size(), 2);
+
+    typeInto(input, QStringLiteral("2020/1/1"));
+    click(m_window, QStringLiteral("Command2"));
+    EXPECT_EQ(holidays().size(), 2);
+
+    click(m_window, QStringLiteral("Command2"));
+    EXPECT_EQ(holidays().size(), 2);
+    EXPECT_TRUE(m_messages.messages.isEmpty());
+
+    auto* list = find<QListWidget>(m_window, QStringLiteral("List1"));
+    list->item(0)->setSelected(true);
+    click(m_window, QStringLiteral("Command1"));
+    EXPECT_EQ(holidays().size(), 1);
+
+    click(m_window, QStringLiteral("Command5"));
+    EXPECT_EQ(read(QStringLiteral("祝日"), QStringLiteral("登録日1")), QStringLiteral("2030/1/5"));
+    EXPECT_EQ(m_restarts, 1);
+    EXPECT_EQ(m_ended, 1);
+}
+
+TEST_F(Form2Test, TheDesignerStoresWhereItWasMovedToOnEveryWayOfClosing)
+{
+    start();
+    click(m_window, QStringLiteral("Command3"));
+    ASSERT_NE(m_window->designer(), nullptr);
+    EXPECT_EQ(m_window->DesignerShown, 1);
+    EXPECT_EQ(m_window->designer()->frameGeometry().size(),
+              QSize(twipsToPixelsX(2970), twipsToPixelsY(1455)));
+    m_window->designer()->move(150, 90);
+    click(m_window, QStringLiteral("Command3"));
+    EXPECT_EQ(m_window->DesignerShown, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_window->designer(), nullptr);
+    GeneralSettings& general = m_session.general();
+    EXPECT_EQ(general.displayValue(QStringLiteral("LEFT")), QString::number(float(pixelsToTwipsX(150))));
+    EXPECT_EQ(general.displayValue(QStringLiteral("TOP")), QString::number(float(pixelsToTwipsY(90))));
+    EXPECT_FALSE(general.displayValue(QStringLiteral("WIDTH")).contains(u'.'));
+
+    // Closed by its own close box: the flag stays until the button finishes the closing.
+    click(m_window, QStringLiteral("Command3"));
+    m_window->designer()->move(30, 45);
+    m_window->designer()->close();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_window->DesignerShown, 1);
+    EXPECT_EQ(general.displayValue(QStringLiteral("LEFT")), QString::number(float(pixelsToTwipsX(30))));
+    click(m_window, QStringLiteral("Command3"));
+    EXPECT_EQ(m_window->DesignerShown, 0);
+    EXPECT_EQ(m_window->designer(), nullptr);
+    click(m_window, QStringLiteral("Command3"));
+    ASSERT_NE(m_window->designer(), nullptr);
+    EXPECT_EQ(m_window->designer()->pos(), QPoint(30, 45));
+
+    click(m_window, QStringLiteral("Command4"));
+    EXPECT_EQ(read(QStringLiteral("表示フォーム"), QStringLiteral("LEFT")), QString::number(float(pixelsToTwipsX(30))));
+    EXPECT_EQ(read(QStringLiteral("表示フォーム"), QStringLiteral("HEIGHT")), QStringLiteral("1455"));
+}
+
+TEST_F(Form2Test, DesignerMenuSetsColourAndFontAndOnlyTheSurfaceOpensIt)
+{
+    setDialogAnswers({{}, [](QWidget*) { return std::optional<QColor>(QColor(255, 0, 0)); },
+                      [](QWidget*, const QFont&) {
+                          QFont font(QStringLiteral("IPAGothic"));
+                          font.setPointSizeF(10.5);
+                          font.setBold(true);
+                          return std::optional<QFont>(font);
+                      }});
+    start();
+    click(m_window, QStringLiteral("Command3"));
+    Form3* designer = m_window->designer();
+    ASSERT_TRUE(test::activate(designer));
+    QTest::mouseClick(designer->sample(), Qt::RightButton);
+    EXPECT_FALSE(designer->popup()->isVisible());
+    QTest::mouseClick(designer, Qt::RightButton, {}, QPoint(designer->width() - 5, designer->height() - 5));
+    EXPECT_TRUE(designer->popup()->isVisible());
+    designer->popup()->close();
+
+    designer->changeColour();
+    designer->changeFont();
+    GeneralSettings& general = m_session.general();
+    EXPECT_EQ(general.displayValue(QStringLiteral("色")), QStringLiteral("255"));
+    EXPECT_EQ(general.displayValue(QStringLiteral("FSIZE")), QStringLiteral("10.5"));
+    EXPECT_EQ(general.displayValue(QStringLiteral("FBOLD")), QStringLiteral("1"));
+    EXPECT_EQ(general.displayValue(QStringLiteral("FITAL")), QStringLiteral("0"));
+    EXPECT_EQ(designer->sample()->font().pointSize(), 10);
+
+    // A cancelled dialog changes nothing.
+    setDialogAnswers({{}, [](QWidget*) { return std::optional<QColor>(); },
+                      [](QWidget*, const QFont&) { return std::optional<QFont>(); }});
+    designer->changeFont();
+    designer->changeColour();
+    EXPECT_EQ(general.displayValue(QStringLiteral("FSIZE")), QStringLiteral("10.5"));
+    EXPECT_EQ(general.displayValue(QStringLiteral("色")), QStringLiteral("255"));
+}
+
+TEST_F(Form2Test, WaveWithoutAPathBlocksLeavingAndNothingIsSaved)
+{
+    start();
+    click(m_window, QStringLiteral("Command8"));
+    Form4* sound = m_window->soundWindow();
+    ASSERT_NE(sound, nullptr);
+    ASSERT_TRUE(test::activate(sound));
+    click(sound, QStringLiteral("Check1"));
+    EXPECT_TRUE(find(sound, QStringLiteral("Text1"))->isEnabled());
+
+    ASSERT_TRUE(test::activate(m_window));
+    click(m_window, QStringLiteral("Command4"));
+    EXPECT_EQ(m_messages.messages, QStringList{QStringLiteral("WAVEファイルのパスを記入してください")});
+    EXPECT_FALSE(QFile::exists(SettingsPath()));
+    EXPECT_TRUE(sound->isVisible());
+    EXPECT_TRUE(m_window->isVisible());
+    EXPECT_EQ(m_window->SoundSettingsShown, 1);
+
+    click(m_window, QStringLiteral("Command5"));
+    EXPECT_EQ(m_messages.messages.size(), 2);
+    EXPECT_EQ(m_ended, 0);
+    EXPECT_FALSE(QFile::exists(SettingsPath()));
+}
+
+TEST_F(Form2Test, SoundWindowTakesOverOrCancels)
+{
+    setDialogAnswers({[](QWidget*) { return QStringLiteral("/usr/share/sounds/ding.wav"); }, {}, {}});
+    start();
+    click(m_window, QStringLiteral("Command8"));
+    Form4* sound = m_window->soundWindow();
+    ASSERT_TRUE(test::activate(sound));
+    // A path box refuses a bare file name silently.
+    click(sound, QStringLiteral("Check1"));
+    QLineEdit* path = find<QLineEdit>(sound, QStringLiteral("Text1"));
+    typeInto(path, QStringLiteral("ding.wav"));
+    QTest::keyClick(path, Qt::Key_Tab);
+    EXPECT_TRUE(path->hasFocus());
+    EXPECT_TRUE(m_messages.messages.isEmpty());
+    typeInto(path, QString());
+    click(sound, QStringLiteral("Command3"));
+    EXPECT_EQ(path->text(), QStringLiteral("/usr/share/sounds/ding.wav"));
+    click(sound, QStringLiteral("Command1"));
+    EXPECT_EQ(m_window->SoundSettingsShown, 0);
+    EXPECT_EQ(m_session.general().soundValue(QStringLiteral("音回数")), QStringLiteral("1"));
+
+    // Cancel keeps what was taken over before.
+    click(m_window, QStringLiteral("Command8"));
+    sound = m_window->soundWindow();
+    ASSERT_TRUE(test::activate(sound));
+    EXPECT_TRUE(find<QCheckBox>(sound, QStringLiteral("Check1"))->isChecked());
+    click(sound, QStringLiteral("Check2"));
+    EXPECT_FALSE(find<QCheckBox>(sound, QStringLiteral("Check1"))->isChecked());
+    EXPECT_FALSE(find(sound, QStringLiteral("Text1"))->isEnabled());
+    click(sound, QStringLiteral("Command2"));
+    EXPECT_EQ(m_window->SoundSettingsShown, 0);
+    EXPECT_EQ(m_session.general().soundValue(QStringLiteral("音")), QStringLiteral("1"));
+
+    ASSERT_TRUE(test::activate(m_window));
+    click(m_window, QStringLiteral("Command5"));
+    EXPECT_EQ(read(QStringLiteral("サウンド"), QStringLiteral("音")), QStringLiteral("1"));
+    EXPECT_EQ(read(QStringLiteral("サウンド"), QStringLiteral("音パス")), QStringLiteral("/usr/share/sounds/ding.wav"));
+    EXPECT_EQ(read(QStringLiteral("サウンド"), QStringLiteral("音回数")), QStringLiteral("1"));
+}
+
+TEST_F(Form2Test, SoundWindowClosedByItsCloseBoxKeepsItsFlag)
+{
+    start();
+    click(m_window, QStringLiteral("Command8"));
+    m_window->soundWindow()->close();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_window->SoundSettingsShown, 1);
+    click(m_window, QStringLiteral("Command8"));
+    EXPECT_EQ(m_window->SoundSettingsShown, 0);
+    EXPECT_EQ(m_window->soundWindow(), nullptr);
+    click(m_window, QStringLiteral("Command8"));
+    EXPECT_NE(m_window->soundWindow(), nullptr);
+}
+
+TEST_F(Form2Test, ReimportDisablesViewingAndReportsAFailure)
+{
+    start();
+    click(m_window, QStringLiteral("Check1"));
+    click(m_window, QStringLiteral("Command6"));
+    ASSERT_TRUE(m_pendingImport);
+    EXPECT_FALSE(find(m_window, QStringLiteral("Command7"))->isEnabled());
+    m_pendingImport(false, QStringLiteral("経済指標のURLが設定されていません"));
+    EXPECT_TRUE(find(m_window, QStringLiteral("Command7"))->isEnabled());
+    ASSERT_EQ(m_messages.messages.size(), 1);
+    EXPECT_TRUE(m_messages.messages[0].contains(QStringLiteral("経済指標のURLが設定されていません")));
+
+    click(m_window, QStringLiteral("Command7"));
+    EXPECT_EQ(m_messages.messages.last(), QStringLiteral("ファイルがありません"));
+}
+
+TEST_F(Form2Test, BackSavesAndShowsTheEntriesAgain)
+{
+    ASSERT_TRUE(profile::writeString(SettingsPath(), QStringLiteral("時刻"), QStringLiteral("0-0"), QStringLiteral("9:00")));
+    start();
+    EXPECT_FALSE(m_session.entryWindow());
+    box(QStringLiteral("Text4_3"))->setText(QStringLiteral("昼"));
+    click(m_window, QStringLiteral("Command4"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(read(QStringLiteral("略称登録"), QStringLiteral("略称3")), QStringLiteral("昼"));
+    ASSERT_NE(m_session.entryWindow(), nullptr);
+    EXPECT_TRUE(m_session.entryWindow()->isVisible());
+    EXPECT_EQ(find<QLineEdit>(m_session.entryWindow(), QStringLiteral("Text2_0"))->text(), QStringLiteral("9:00"));
+    EXPECT_EQ(m_session.generalWindow(), nullptr);
+    EXPECT_EQ(m_ended, 0);
+}
+
+} // namespace

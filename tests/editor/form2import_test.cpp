@@ -1,0 +1,87 @@
+// "再作成" and "閲覧" of the general settings window with the real import against a real
+// HTTP server on 127.0.0.1, and the real workbook opener replaced by a program that exits.
+#include <QFile>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "editorsession.h"
+#include "form2.h"
+#include "messagebox.h"
+#include "profile.h"
+#include "settingspath.h"
+#include "tempfolder.h"
+#include "testhttpserver.h"
+#include "windowdriver.h"
+#include "workbookfiles.h"
+
+using namespace corvane;
+using namespace corvane::editor;
+
+namespace {
+
+class Form2ImportTest : public ::testing::Test {
+protected:
+    Form2ImportTest()
+    {
+        setProgramsFolderOverride(m_folder.path());
+        setWorkbookOpener(QStringLiteral("/bin/true"));
+        profile::writeString(SettingsPath(), QStringLiteral("経済指標"), QStringLiteral("取得"), QStringLiteral("1"));
+    }
+    ~Form2ImportTest() override
+    {
+        setWorkbookOpener({});
+        setProgramsFolderOverride({});
+    }
+    void start()
+    {
+        m_session.setEndEditor([] {});
+        m_session.start();
+        test::click(m_session.entryWindow(), QStringLiteral("Command5"));
+        m_window = m_session.generalWindow();
+        ASSERT_NE(m_window, nullptr);
+        ASSERT_TRUE(test::activate(m_window));
+    }
+    void reimportAndWait(bool fetches)
+    {
+        test::click(m_window, QStringLiteral("Command6"));
+        // Viewing waits while the page is fetched; without an address there is nothing to wait for.
+        if (fetches)
+            EXPECT_FALSE(test::find(m_window, QStringLiteral("Command7"))->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(test::find(m_window, QStringLiteral("Command7"))->isEnabled(), 20000);
+    }
+
+    test::TempFolder m_folder;
+    MessageRecorder m_messages;
+    EditorSession m_session;
+    Form2* m_window = nullptr;
+};
+
+TEST_F(Form2ImportTest, ReimportBuildsTheIndicatorWorkbookWhichCanThenBeViewed)
+{
+    test::TestHttpServer server;
+    QFile page(QStringLiteral(CORVANE_TEST_DATA "/import/calendar_utf8.html"));
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    server.route("/web/market/calendar/", test::HttpRoute{200, "text/html; charset=UTF-8", page.readAll()});
+    profile::writeString(SettingsPath(), QStringLiteral("経済指標"), QStringLiteral("URL"),
+                         server.url("/web/market/calendar/").toString());
+    start();
+    reimportAndWait(true);
+    EXPECT_TRUE(m_messages.messages.isEmpty()) << m_messages.messages.join(' ').toStdString();
+    EXPECT_TRUE(QFile::exists(programsFile(QStringLiteral("経済指標.xls"))));
+    EXPECT_EQ(server.requestCount("/web/market/calendar/"), 1);
+    test::click(m_window, QStringLiteral("Command7"));
+    EXPECT_TRUE(m_messages.messages.isEmpty()) << m_messages.messages.join(' ').toStdString();
+}
+
+TEST_F(Form2ImportTest, AFailedImportShowsItsReason)
+{
+    start();
+    reimportAndWait(false);
+    ASSERT_EQ(m_messages.messages.size(), 1);
+    EXPECT_TRUE(m_messages.messages[0].contains(QStringLiteral("URLが設定されていません")))
+        << m_messages.messages[0].toStdString();
+    EXPECT_FALSE(QFile::exists(programsFile(QStringLiteral("経済指標.xls"))));
+}
+
+} // namespace
