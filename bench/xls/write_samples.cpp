@@ -1,7 +1,8 @@
 // Writes sample workbooks for looking at them in a spreadsheet application: the indicator
-// layout with a week of releases, and a sheet that uses every feature of the writer in the
-// shape of the schedule workbook. Usage: write_samples FOLDER
+// layout with a week of releases, and the schedule workbook of a registered week.
+// Usage: write_samples FOLDER
 #include "indicatorworkbook.h"
+#include "scheduleworkbook.h"
 #include "xls/xlswriter.h"
 
 #include <QDir>
@@ -11,83 +12,23 @@ using namespace corvane;
 
 namespace {
 
-xls::Workbook scheduleShapedSheet()
+// A week as a user registers it: every-day and weekday entries, a few own-day entries, a
+// holiday check, and two dated entries; built by the editor's own schedule builder.
+editor::ScheduleData sampleSchedule()
 {
-    using namespace xls;
-    Workbook book;
-    Sheet& s = book.sheet;
-    s.setName(QStringLiteral("表示予定"));
-    CellFormat heading;
-    heading.align = HAlign::Centre;
-    heading.borders = {Line::Thin, Line::Thin, Line::Thin, Line::Thin};
-    heading.fillColour = 35;
-    s.setText(0, 0, QStringLiteral("corvane 表示予定"), heading);
-    s.merge({0, 0, 0, 5});
-    heading.fillColour = 36;
-    s.setText(1, 0, QStringLiteral("定例分"), heading);
-    s.merge({1, 1, 0, 2});
-    heading.fillColour = 34;
-    s.setText(1, 3, QStringLiteral("指定日分"), heading);
-    s.merge({1, 1, 3, 5});
-    for (int c = 0; c < 6; ++c)
-        for (int r = 0; r < 2; ++r)
-            s.formatAt(r, c).borders = heading.borders;
-    CellFormat centred;
-    centred.align = HAlign::Centre;
-    CellFormat left;
-    left.align = HAlign::Left;
-    CellFormat time = centred;
-    time.numberFormat = kHourMinuteFormat;
-    CellFormat date = centred;
-    date.numberFormat = kDateWithWeekdayFormat;
-    const double widths[] = {8.5, 8.5, 50, 16, 8.5, 50};
-    const CellFormat formats[] = {centred, time, left, date, time, left};
-    for (int c = 0; c < 6; ++c)
-        s.setColumn(c, widths[c], formats[c]);
-    const struct {
-        const char* label;
-        QTime at;
-        const char* text;
-    } rows[] = {{"月曜日", QTime(8, 30), "朝礼"}, {nullptr, QTime(9, 0), "定例会議"}, {nullptr, QTime(17, 30), "日報"},
-                {"火曜日", QTime(8, 30), "朝礼"}};
-    for (int i = 0; i < 4; ++i) {
-        const int r = 2 + i;
-        const bool first = rows[i].label != nullptr;
-        const bool last = i == 2 || i == 3;
-        for (int c = 0; c < 3; ++c) {
-            CellFormat f = formats[c];
-            f.borders.left = c == 0 ? Line::Thin : Line::Hair;
-            f.borders.right = c == 2 ? Line::Thin : Line::Hair;
-            f.borders.top = first ? Line::Thin : (c == 0 ? Line::None : Line::Hair);
-            f.borders.bottom = last ? Line::Thin : (c == 0 ? Line::None : Line::Hair);
-            if (c == 0)
-                first ? s.setText(r, 0, QString::fromUtf8(rows[i].label), f) : s.setBlank(r, 0, f);
-            else if (c == 1)
-                s.setTime(r, 1, rows[i].at, f);
-            else
-                s.setText(r, 2, QString::fromUtf8(rows[i].text), f);
-        }
-    }
-    for (int i = 0; i < 4; ++i) {
-        const int r = 2 + i;
-        for (int c = 3; c < 6; ++c) {
-            CellFormat f = formats[c];
-            f.borders.left = c == 3 ? Line::Thin : Line::None;
-            f.borders.right = c == 5 ? Line::Thin : Line::None;
-            f.borders.top = i == 0 ? Line::Thin : Line::Hair;
-            f.borders.bottom = i == 3 ? Line::Thin : Line::Hair;
-            if (i == 0 && c == 3)
-                s.setDate(r, c, QDate(2026, 12, 24), f);
-            else if (i == 0 && c == 4)
-                s.setTime(r, c, QTime(18, 0), f);
-            else if (i == 0 && c == 5)
-                s.setText(r, c, QStringLiteral("忘年会"), f);
-            else
-                s.setBlank(r, c, f);
-        }
-    }
-    s.freezeRows(2);
-    return book;
+    editor::ScheduleData data;
+    auto add = [&](int category, const char* time, const char* text) {
+        data.categories[category].append({QString::fromUtf8(time), QString::fromUtf8(text)});
+    };
+    add(0, "12:00", "昼休み");
+    add(1, "9:00", "朝礼");
+    add(3, "17:00", "定例会議");
+    add(3, "7:30", "週次報告の準備");
+    add(7, "16:30", "週報の提出");
+    add(10, "10:00", "休日の確認");
+    data.dated.append({QStringLiteral("2026/12/8"), QStringLiteral("8:00"), QStringLiteral("健康診断")});
+    data.dated.append({QStringLiteral("2026/12/24"), QStringLiteral("14:30"), QStringLiteral("歯医者")});
+    return data;
 }
 
 } // namespace
@@ -112,7 +53,7 @@ int main(int argc, char** argv)
     };
     QString error;
     if (!WriteIndicatorWorkbook(folder.filePath(QStringLiteral("経済指標.xls")), releases, &error)
-        || !xls::saveWorkbook(scheduleShapedSheet(), folder.filePath(QStringLiteral("corvane予定表.xls")), &error)) {
+        || !xls::saveWorkbook(editor::buildScheduleWorkbook(sampleSchedule()), folder.filePath(QStringLiteral("corvane予定表.xls")), &error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
     }
