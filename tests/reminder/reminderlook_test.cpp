@@ -3,27 +3,11 @@
 // values that do not convert.
 #include <gtest/gtest.h>
 
+#include "emptyfilesettings.h"
 #include "reminderlook.h"
 
 using namespace corvane;
-
-namespace {
-
-// What readDisplaySettings holds for a file without any display keys.
-DisplaySettings emptyFileSettings()
-{
-    DisplaySettings s;
-    s.displaySeconds = QStringLiteral("10");
-    s.advanceMinutes = QStringLiteral("0");
-    s.colour = QString::number(ColourValue::system(kButtonFaceIndex).raw);
-    s.top = QStringLiteral("0");
-    s.left = QStringLiteral("0");
-    s.height = QStringLiteral("1455");
-    s.width = QStringLiteral("2970");
-    return s;
-}
-
-} // namespace
+using corvane::test::emptyFileSettings;
 
 TEST(ReminderLook, EmptyDisplaySectionGivesTheDefaultWindow)
 {

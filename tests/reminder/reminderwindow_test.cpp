@@ -2,6 +2,7 @@
 // Label1's size rule, font, colours, unwrapped lines, and that it never takes the focus.
 #include <gtest/gtest.h>
 
+#include "emptyfilesettings.h"
 #include "clock.h"
 #include "fakeannouncementtime.h"
 #include "reminderannouncer.h"
@@ -16,24 +17,12 @@
 #include <QWindow>
 
 using namespace corvane;
+using corvane::test::emptyFileSettings;
 using corvane::test::FakeAnnouncementTime;
 
 namespace {
 
 const QDateTime kNow(QDate(2026, 12, 7), QTime(8, 55, 0, 120));
-
-DisplaySettings defaults()
-{
-    DisplaySettings s;
-    s.displaySeconds = QStringLiteral("10");
-    s.advanceMinutes = QStringLiteral("0");
-    s.colour = QString::number(ColourValue::system(kButtonFaceIndex).raw);
-    s.top = QStringLiteral("0");
-    s.left = QStringLiteral("0");
-    s.height = QStringLiteral("1455");
-    s.width = QStringLiteral("2970");
-    return s;
-}
 
 struct Shown {
     explicit Shown(const DisplaySettings& s, const QString& message = QStringLiteral("9時の会議\n"))
@@ -52,7 +41,7 @@ struct Shown {
 
 TEST(ReminderWindow, DefaultLook)
 {
-    Shown shown(defaults());
+    Shown shown(emptyFileSettings());
     ReminderWindow* w = shown.window();
     ASSERT_TRUE(w->isVisible());
     EXPECT_EQ(w->objectName(), QStringLiteral("Form2"));
@@ -79,7 +68,7 @@ TEST(ReminderWindow, DefaultLook)
 
 TEST(ReminderWindow, NarrowWindowKeepsTheLabelsDesignWidth)
 {
-    DisplaySettings s = defaults();
+    DisplaySettings s = emptyFileSettings();
     s.width = QStringLiteral("400");
     Shown shown(s);
     const QScreen* screen = shown.window()->screen();
@@ -90,7 +79,7 @@ TEST(ReminderWindow, NarrowWindowKeepsTheLabelsDesignWidth)
 
 TEST(ReminderWindow, PlacedAtItsTwipsEvenBeyondTheScreen)
 {
-    DisplaySettings s = defaults();
+    DisplaySettings s = emptyFileSettings();
     s.top = QStringLiteral("1440");
     s.left = QStringLiteral("200000");
     s.width = QStringLiteral("5760");
@@ -104,7 +93,7 @@ TEST(ReminderWindow, PlacedAtItsTwipsEvenBeyondTheScreen)
 
 TEST(ReminderWindow, FontSizeAndEffects)
 {
-    DisplaySettings s = defaults();
+    DisplaySettings s = emptyFileSettings();
     s.fontName = QStringLiteral("ＭＳ ゴシック");
     s.bold = QStringLiteral("1");
     s.italic = QStringLiteral("1");
@@ -124,7 +113,7 @@ TEST(ReminderWindow, ThreeLinesStayThreeLinesAndLongOnesAreCut)
 {
     const QString longLine = QStringLiteral("この行はラベルの幅よりずっと長いので折り返さずに端で切れるはずです。").repeated(3);
     const QString message = QStringLiteral("一行目\n二行目\n") + longLine + QLatin1Char('\n');
-    Shown shown(defaults(), message);
+    Shown shown(emptyFileSettings(), message);
     QLabel* label = shown.label();
     EXPECT_FALSE(label->wordWrap());
     EXPECT_EQ(label->text(), message);
@@ -138,14 +127,14 @@ TEST(ReminderWindow, ThreeLinesStayThreeLinesAndLongOnesAreCut)
 
 TEST(ReminderWindow, MarkupInATextIsShownAsTyped)
 {
-    Shown shown(defaults(), QStringLiteral("<b>太字</b> & <img src=x>\n"));
+    Shown shown(emptyFileSettings(), QStringLiteral("<b>太字</b> & <img src=x>\n"));
     EXPECT_EQ(shown.label()->textFormat(), Qt::PlainText);
     EXPECT_EQ(shown.label()->text(), QStringLiteral("<b>太字</b> & <img src=x>\n"));
 }
 
 TEST(ReminderWindow, ColoursFromColourrefAndSystemIndexes)
 {
-    DisplaySettings s = defaults();
+    DisplaySettings s = emptyFileSettings();
     s.colour = QStringLiteral("12648447"); // 0x00C0FFFF
     s.textColour = QStringLiteral("255");  // red
     {
@@ -172,7 +161,7 @@ TEST(ReminderWindow, StaysOnTopWithoutTakingTheFocus)
     ASSERT_TRUE(QTest::qWaitForWindowActive(&work));
     QTest::keyClicks(edit, QStringLiteral("abc"));
 
-    Shown shown(defaults());
+    Shown shown(emptyFileSettings());
     const Qt::WindowFlags flags = shown.window()->windowFlags();
     EXPECT_TRUE(flags.testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(flags.testFlag(Qt::WindowDoesNotAcceptFocus));
@@ -191,7 +180,7 @@ TEST(ReminderWindow, StaysOnTopWithoutTakingTheFocus)
 
 TEST(ReminderWindow, ClosesAfterTheDisplayTimeAndComesBackFresh)
 {
-    DisplaySettings s = defaults();
+    DisplaySettings s = emptyFileSettings();
     s.displaySeconds = QStringLiteral("5");
     Shown shown(s, QStringLiteral("first\n"));
     shown.time.advance(4'879);
@@ -207,7 +196,7 @@ TEST(ReminderWindow, ClosesAfterTheDisplayTimeAndComesBackFresh)
 
 TEST(ReminderWindow, RealEventLoopClosesTheWindowOnTime)
 {
-    DisplaySettings s = defaults();
+    DisplaySettings s = emptyFileSettings();
     s.displaySeconds = QStringLiteral("1");
     ReminderAnnouncer announcer(s);
     announcer.announce(QStringLiteral("a\n"));
@@ -218,7 +207,7 @@ TEST(ReminderWindow, RealEventLoopClosesTheWindowOnTime)
 
 TEST(ReminderWindow, WarmUpAfterStartUpShowsNothing)
 {
-    ReminderAnnouncer announcer(defaults());
+    ReminderAnnouncer announcer(emptyFileSettings());
     QCoreApplication::processEvents();
     ReminderWindow* w = announcer.window();
     EXPECT_FALSE(w->isVisible());
