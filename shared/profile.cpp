@@ -45,6 +45,23 @@ QString invalidValue(const QString& section, const QString& key, const QString& 
     return {};
 }
 
+// A section body as stored; *invalid names the first section name, key or value that the
+// file cannot hold (empty when all can).
+Lines encodeSectionBody(const QString& section, const QList<ProfileLine>& lines, QString* invalid)
+{
+    *invalid = invalidSection(section);
+    Lines encoded;
+    encoded.reserve(size_t(lines.size()));
+    for (const ProfileLine& line : lines) {
+        if (invalid->isEmpty())
+            *invalid = invalidKey(section, line.key);
+        if (invalid->isEmpty())
+            *invalid = invalidValue(section, line.key, line.value);
+        encoded.emplace_back(encodeName(line.key), toCp932(line.value));
+    }
+    return encoded;
+}
+
 QString fromStored(const QByteArray& value)
 {
     return fromCp932(value);
@@ -140,16 +157,8 @@ bool deleteSection(const QString& path, const QString& section, QString* error)
 
 bool writeSection(const QString& path, const QString& section, const QList<ProfileLine>& lines, QString* error)
 {
-    QString invalid = invalidSection(section);
-    Lines encoded;
-    encoded.reserve(size_t(lines.size()));
-    for (const ProfileLine& line : lines) {
-        if (invalid.isEmpty())
-            invalid = invalidKey(section, line.key);
-        if (invalid.isEmpty())
-            invalid = invalidValue(section, line.key, line.value);
-        encoded.emplace_back(encodeName(line.key), toCp932(line.value));
-    }
+    QString invalid;
+    Lines encoded = encodeSectionBody(section, lines, &invalid);
     if (!invalid.isEmpty())
         return fail(error, invalid);
     const QByteArray s = encodeName(section);
@@ -258,16 +267,8 @@ void ProfileTransaction::deleteSection(const QString& section)
 
 void ProfileTransaction::writeSection(const QString& section, const QList<ProfileLine>& lines)
 {
-    QString invalid = invalidSection(section);
-    Lines encoded;
-    encoded.reserve(size_t(lines.size()));
-    for (const ProfileLine& line : lines) {
-        if (invalid.isEmpty())
-            invalid = invalidKey(section, line.key);
-        if (invalid.isEmpty())
-            invalid = invalidValue(section, line.key, line.value);
-        encoded.emplace_back(encodeName(line.key), toCp932(line.value));
-    }
+    QString invalid;
+    Lines encoded = encodeSectionBody(section, lines, &invalid);
     record({Operation::Kind::WriteSection, encodeName(section), {}, {}, std::move(encoded)}, invalid);
 }
 

@@ -119,12 +119,3 @@ void BM_WorkbookOnly(benchmark::State& state)
 BENCHMARK(BM_WorkbookOnly)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

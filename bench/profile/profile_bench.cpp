@@ -139,12 +139,3 @@ void BM_EditorSave_1650WritesOneTransaction(benchmark::State& state)
 BENCHMARK(BM_EditorSave_1650WritesOneTransaction)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -2,25 +2,14 @@
 // agrees with the full document, and writing a document back and reading it again changes
 // nothing that readers see.
 // fuzz-sources: profiledocument.cpp textcodec.cpp
+#include "fuzzrequire.h"
 #include "profiledocument.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 using namespace corvane;
 
 namespace {
-
-// A broken property names itself before the fuzzer saves the input.
-void require(bool condition, const char* what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "property broken: %s\n", what);
-        std::abort();
-    }
-}
-#define REQUIRE(condition) require(condition, #condition)
 
 // Names to look up: taken from the input itself so that they often exist, then made into
 // names the library's callers can pass (whole characters, no line break, "=", "]", and no

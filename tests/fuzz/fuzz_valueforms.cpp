@@ -1,27 +1,16 @@
 // The date, time and number parsers on arbitrary text (as UTF-8 and as CP932): never crash,
 // and whatever they accept formats back to a text they read as the same value.
 // fuzz-sources: valueforms.cpp textcodec.cpp
+#include "fuzzrequire.h"
 #include "textcodec.h"
 #include "valueforms.h"
 
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 using namespace corvane;
 
 namespace {
-
-// A broken property names itself before the fuzzer saves the input.
-void require(bool condition, const char* what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "property broken: %s\n", what);
-        std::abort();
-    }
-}
-#define REQUIRE(condition) require(condition, #condition)
 
 void check(const QString& text)
 {
