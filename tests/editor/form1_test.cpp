@@ -1,7 +1,6 @@
 // The entry window driven by keys and clicks: the checks that keep the focus in a box, the
 // category options, paging, clearing, and what "登録完了" does when the save succeeds or not.
 #include <QApplication>
-#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,9 +15,11 @@
 #include "profile.h"
 #include "settingspath.h"
 #include "tempfolder.h"
+#include "windowdriver.h"
 
 using namespace corvane;
 using namespace corvane::editor;
+using corvane::test::typeInto;
 
 namespace {
 
@@ -47,36 +48,13 @@ protected:
     template <typename W = QWidget>
     W* control(const QString& name)
     {
-        auto* w = m_window->findChild<W*>(name);
-        EXPECT_NE(w, nullptr) << name.toStdString();
-        return w;
+        return test::find<W>(m_window, name);
     }
     QLineEdit* box(const char* column, int row)
     {
         return control<QLineEdit>(QString::fromLatin1(column) + QLatin1Char('_') + QString::number(row));
     }
     void click(const QString& name) { QTest::mouseClick(control(name), Qt::LeftButton); }
-    void typeInto(QLineEdit* edit, const QString& text)
-    {
-        QTest::mouseClick(edit, Qt::LeftButton);
-        QCoreApplication::processEvents();
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Delete);
-        typeText(edit, text);
-    }
-    // Japanese arrives through the input method as committed text; ASCII as key presses.
-    static void typeText(QWidget* target, const QString& text)
-    {
-        for (const QChar ch : text) {
-            if (ch.unicode() < 0x80) {
-                QTest::keyClick(target, char(ch.unicode()));
-            } else {
-                QInputMethodEvent event;
-                event.setCommitString(QString(ch));
-                QApplication::sendEvent(target, &event);
-            }
-        }
-    }
     QString settings() const { return SettingsPath(); }
     QString read(const QString& section, const QString& key) const
     {
