@@ -7,18 +7,17 @@
 
 usage: controller_bench.py PROGRAMS_DIR [RUNS]
 """
-import configparser
 import os
 import shutil
 import statistics
 import subprocess
 import sys
 import tempfile
-import threading
 import time
 
-TWIPS_PER_PIXEL = 15  # 96 DPI
-SETTINGS = "corvane設定.ini"
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "support"))
+from xdesktop import SETTINGS, Desktop, MapWatcher, Screen, day_list  # noqa: E402
+
 RUNNER, CONTROLLER = "corvane_110", "corvane操作"
 ADD = (240, 600, 1695, 375)
 TIME = (3360, 720, 855, 270)
@@ -26,100 +25,31 @@ TEXT = (2400, 1560, 4575, 270)
 REGISTER = (3840, 2040, 1335, 375)
 
 
-def free_display():
-    for n in range(300, 400):
-        if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"):
-            return n
-    raise RuntimeError("no free X display")
-
-
-class MapWatcher:
-    """Timestamps the MapNotify events of top-level windows as the X server reports them."""
-
-    def __init__(self, env):
-        self.maps = []
-        self.lock = threading.Lock()
-        self.proc = subprocess.Popen(["stdbuf", "-oL", "xev", "-root", "-event", "substructure"],
-                                     env=env, stdout=subprocess.PIPE, text=True, bufsize=1)
-        threading.Thread(target=self._read, daemon=True).start()
-        time.sleep(0.5)
-
-    def _read(self):
-        for line in self.proc.stdout:
-            if line.startswith("MapNotify"):
-                with self.lock:
-                    self.maps.append(time.monotonic())
-
-    def first_after(self, instant, timeout=5.0):
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            with self.lock:
-                later = [t for t in self.maps if t >= instant]
-            if later:
-                return later[0]
-            time.sleep(0.002)
-        return None
-
-    def stop(self):
-        self.proc.kill()
-        self.proc.wait()
-
-
-def today_list(folder):
-    parser = configparser.ConfigParser(interpolation=None, strict=False)
-    parser.optionxform = str
-    try:
-        with open(os.path.join(folder, SETTINGS), "rb") as f:
-            parser.read_string(f.read().decode("cp932"))
-    except (FileNotFoundError, configparser.Error, UnicodeDecodeError):
-        return []
-    if not parser.has_section("本日の予定"):
-        return []
-    section = parser["本日の予定"]
-    entries, n = [], 0
-    while section.get(f"時刻{n}"):
-        entries.append((section[f"時刻{n}"], section.get(f"内容{n}", "")))
-        n += 1
-    return entries
-
-
 def main():
     programs = sys.argv[1]
     runs = int(sys.argv[2]) if len(sys.argv) > 2 else 10
-    display = free_display()
-    xvfb = subprocess.Popen(["Xvfb", f":{display}", "-screen", "0", "1280x800x24", "-dpi", "96",
-                             "-nolisten", "tcp"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    while not os.path.exists(f"/tmp/.X11-unix/X{display}"):
-        time.sleep(0.05)
+    desktop = Desktop()
     folder = tempfile.mkdtemp(prefix="corvane-ctl-bench-")
     runtime = tempfile.mkdtemp(prefix="corvane-ctl-rt-")
     os.chmod(runtime, 0o700)
     for name in (RUNNER, CONTROLLER):
         shutil.copy2(os.path.join(programs, name), folder)
-    env = dict(os.environ, DISPLAY=f":{display}", XDG_RUNTIME_DIR=runtime, QT_QPA_PLATFORM="xcb",
-               LC_ALL="C.UTF-8")
-    env.pop("WAYLAND_DISPLAY", None)
+    env = desktop.env(XDG_RUNTIME_DIR=runtime)
+    screen = Screen(env)
     watcher = MapWatcher(env)
     procs = []
 
-    def xdotool(*args):
-        return subprocess.run(["xdotool", *args], env=env, capture_output=True, text=True).stdout
-
     def window():
-        for _ in range(100):
-            ids = xdotool("search", "--onlyvisible", "--name", "^corvane$").split()
-            if ids:
-                return ids[-1]
-            time.sleep(0.05)
-        raise RuntimeError("controller window not found")
+        win = screen.find_window("corvane", timeout=5.0)
+        if win is None:
+            raise RuntimeError("controller window not found")
+        return win
 
-    def click(win, left, top, width, height):
-        out = xdotool("getwindowgeometry", "--shell", win)
-        geo = dict(line.split("=", 1) for line in out.split() if "=" in line)
-        x = int(geo["X"]) + (left + width / 2) / TWIPS_PER_PIXEL
-        y = int(geo["Y"]) + (top + height / 2) / TWIPS_PER_PIXEL
-        xdotool("mousemove", "--sync", str(int(x)), str(int(y)))
-        xdotool("click", "1")
+    def click(win, *control):
+        screen.click_twips(win, *control, settle=0)
+
+    def xdotool(*args):
+        screen.xdotool(*args, check=False)
 
     try:
         # Start-up: a fresh process each run, window mapped.
@@ -163,7 +93,7 @@ def main():
             click(win, *REGISTER)
             listed = None
             while time.monotonic() - clicked < 10:
-                if (when, text) in today_list(folder):
+                if (when, text) in day_list(folder):
                     listed = time.monotonic()
                     break
                 time.sleep(0.005)
@@ -189,8 +119,7 @@ def main():
         for pid in out.split():
             subprocess.run(["kill", "-9", pid])
         watcher.stop()
-        xvfb.terminate()
-        xvfb.wait()
+        desktop.stop()
         shutil.rmtree(folder, ignore_errors=True)
         shutil.rmtree(runtime, ignore_errors=True)
 

@@ -21,18 +21,10 @@ import struct
 import subprocess
 import sys
 import tempfile
-import threading
 import time
 
-FAKETIME_LIBS = ("/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1",
-                 "/usr/lib/aarch64-linux-gnu/faketime/libfaketime.so.1")
-
-
-def free_display():
-    for n in range(200, 300):
-        if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"):
-            return n
-    raise RuntimeError("no free X display")
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "support"))
+from xdesktop import Desktop, MapWatcher, libfaketime, write_settings  # noqa: E402
 
 
 def wave(path, seconds=1.0, rate=22050):
@@ -42,39 +34,6 @@ def wave(path, seconds=1.0, rate=22050):
         f.write(b"RIFF" + struct.pack("<I", 36 + len(pcm)) + b"WAVEfmt "
                 + struct.pack("<IHHIIHH", 16, 1, 1, rate, rate * 2, 2, 16)
                 + b"data" + struct.pack("<I", len(pcm)) + pcm)
-
-
-class MapWatcher:
-    """Timestamps MapNotify/UnmapNotify of top-level windows as the X server reports them."""
-
-    def __init__(self, env):
-        self.events = []
-        self.lock = threading.Lock()
-        self.proc = subprocess.Popen(["stdbuf", "-oL", "xev", "-root", "-event", "substructure"],
-                                     env=env, stdout=subprocess.PIPE, text=True, bufsize=1)
-        threading.Thread(target=self._read, daemon=True).start()
-
-    def _read(self):
-        for line in self.proc.stdout:
-            now = time.time()
-            for kind in ("MapNotify", "UnmapNotify"):
-                if line.startswith(kind):
-                    with self.lock:
-                        self.events.append((now, kind))
-
-    def first_after(self, kind, t, timeout):
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            with self.lock:
-                for when, k in self.events:
-                    if k == kind and when >= t:
-                        return when
-            time.sleep(0.002)
-        return None
-
-    def stop(self):
-        self.proc.terminate()
-        self.proc.wait(5)
 
 
 def cpu_seconds(pid):
@@ -99,9 +58,8 @@ def run_once(programs, env, watcher, minute, wav):
     runtime = tempfile.mkdtemp(prefix="corvane-bench-rt-")
     os.chmod(runtime, 0o700)
     shutil.copy2(os.path.join(programs, "corvane_110"), folder)
-    with open(os.path.join(folder, "corvane設定.ini"), "wb") as f:
-        f.write(settings_text(minute, wav).replace("\n", "\r\n").encode("cp932"))
-    lib = next(p for p in FAKETIME_LIBS if os.path.exists(p))
+    write_settings(folder, settings_text(minute, wav))
+    lib = libfaketime()
     # A whole-second offset keeps the runner's seconds on the real ones, so the real instant at
     # which the due second begins is known exactly, however late the process starts.
     fake_due = time.mktime((2026, 12, 7, 9, minute, 0, 0, 0, -1))
@@ -115,10 +73,10 @@ def run_once(programs, env, watcher, minute, wav):
     try:
         time.sleep(max(0.0, due - 0.5 - time.time()))
         cpu_before = cpu_seconds(proc.pid)
-        mapped = watcher.first_after("MapNotify", t0, 8.0)
+        mapped = watcher.first_after(t0, "MapNotify", 8.0)
         if mapped is None:
             raise RuntimeError("the reminder window did not come up; log in " + folder)
-        unmapped = watcher.first_after("UnmapNotify", mapped, 30.0)
+        unmapped = watcher.first_after(mapped, "UnmapNotify", 30.0)
         if unmapped is None:
             raise RuntimeError("the reminder window did not close")
         time.sleep(0.3)
@@ -159,24 +117,15 @@ def start_sound_server(folder):
 def main():
     programs = sys.argv[1]
     runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
-    number = free_display()
-    xvfb = subprocess.Popen(["Xvfb", f":{number}", "-screen", "0", "1280x800x24", "-dpi", "96",
-                             "-nolisten", "tcp"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    env = dict(os.environ, DISPLAY=f":{number}", QT_QPA_PLATFORM="xcb", LC_ALL="C.UTF-8")
-    env.pop("WAYLAND_DISPLAY", None)
+    desktop = Desktop()
+    env = desktop.env()
     work = tempfile.mkdtemp(prefix="corvane-bench-wav-")
     sound_server, pulse = start_sound_server(work)
     if pulse:
         env["PULSE_SERVER"] = pulse
     print("sound output:", "a private sound server (null sink)" if pulse else "none")
     try:
-        deadline = time.time() + 10
-        while not os.path.exists(f"/tmp/.X11-unix/X{number}"):
-            if time.time() > deadline:
-                raise RuntimeError("Xvfb did not start")
-            time.sleep(0.05)
-        watcher = MapWatcher(env)
-        time.sleep(0.3)
+        watcher = MapWatcher(env, clock=time.time)
         wav = os.path.join(work, "chime.wav")
         wave(wav)
         latencies, cpus = [], []
@@ -195,8 +144,7 @@ def main():
         if sound_server:
             sound_server.terminate()
             sound_server.wait(5)
-        xvfb.terminate()
-        xvfb.wait(5)
+        desktop.stop()
         shutil.rmtree(work, ignore_errors=True)
 
 

@@ -11,7 +11,9 @@ import sys
 import tempfile
 import time
 
-TWIPS_PER_PIXEL = 15
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from xdesktop import Desktop, Screen, write_settings  # noqa: E402
+
 ADD = (240, 600, 1695, 375)
 VIEW = (240, 120, 1695, 375)
 TIME = (3360, 720, 855, 270)
@@ -45,11 +47,7 @@ SETTINGS = """[時刻]
 def main():
     programs, output = sys.argv[1], sys.argv[2]
     os.makedirs(output, exist_ok=True)
-    display = next(n for n in range(400, 500) if not os.path.exists(f"/tmp/.X11-unix/X{n}"))
-    xvfb = subprocess.Popen(["Xvfb", f":{display}", "-screen", "0", "1280x800x24", "-dpi", "96",
-                             "-nolisten", "tcp"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    while not os.path.exists(f"/tmp/.X11-unix/X{display}"):
-        time.sleep(0.05)
+    desktop = Desktop()
     folder = tempfile.mkdtemp(prefix="corvane-shots-")
     runtime = tempfile.mkdtemp(prefix="corvane-shots-rt-")
     os.chmod(runtime, 0o700)
@@ -57,44 +55,26 @@ def main():
         shutil.copy2(os.path.join(programs, name), folder)
     today = time.localtime()
     text = SETTINGS.format(today=f"{today.tm_year}/{today.tm_mon}/{today.tm_mday}")
-    with open(os.path.join(folder, "corvane設定.ini"), "wb") as f:
-        f.write(text.replace("\n", "\r\n").encode("cp932"))
-    env = dict(os.environ, DISPLAY=f":{display}", XDG_RUNTIME_DIR=runtime, QT_QPA_PLATFORM="xcb",
-               LC_ALL="C.UTF-8")
+    write_settings(folder, text)
+    env = desktop.env(XDG_RUNTIME_DIR=runtime)
+    screen = Screen(env)
     procs = []
 
-    def xdotool(*args):
-        return subprocess.run(["xdotool", *args], env=env, capture_output=True, text=True).stdout
-
-    def geometry(win):
-        out = xdotool("getwindowgeometry", "--shell", win)
-        geo = dict(line.split("=", 1) for line in out.split() if "=" in line)
-        return int(geo["X"]), int(geo["Y"]), int(geo["WIDTH"]), int(geo["HEIGHT"])
-
     def find(title):
-        for _ in range(100):
-            ids = xdotool("search", "--onlyvisible", "--name", f"^{title}$").split()
-            if ids:
-                return ids[-1]
-            time.sleep(0.1)
-        raise RuntimeError(f"window {title} not found")
+        win = screen.find_window(title)
+        if win is None:
+            raise RuntimeError(f"window {title} not found")
+        return win
 
-    def click(win, left, top, width, height):
-        x, y, _, _ = geometry(win)
-        xdotool("mousemove", "--sync", str(int(x + (left + width / 2) / TWIPS_PER_PIXEL)),
-                str(int(y + (top + height / 2) / TWIPS_PER_PIXEL)))
-        xdotool("click", "1")
-        time.sleep(0.4)
+    def click(win, *control):
+        screen.click_twips(win, *control, settle=0.4)
 
     def shoot(name, boxes):
         left = min(b[0] for b in boxes) - 8
         top = min(b[1] for b in boxes) - 8
         right = max(b[0] + b[2] for b in boxes) + 8
         bottom = max(b[1] + b[3] for b in boxes) + 8
-        whole = os.path.join(folder, "screen.png")
-        subprocess.run(["import", "-display", f":{display}", "-window", "root", whole], check=True, env=env)
-        subprocess.run(["convert", whole, "-crop", f"{right - left}x{bottom - top}+{left}+{top}",
-                        "+repage", os.path.join(output, name)], check=True)
+        screen.screenshot(os.path.join(output, name), crop=(left, top, right - left, bottom - top))
 
     try:
         for program in ("corvane_110", "corvane操作"):
@@ -104,22 +84,21 @@ def main():
         ctl = find("corvane")
         click(ctl, *ADD)
         click(ctl, *TIME)
-        xdotool("type", "--delay", "40", "15:30")
+        screen.type_text("15:30")
         click(ctl, *TEXT)
-        xdotool("type", "--delay", "40", "資料を送る")
+        screen.type_text("資料を送る")
         time.sleep(0.5)
-        shoot("controller-panel.png", [geometry(ctl)])
+        shoot("controller-panel.png", [screen.geometry(ctl)])
 
         click(ctl, *VIEW)
         viewer = find("表示予定")
         time.sleep(0.5)
-        shoot("controller-viewer.png", [geometry(ctl), geometry(viewer)])
+        shoot("controller-viewer.png", [screen.geometry(ctl), screen.geometry(viewer)])
     finally:
         for proc in procs:
             proc.kill()
             proc.wait()
-        xvfb.terminate()
-        xvfb.wait()
+        desktop.stop()
         shutil.rmtree(folder, ignore_errors=True)
         shutil.rmtree(runtime, ignore_errors=True)
 

@@ -1,45 +1,18 @@
 """Drives the real programs on a real X server, as a user would: windows found by title,
 clicks at the controls' places (twips at 96 DPI), keys typed through the X server. The only
 observations are the settings file and the screen."""
-import configparser
 import os
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
 import time
 
-TWIPS_PER_PIXEL = 15  # 1440 twips per inch at 96 DPI
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from xdesktop import Desktop, Screen, libfaketime, read_settings, write_settings  # noqa: E402,F401
 
-SETTINGS = "corvane設定.ini"
 RUNNER, EDITOR, CONTROLLER = "corvane_110", "corvane設定", "corvane操作"
-
-
-def free_display():
-    for n in range(90, 190):
-        if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"):
-            return n
-    raise RuntimeError("no free X display")
-
-
-class Desktop:
-    """An Xvfb screen at 96 DPI with no window manager: a window's geometry is its client area."""
-
-    def __init__(self, width=1280, height=800):
-        self.number = free_display()
-        self.display = f":{self.number}"
-        self.proc = subprocess.Popen(
-            ["Xvfb", self.display, "-screen", "0", f"{width}x{height}x24", "-dpi", "96", "-nolisten", "tcp"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        deadline = time.monotonic() + 10
-        while not os.path.exists(f"/tmp/.X11-unix/X{self.number}"):
-            if time.monotonic() > deadline or self.proc.poll() is not None:
-                raise RuntimeError("Xvfb did not start")
-            time.sleep(0.05)
-
-    def stop(self):
-        self.proc.terminate()
-        self.proc.wait(5)
 
 
 class Suite:
@@ -58,6 +31,7 @@ class Suite:
             shutil.copy2(os.path.join(programs_dir, name), self.folder)
         self.procs = []
         self.logs = []
+        self.screen = Screen(self.env())
 
     def env(self, fake_time=None):
         env = dict(os.environ)
@@ -68,17 +42,9 @@ class Suite:
             # The clock starts at fake_time when the process starts and then runs on; child
             # processes (a runner restarted by the editor) start again at fake_time.
             env["FAKETIME"] = "@" + fake_time
-            env["LD_PRELOAD"] = self._libfaketime()
+            env["LD_PRELOAD"] = libfaketime()
             env["FAKETIME_DONT_RESET"] = "1"
         return env
-
-    @staticmethod
-    def _libfaketime():
-        for path in ("/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1",
-                     "/usr/lib/aarch64-linux-gnu/faketime/libfaketime.so.1"):
-            if os.path.exists(path):
-                return path
-        raise RuntimeError("libfaketime not found")
 
     def start(self, program, fake_time=None):
         log = open(os.path.join(self.artefacts, f"{self.name}-{program}-{len(self.logs)}.log"), "wb")
@@ -88,22 +54,11 @@ class Suite:
         self.procs.append(proc)
         return proc
 
-    def settings_path(self):
-        return os.path.join(self.folder, SETTINGS)
-
     def write_settings(self, text):
-        with open(self.settings_path(), "wb") as f:
-            f.write(text.replace("\n", "\r\n").encode("cp932"))
+        write_settings(self.folder, text)
 
     def settings(self):
-        parser = configparser.ConfigParser(interpolation=None, strict=False)
-        parser.optionxform = str
-        try:
-            with open(self.settings_path(), "rb") as f:
-                parser.read_string(f.read().decode("cp932"))
-        except FileNotFoundError:
-            pass
-        return parser
+        return read_settings(self.folder)
 
     def runner_pids(self):
         out = subprocess.run(["pgrep", "-f", os.path.join(self.folder, RUNNER)],
@@ -124,56 +79,20 @@ class Suite:
 
     # --- the X server ------------------------------------------------------------------
 
-    def xdotool(self, *args, check=True):
-        return subprocess.run(["xdotool", *args], env=self.env(), capture_output=True,
-                              text=True, check=check).stdout
-
     def find_window(self, title, timeout=10.0):
-        """The id of a visible window whose title is exactly `title`, waiting for it."""
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            out = self.xdotool("search", "--onlyvisible", "--name", f"^{title}$", check=False)
-            ids = out.split()
-            if ids:
-                return ids[-1]
-            time.sleep(0.1)
-        return None
+        return self.screen.find_window(title, timeout)
 
     def window_gone(self, title, timeout=10.0):
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            if not self.xdotool("search", "--onlyvisible", "--name", f"^{title}$", check=False).split():
-                return True
-            time.sleep(0.1)
-        return False
-
-    def geometry(self, window):
-        out = self.xdotool("getwindowgeometry", "--shell", window)
-        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
-        return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+        return self.screen.window_gone(title, timeout)
 
     def click_twips(self, window, left, top, width, height):
-        """Clicks the middle of a control placed at (left, top, width, height) twips."""
-        x, y, _, _ = self.geometry(window)
-        cx = x + (left + width / 2) / TWIPS_PER_PIXEL
-        cy = y + (top + height / 2) / TWIPS_PER_PIXEL
-        self.xdotool("mousemove", "--sync", str(int(cx)), str(int(cy)))
-        self.xdotool("click", "1")
-        time.sleep(0.3)
+        self.screen.click_twips(window, left, top, width, height)
 
     def type_text(self, text):
-        self.xdotool("type", "--delay", "30", text)
-        time.sleep(0.2)
-
-    def key(self, *keys):
-        self.xdotool("key", *keys)
-        time.sleep(0.2)
+        self.screen.type_text(text)
 
     def screenshot(self, name):
-        path = os.path.join(self.artefacts, name)
-        subprocess.run(["import", "-display", self.desktop.display, "-window", "root", path],
-                       check=True, env=self.env())
-        return path
+        return self.screen.screenshot(os.path.join(self.artefacts, name))
 
 
 def wait_until(predicate, timeout=10.0, step=0.1):

@@ -1,0 +1,195 @@
+"""A private X screen for running the real programs as a user meets them: an Xvfb screen at
+96 DPI, xdotool to find, click and type, ImageMagick to take pictures, map events timestamped
+as the X server reports them, and the settings file as the programs wrote it.
+
+Used by the end-to-end tests, the benchmarks that time windows and the scripts that take the
+pictures for docs/."""
+import configparser
+import os
+import subprocess
+import threading
+import time
+
+TWIPS_PER_PIXEL = 15  # 1440 twips per inch at 96 DPI
+SETTINGS = "corvane設定.ini"
+FAKETIME_LIBS = ("/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1",
+                 "/usr/lib/aarch64-linux-gnu/faketime/libfaketime.so.1")
+
+
+def free_display(first=90, last=500):
+    for n in range(first, last):
+        if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"):
+            return n
+    raise RuntimeError("no free X display")
+
+
+def libfaketime():
+    for path in FAKETIME_LIBS:
+        if os.path.exists(path):
+            return path
+    raise RuntimeError("libfaketime not found")
+
+
+class Desktop:
+    """An Xvfb screen at 96 DPI with no window manager: a window's geometry is its client area."""
+
+    def __init__(self, width=1280, height=800):
+        # A display whose socket files are free may still be taken in the abstract socket
+        # namespace (another Xvfb in a container or chroot): then Xvfb ends at once, and the
+        # next number is tried.
+        first = 90
+        for _ in range(20):
+            self.number = free_display(first)
+            self.display = f":{self.number}"
+            self.proc = subprocess.Popen(
+                ["Xvfb", self.display, "-screen", "0", f"{width}x{height}x24", "-dpi", "96", "-nolisten", "tcp"],
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            deadline = time.monotonic() + 10
+            while not os.path.exists(f"/tmp/.X11-unix/X{self.number}") and self.proc.poll() is None:
+                if time.monotonic() > deadline:
+                    self.proc.kill()
+                    raise RuntimeError("Xvfb did not start")
+                time.sleep(0.05)
+            if self.proc.poll() is None:
+                return
+            first = self.number + 1
+        raise RuntimeError("Xvfb did not start on any free display")
+
+    def env(self, **extra):
+        """The environment of a Qt program on this screen."""
+        env = dict(os.environ, DISPLAY=self.display, QT_QPA_PLATFORM="xcb", LC_ALL="C.UTF-8")
+        env.pop("WAYLAND_DISPLAY", None)
+        env.update(extra)
+        return env
+
+    def stop(self):
+        self.proc.terminate()
+        self.proc.wait(5)
+
+
+class Screen:
+    """Finding, clicking and typing through the X server, and pictures of the screen."""
+
+    def __init__(self, env):
+        self.env = env
+
+    def xdotool(self, *args, check=True):
+        return subprocess.run(["xdotool", *args], env=self.env, capture_output=True,
+                              text=True, check=check).stdout
+
+    def find_window(self, title, timeout=10.0):
+        """The id of a visible window whose title is exactly `title`, waiting for it."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            ids = self.xdotool("search", "--onlyvisible", "--name", f"^{title}$", check=False).split()
+            if ids:
+                return ids[-1]
+            time.sleep(0.05)
+        return None
+
+    def window_gone(self, title, timeout=10.0):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if not self.xdotool("search", "--onlyvisible", "--name", f"^{title}$", check=False).split():
+                return True
+            time.sleep(0.1)
+        return False
+
+    def geometry(self, window):
+        out = self.xdotool("getwindowgeometry", "--shell", window)
+        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+    def click_twips(self, window, left, top, width, height, settle=0.3):
+        """Clicks the middle of a control placed at (left, top, width, height) twips."""
+        x, y, _, _ = self.geometry(window)
+        cx = x + (left + width / 2) / TWIPS_PER_PIXEL
+        cy = y + (top + height / 2) / TWIPS_PER_PIXEL
+        self.xdotool("mousemove", "--sync", str(int(cx)), str(int(cy)))
+        self.xdotool("click", "1")
+        time.sleep(settle)
+
+    def type_text(self, text, delay_ms=30):
+        self.xdotool("type", "--delay", str(delay_ms), text)
+        time.sleep(0.2)
+
+    def key(self, *keys):
+        self.xdotool("key", *keys)
+        time.sleep(0.2)
+
+    def screenshot(self, path, crop=None):
+        """The whole screen, or the box (left, top, width, height) of it."""
+        subprocess.run(["import", "-display", self.env["DISPLAY"], "-window", "root", path],
+                       check=True, env=self.env)
+        if crop:
+            left, top, width, height = crop
+            subprocess.run(["convert", path, "-crop", f"{width}x{height}+{left}+{top}", "+repage", path],
+                           check=True)
+        return path
+
+
+class MapWatcher:
+    """Timestamps MapNotify/UnmapNotify of top-level windows as the X server reports them, on
+    the given clock."""
+
+    def __init__(self, env, clock=time.monotonic):
+        self.clock = clock
+        self.events = []
+        self.lock = threading.Lock()
+        self.proc = subprocess.Popen(["stdbuf", "-oL", "xev", "-root", "-event", "substructure"],
+                                     env=env, stdout=subprocess.PIPE, text=True, bufsize=1)
+        threading.Thread(target=self._read, daemon=True).start()
+        time.sleep(0.3)
+
+    def _read(self):
+        for line in self.proc.stdout:
+            now = self.clock()
+            for kind in ("MapNotify", "UnmapNotify"):
+                if line.startswith(kind):
+                    with self.lock:
+                        self.events.append((now, kind))
+
+    def first_after(self, instant, kind="MapNotify", timeout=5.0):
+        deadline = self.clock() + timeout
+        while self.clock() < deadline:
+            with self.lock:
+                for when, k in self.events:
+                    if k == kind and when >= instant:
+                        return when
+            time.sleep(0.002)
+        return None
+
+    def stop(self):
+        self.proc.kill()
+        self.proc.wait()
+
+
+def write_settings(folder, text):
+    """Writes the settings file as the programs keep it: CP932 with CR LF line ends."""
+    with open(os.path.join(folder, SETTINGS), "wb") as f:
+        f.write(text.replace("\n", "\r\n").encode("cp932"))
+
+
+def read_settings(folder):
+    """The settings file as written by the programs; empty when missing or half written."""
+    parser = configparser.ConfigParser(interpolation=None, strict=False)
+    parser.optionxform = str
+    try:
+        with open(os.path.join(folder, SETTINGS), "rb") as f:
+            parser.read_string(f.read().decode("cp932"))
+    except (FileNotFoundError, configparser.Error, UnicodeDecodeError):
+        pass
+    return parser
+
+
+def day_list(folder, section="本日の予定"):
+    """The (time, text) pairs of a day list the runner wrote, in order."""
+    parser = read_settings(folder)
+    if not parser.has_section(section):
+        return []
+    values = parser[section]
+    entries, n = [], 0
+    while values.get(f"時刻{n}"):
+        entries.append((values[f"時刻{n}"], values.get(f"内容{n}", "")))
+        n += 1
+    return entries
