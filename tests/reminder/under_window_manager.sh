@@ -6,7 +6,14 @@ command -v xvfb-run > /dev/null && command -v openbox > /dev/null || exit 77
 exec xvfb-run -a -s "-screen 0 1280x800x24 -dpi 96 -nolisten tcp" sh -c '
     openbox > /dev/null 2>&1 &
     wm=$!
-    sleep 0.5
+    # Wait until the window manager has announced itself on the root window (a busy machine
+    # may take seconds); windows shown before it manages them would be focused by it later.
+    tries=0
+    until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; do
+        tries=$((tries + 1))
+        [ $tries -lt 200 ] || break
+        sleep 0.05
+    done
     "$@"
     rc=$?
     kill $wm

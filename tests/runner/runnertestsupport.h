@@ -35,6 +35,9 @@ void writeSettings(const QString& path, const QList<SettingsKey>& keys);
 // The family 時刻n/内容n of a derived list as "h:mm text" lines.
 QStringList derivedList(const QString& path, const QString& section);
 
+// The libfaketime library to preload; empty when it is not installed.
+QString libfaketime();
+
 // A copy of corvane_110 in `folder`, started as an independent process.
 class RunnerProcess {
 public:
