@@ -25,8 +25,8 @@ void centre(QWidget* window)
 } // namespace
 
 EditorSession::EditorSession(QObject* parent)
-    : QObject(parent), m_endEditor([] { QCoreApplication::exit(0); }),
-      m_restart([](QString* error) { return RestartRunner(error); }), m_importer(importEconomicCalendar())
+    : QObject(parent), m_importer(importEconomicCalendar()), m_endEditor([] { QCoreApplication::exit(0); }),
+      m_restart([](QString* error) { return RestartRunner(error); })
 {
 }
 

@@ -46,8 +46,9 @@ protected:
     {
         test::click(m_window, QStringLiteral("Command6"));
         // Viewing waits while the page is fetched; without an address there is nothing to wait for.
-        if (fetches)
+        if (fetches) {
             EXPECT_FALSE(test::find(m_window, QStringLiteral("Command7"))->isEnabled());
+        }
         QTRY_VERIFY_WITH_TIMEOUT(test::find(m_window, QStringLiteral("Command7"))->isEnabled(), 20000);
     }
 

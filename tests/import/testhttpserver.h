@@ -7,10 +7,15 @@
 #include <QObject>
 #include <QTcpServer>
 #include <QUrl>
+#include <utility>
 
 namespace corvane::test {
 
 struct HttpRoute {
+    HttpRoute(int status = 200, QByteArray contentType = "text/html", QByteArray body = {}, QByteArray location = {})
+        : status(status), contentType(std::move(contentType)), body(std::move(body)), location(std::move(location))
+    {
+    }
     int status = 200;
     QByteArray contentType = "text/html";
     QByteArray body;

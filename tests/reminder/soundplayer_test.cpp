@@ -97,7 +97,8 @@ TEST(SoundPlayer, PlaysOnTheAudioOutputAndRestartsEachRepetition)
     QProcess pactl;
     pactl.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("short"),
                                           QStringLiteral("sink-inputs")});
-    if (pactl.waitForFinished(5000) && pactl.exitCode() == 0)
+    if (pactl.waitForFinished(5000) && pactl.exitCode() == 0) {
         EXPECT_FALSE(pactl.readAllStandardOutput().trimmed().isEmpty());
+    }
     QTRY_VERIFY_WITH_TIMEOUT(!player.isPlaying(), 5000);
 }
