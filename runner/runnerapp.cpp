@@ -9,8 +9,24 @@
 #include "singleinstance.h"
 
 #include <cstdio>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace corvane {
+namespace {
+
+// Preparing a day frees much more than it keeps (the settings file's text, the parsed
+// sections, the workbook's cells); handing those pages back keeps the resident runner small
+// for the rest of the day.
+void returnFreedMemory()
+{
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+}
+
+} // namespace
 
 RunnerApp::RunnerApp(AnnouncerFactory makeAnnouncer, QObject* parent)
     : QObject(parent), m_makeAnnouncer(std::move(makeAnnouncer))
@@ -62,6 +78,7 @@ void RunnerApp::prepareDay()
     m_announcer = m_makeAnnouncer(m_settings);
     m_check = std::make_unique<ReminderCheck>(m_schedule, *m_announcer);
     m_check->setAdvance(m_settings.advance());
+    returnFreedMemory();
 }
 
 void RunnerApp::tick()
