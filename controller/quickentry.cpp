@@ -57,7 +57,7 @@ QuickEntryResult RegisterQuickEntry(const QString& settingsPath, const QuickEntr
     file.writeString(textSection, key, entry.text);
     QString error;
     if (!file.commit(&error)) {
-        logLine(QStringLiteral("quick add: cannot write %1: %2").arg(settingsPath, error));
+        logLine(QStringLiteral("予定の追加: %1 に書き込めません: %2").arg(settingsPath, error));
         return refused(kWriteFailedMessage);
     }
 

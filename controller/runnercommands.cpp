@@ -12,7 +12,7 @@ bool startRunnerChecked(QString* userMessage)
 {
     const QString program = programPath(QString::fromUtf16(kRunnerProgramName));
     if (!QFileInfo::exists(program)) {
-        logLine(QStringLiteral("runner program missing: %1").arg(program));
+        logLine(QStringLiteral("corvane_110が見つかりません: %1").arg(program));
         if (userMessage)
             *userMessage = QString::fromUtf16(kRunnerMissingMessage);
         return false;

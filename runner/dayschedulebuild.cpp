@@ -34,7 +34,7 @@ public:
         if (m_seen.contains(id))
             return;
         m_seen.insert(id);
-        logLine(QStringLiteral("settings %1: \"%2\" is not a %3; entry skipped")
+        logLine(QStringLiteral("設定ファイル: %1 の値 \"%2\" は%3として読めないため無視します")
                     .arg(id, value, QLatin1String(what)));
     }
 
@@ -99,7 +99,7 @@ public:
                 break;
             const auto date = parseDate(text);
             if (!date) {
-                m_skips.skip(QString::fromUtf16(kDateSection), key, text, "date");
+                m_skips.skip(QString::fromUtf16(kDateSection), key, text, "日付");
                 continue;
             }
             if (*date != day0 && *date != day1)
@@ -113,7 +113,7 @@ private:
     {
         const auto at = parseTime(time);
         if (!at) {
-            m_skips.skip(QString::fromUtf16(kTimeSection), key, time, "time of day");
+            m_skips.skip(QString::fromUtf16(kTimeSection), key, time, "時刻");
             return;
         }
         into.append({time, *at, m_texts.read(key), false});
@@ -172,7 +172,7 @@ void DaySchedule::LoadHolidays(const QString& settingsPath)
             break;
         const auto date = parseDate(text);
         if (!date) {
-            skips.skip(kHolidaySection, key, text, "date");
+            skips.skip(kHolidaySection, key, text, "日付");
             continue;
         }
         if (*date == day0)
@@ -233,7 +233,7 @@ void DaySchedule::BuildDaySchedule(const QString& settingsPath, const QString& e
     rewriteDerivedList(file, QString::fromUtf16(kTomorrowSection), m_tomorrow);
     QString error;
     if (!file.commit(&error))
-        logLine(QStringLiteral("today's and tomorrow's lists were not written: %1").arg(error));
+        logLine(QStringLiteral("本日と翌日の予定を設定ファイルに書き込めませんでした: %1").arg(error));
 }
 
 void DaySchedule::appendIndicatorRows(const QString& settingsPath)
@@ -245,14 +245,14 @@ void DaySchedule::appendIndicatorRows(const QString& settingsPath)
     QString error;
     const QList<IndicatorRow> rows = ReadIndicatorWorkbook(workbook, &error);
     if (!error.isEmpty())
-        logLine(QStringLiteral("indicator workbook %1: %2").arg(workbook, error));
+        logLine(QStringLiteral("経済指標ワークブック %1: %2").arg(workbook, error));
     const QDate day0 = m_buildDate;
     const QDate day1 = m_buildDate.addDays(1);
     for (const IndicatorRow& row : rows) {
         if (row.date != day0 && row.date != day1)
             continue;
         if (!row.time.isValid()) {
-            logLine(QStringLiteral("indicator workbook %1: release \"%2\" on %3 has no time; skipped")
+            logLine(QStringLiteral("経済指標ワークブック %1: %3 の「%2」に時刻がないため無視します")
                         .arg(workbook, row.name, formatDate(row.date)));
             continue;
         }

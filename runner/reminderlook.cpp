@@ -10,9 +10,9 @@ namespace {
 
 void logFallback(const char* what, const QString& text, const QString& fallback)
 {
-    const QString problem = text.isEmpty() ? QStringLiteral("is empty")
-                                           : QStringLiteral("\"%1\" is not a usable number").arg(text);
-    logLine(QStringLiteral("%1 %2; using %3").arg(QString::fromUtf8(what), problem, fallback));
+    const QString problem = text.isEmpty() ? QStringLiteral("が空です")
+                                           : QStringLiteral("の値 \"%1\" は数値として使えません").arg(text);
+    logLine(QStringLiteral("%1 %2。%3 を使います").arg(QString::fromUtf8(what), problem, fallback));
 }
 
 // A whole number from a held text, or the fallback (logged) when it does not convert.
@@ -38,7 +38,7 @@ ColourValue colourOr(const QString& text, int systemIndex, const char* what)
         return ColourValue::system(systemIndex);
     if (const auto value = parseColour(text))
         return *value;
-    logFallback(what, text, QStringLiteral("system colour %1").arg(systemIndex));
+    logFallback(what, text, QStringLiteral("システムカラー %1").arg(systemIndex));
     return ColourValue::system(systemIndex);
 }
 

@@ -89,7 +89,7 @@ void RunnerApp::tick()
         return;
     // The runner has outlived the day after its start: serve the new day as a fresh start
     // would, then check this second against the new lists.
-    logLine(QStringLiteral("runner: new day, rebuilding today's and tomorrow's lists"));
+    logLine(QStringLiteral("日付が変わったため、本日と翌日の予定を作り直します"));
     prepareDay();
     m_check->CheckReminders();
 }

@@ -21,7 +21,7 @@ void SoundPlayer::load()
     connect(m_effect, &QSoundEffect::statusChanged, this, [this] {
         if (m_effect->status() == QSoundEffect::Error)
             logOnce(m_loggedUnplayable,
-                    QStringLiteral("sound file cannot be played: %1").arg(m_path));
+                    QStringLiteral("WAVEファイルを鳴らせません: %1").arg(m_path));
     });
     m_effect->setSource(QUrl::fromLocalFile(QFileInfo(m_path).absoluteFilePath()));
 }
@@ -33,7 +33,7 @@ void SoundPlayer::play()
     if (!m_effect)
         load(); // the file may have come back (a network drive) since start-up
     if (!m_effect) {
-        logOnce(m_loggedMissing, QStringLiteral("sound file not found: %1").arg(m_path));
+        logOnce(m_loggedMissing, QStringLiteral("WAVEファイルがありません: %1").arg(m_path));
         return;
     }
     if (m_effect->status() == QSoundEffect::Error)

@@ -23,7 +23,7 @@ void writeSpeechText(const QString& path, const QString& message)
     const QByteArray record = speechRecord(message);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(record) != record.size()
         || !file.flush())
-        logLine(QStringLiteral("speech text file cannot be written: %1: %2").arg(path, file.errorString()));
+        logLine(QStringLiteral("音声ソフト用のテキストファイルに書き込めません: %1: %2").arg(path, file.errorString()));
 }
 
 } // namespace
@@ -39,14 +39,14 @@ int handToSpeech(const QString& message, const QString& textPath,
             continue;
         QStringList arguments = QProcess::splitCommand(commands[slot]);
         if (arguments.isEmpty()) {
-            logLine(QStringLiteral("speech command %1 holds no program: %2").arg(slot).arg(commands[slot]));
+            logLine(QStringLiteral("音声SH%1 にプログラムがありません: %2").arg(slot).arg(commands[slot]));
             continue;
         }
         const QString program = arguments.takeFirst();
         if (QProcess::startDetached(program, arguments))
             ++started;
         else
-            logLine(QStringLiteral("speech command %1 cannot be started: %2").arg(slot).arg(commands[slot]));
+            logLine(QStringLiteral("音声SH%1 を起動できません: %2").arg(slot).arg(commands[slot]));
     }
     return started;
 }

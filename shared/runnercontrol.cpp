@@ -66,7 +66,7 @@ bool CloseRunner(int timeoutMs)
     socket.write(kCloseRequest);
     const QDeadlineTimer deadline(timeoutMs);
     if (!socket.waitForBytesWritten(int(deadline.remainingTime()))) {
-        logLine(QStringLiteral("close request to the runner could not be sent: %1").arg(socket.errorString()));
+        logLine(QStringLiteral("常駐プログラムに終了の依頼を送れませんでした: %1").arg(socket.errorString()));
         return false;
     }
     // Like SendMessage(WM_CLOSE): return only once the runner has let go of its instance.
@@ -82,7 +82,7 @@ bool CloseRunner(int timeoutMs)
         // The runner went away without answering (it died meanwhile): it is gone all the same.
         return true;
     }
-    logLine(QStringLiteral("the runner did not answer the close request within %1 ms").arg(timeoutMs));
+    logLine(QStringLiteral("常駐プログラムが %1 ミリ秒以内に終了の依頼に答えませんでした").arg(timeoutMs));
     return false;
 }
 
@@ -121,7 +121,7 @@ bool RunnerControlServer::listen(QString* error)
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(m_server, &QLocalServer::newConnection, this, &RunnerControlServer::onNewConnection);
     if (!m_server->listen(path)) {
-        const QString reason = QStringLiteral("runner socket %1: %2").arg(path, m_server->errorString());
+        const QString reason = QStringLiteral("常駐プログラムの接続口 %1: %2").arg(path, m_server->errorString());
         logLine(reason);
         if (error)
             *error = reason;
@@ -147,7 +147,7 @@ void RunnerControlServer::onNewConnection()
     while (m_server && m_server->hasPendingConnections()) {
         QLocalSocket* socket = m_server->nextPendingConnection();
         if (!peerIsSameUser(socket)) {
-            logLine(QStringLiteral("runner socket: connection from another user refused"));
+            logLine(QStringLiteral("常駐プログラムの接続口: ほかの利用者からの接続を断りました"));
             socket->abort();
             socket->deleteLater();
             continue;

@@ -33,7 +33,7 @@ bool SingleInstance::tryAcquire()
     lock->setStaleLockTime(0);
     if (!lock->tryLock(0)) {
         if (lock->error() != QLockFile::LockFailedError)
-            logLine(QStringLiteral("instance lock %1 cannot be taken (error %2)")
+            logLine(QStringLiteral("二重起動を防ぐロック %1 を取れません（エラー %2）")
                         .arg(path)
                         .arg(int(lock->error())));
         return false;

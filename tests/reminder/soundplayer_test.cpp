@@ -62,7 +62,7 @@ TEST(SoundPlayer, UnplayableFileIsReportedOnce)
     }
     // Qt Multimedia adds its own warning; ours is the one line of the runner's log.
     const QStringList all = capture.lines();
-    const QStringList ours = all.filter(QStringLiteral("sound file cannot be played"));
+    const QStringList ours = all.filter(QStringLiteral("WAVEファイルを鳴らせません"));
     ASSERT_EQ(ours.size(), 1) << all.join('\n').toStdString();
     EXPECT_TRUE(ours[0].contains(QStringLiteral("broken.wav")));
 }
