@@ -5,7 +5,7 @@
 #include "clock.h"
 #include "entrystore.h"
 #include "profile.h"
-#include "tempfolder.h"
+#include "settingsfilefixture.h"
 #include "textcodec.h"
 
 using namespace corvane;
@@ -17,33 +17,15 @@ const QString kDate = QStringLiteral("指定日");
 const QString kTime = QStringLiteral("時刻");
 const QString kText = QStringLiteral("内容");
 
-class EntryStoreTest : public ::testing::Test {
+class EntryStoreTest : public test::SettingsFileFixture {
 protected:
-    EntryStoreTest() : m_clock([] { return QDateTime(QDate(2026, 12, 7), QTime(8, 0)); }) {}
-
-    QString path() const { return m_folder.file(QStringLiteral("corvane設定.ini")); }
-    QString read(const QString& section, const QString& key) const
-    {
-        return profile::readString(path(), section, key);
-    }
-    void put(const QString& section, const QString& key, const QString& value)
-    {
-        ASSERT_TRUE(profile::writeString(path(), section, key, value));
-    }
     void putEntry(const QString& key, const QString& date, const QString& time, const QString& text)
     {
         put(kDate, key, date);
         put(kTime, key, time);
         put(kText, key, text);
     }
-    bool exists(const QString& section, const QString& key) const
-    {
-        ProfileTransaction tx(path());
-        return tx.hasKey(section, key);
-    }
 
-    test::TempFolder m_folder;
-    ScopedClock m_clock;
     EntryStore m_store;
 };
 

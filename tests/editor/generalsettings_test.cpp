@@ -6,7 +6,7 @@
 #include "clock.h"
 #include "generalsettings.h"
 #include "profile.h"
-#include "tempfolder.h"
+#include "settingsfilefixture.h"
 #include "valueforms.h"
 
 using namespace corvane;
@@ -14,31 +14,14 @@ using namespace corvane::editor;
 
 namespace {
 
-class GeneralSettingsTest : public ::testing::Test {
+class GeneralSettingsTest : public test::SettingsFileFixture {
 protected:
-    GeneralSettingsTest() : m_clock([] { return QDateTime(QDate(2026, 12, 7), QTime(8, 0)); }) {}
-
-    QString path() const { return m_folder.file(QStringLiteral("corvane設定.ini")); }
-    QString read(const QString& section, const QString& key) const
-    {
-        return profile::readString(path(), section, key);
-    }
-    bool exists(const QString& section, const QString& key) const
-    {
-        return ProfileTransaction(path()).hasKey(section, key);
-    }
-    void put(const QString& section, const QString& key, const QString& value)
-    {
-        ASSERT_TRUE(profile::writeString(path(), section, key, value));
-    }
     void loadAndSave()
     {
         LoadGeneralSettings(path(), m_settings);
         ASSERT_TRUE(SaveGeneralSettings(path(), m_settings));
     }
 
-    test::TempFolder m_folder;
-    ScopedClock m_clock;
     GeneralSettings m_settings;
 };
 
