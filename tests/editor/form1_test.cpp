@@ -14,7 +14,7 @@
 #include "messagebox.h"
 #include "profile.h"
 #include "settingspath.h"
-#include "tempfolder.h"
+#include "editorsessionfixture.h"
 #include "windowdriver.h"
 
 using namespace corvane;
@@ -23,22 +23,11 @@ using corvane::test::typeInto;
 
 namespace {
 
-class Form1Test : public ::testing::Test {
+class Form1Test : public test::EditorSessionFixture {
 protected:
-    Form1Test() : m_clock([] { return QDateTime(QDate(2026, 12, 7), QTime(8, 0)); })
-    {
-        setProgramsFolderOverride(m_folder.path());
-    }
-    ~Form1Test() override { setProgramsFolderOverride({}); }
-
     void start()
     {
-        m_session.setEndEditor([this] { ++m_ended; });
-        m_session.setRestartRunner([this](QString*) {
-            ++m_restarts;
-            return true;
-        });
-        m_session.start();
+        startSession();
         m_window = m_session.entryWindow();
         ASSERT_NE(m_window, nullptr);
         QApplication::setActiveWindow(m_window);
@@ -55,19 +44,7 @@ protected:
         return control<QLineEdit>(QString::fromLatin1(column) + QLatin1Char('_') + QString::number(row));
     }
     void click(const QString& name) { QTest::mouseClick(control(name), Qt::LeftButton); }
-    QString settings() const { return SettingsPath(); }
-    QString read(const QString& section, const QString& key) const
-    {
-        return profile::readString(settings(), section, key);
-    }
-
-    test::TempFolder m_folder;
-    ScopedClock m_clock;
-    MessageRecorder m_messages;
-    EditorSession m_session;
     Form1* m_window = nullptr;
-    int m_ended = 0;
-    int m_restarts = 0;
 };
 
 TEST_F(Form1Test, DateBoxKeepsTheFocusOnAPastOrMalformedDate)

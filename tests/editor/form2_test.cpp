@@ -15,7 +15,7 @@
 #include "messagebox.h"
 #include "profile.h"
 #include "settingspath.h"
-#include "tempfolder.h"
+#include "editorsessionfixture.h"
 #include "twips.h"
 #include "windowdriver.h"
 
@@ -27,39 +27,22 @@ using corvane::test::typeInto;
 
 namespace {
 
-class Form2Test : public ::testing::Test {
+class Form2Test : public test::EditorSessionFixture {
 protected:
-    Form2Test() : m_clock([] { return QDateTime(QDate(2026, 12, 7), QTime(8, 0)); })
-    {
-        setProgramsFolderOverride(m_folder.path());
-    }
-    ~Form2Test() override
-    {
-        setProgramsFolderOverride({});
-        setDialogAnswers({});
-    }
+    ~Form2Test() override { setDialogAnswers({}); }
 
     void start()
     {
-        m_session.setEndEditor([this] { ++m_ended; });
-        m_session.setRestartRunner([this](QString*) {
-            ++m_restarts;
-            return true;
-        });
         m_session.setImportRunner([this](std::function<void(bool, const QString&)> done) {
             m_pendingImport = std::move(done);
         });
-        m_session.start();
+        startSession();
         click(m_session.entryWindow(), QStringLiteral("Command5"));
         m_window = m_session.generalWindow();
         ASSERT_NE(m_window, nullptr);
         ASSERT_TRUE(test::activate(m_window));
     }
     QLineEdit* box(const QString& name) { return find<QLineEdit>(m_window, name); }
-    QString read(const QString& section, const QString& key) const
-    {
-        return profile::readString(SettingsPath(), section, key);
-    }
     QStringList holidays()
     {
         QStringList items;
@@ -69,14 +52,8 @@ protected:
         return items;
     }
 
-    test::TempFolder m_folder;
-    ScopedClock m_clock;
-    MessageRecorder m_messages;
-    EditorSession m_session;
     Form2* m_window = nullptr;
     std::function<void(bool, const QString&)> m_pendingImport;
-    int m_ended = 0;
-    int m_restarts = 0;
 };
 
 TEST_F(Form2Test, TheEconomicGroupFollowsTheCheckBox)
