@@ -1,0 +1,40 @@
+#!/bin/sh
+# Installs the build into a fresh prefix and checks what the user gets: the three programs in
+# one folder, menu entries that start them, and the login start that can be turned on and off.
+# Usage: install_test.sh BUILD_DIR
+set -eu
+build=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+prefix="$work/prefix"
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+cmake --install "$build" --prefix "$prefix" > "$work/install.log" || fail "cmake --install failed"
+programs="$prefix/lib/corvane"
+for program in corvane_110 corvane設定 corvane操作; do
+    [ -x "$programs/$program" ] || fail "$program is not in the programs' folder $programs"
+done
+
+# Each entry starts an installed program, whatever prefix was chosen at install time.
+for entry in "$prefix/share/applications/corvane-controller.desktop" \
+             "$prefix/share/applications/corvane-editor.desktop" \
+             "$prefix/share/corvane/corvane-runner.desktop"; do
+    [ -f "$entry" ] || fail "missing $entry"
+    exec_line=$(sed -n 's/^Exec=//p' "$entry" | tr -d '"')
+    [ -x "$exec_line" ] || fail "$entry starts '$exec_line', which is not an installed program"
+    grep -q '^Icon=corvane$' "$entry" || fail "$entry has no icon"
+done
+[ -f "$prefix/share/icons/hicolor/scalable/apps/corvane.svg" ] || fail "icon not installed"
+
+# Login start: off until the user turns it on.
+export XDG_CONFIG_HOME="$work/config"
+autostart="$prefix/bin/corvane-autostart"
+[ "$("$autostart" status)" = "無効" ] || fail "autostart should start off"
+"$autostart" on > /dev/null
+cmp -s "$XDG_CONFIG_HOME/autostart/corvane-runner.desktop" "$prefix/share/corvane/corvane-runner.desktop" \
+    || fail "autostart on did not place the runner's entry"
+[ "$("$autostart" status)" = "有効" ] || fail "autostart status after on"
+"$autostart" off > /dev/null
+[ ! -e "$XDG_CONFIG_HOME/autostart/corvane-runner.desktop" ] || fail "autostart off left the entry"
+if "$autostart" sideways 2> /dev/null; then fail "an unknown word was accepted"; fi
+echo "installation checked in $prefix"
