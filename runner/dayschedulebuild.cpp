@@ -35,7 +35,7 @@ public:
             return;
         m_seen.insert(id);
         logLine(QStringLiteral("設定ファイル: %1 の値 \"%2\" は%3として読めないため無視します")
-                    .arg(id, value, QLatin1String(what)));
+                    .arg(id, value, QString::fromUtf8(what)));
     }
 
 private:

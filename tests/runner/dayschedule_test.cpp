@@ -3,6 +3,7 @@
 #include "dayschedule.h"
 #include "profile.h"
 #include "runnertestsupport.h"
+#include "stderrcapture.h"
 #include "tempfolder.h"
 
 #include <QFile>
@@ -125,7 +126,14 @@ TEST_F(Builder, MalformedValuesSkipOnlyTheirEntry)
     add(entryKeys(2, 2, QStringLiteral("11:00"), QStringLiteral("dated ok"), QStringLiteral("2026/12/7")));
     add({{QStringLiteral("祝日"), QStringLiteral("登録日1"), QStringLiteral("いつか")},
          {QStringLiteral("祝日"), QStringLiteral("登録日2"), QStringLiteral("2026/12/8")}});
+    StderrCapture log;
     build(kMonday);
+    // Each skipped value leaves one readable line that names where it stands.
+    const QStringList logged = log.lines();
+    const QString all = logged.join(QLatin1Char('\n'));
+    EXPECT_TRUE(all.contains(u"時刻/3-1 の値 \"25:99\" は時刻として読めない")) << all.toStdString();
+    EXPECT_TRUE(all.contains(u"指定日/2-0 の値 \"2026/13/40\" は日付として読めない")) << all.toStdString();
+    EXPECT_TRUE(all.contains(u"祝日/登録日1 の値 \"いつか\" は日付として読めない")) << all.toStdString();
     EXPECT_EQ(lines(schedule.today()), (QStringList{"9:00 ok1", "１０：１５ full-width", "11:00 dated ok"}));
     EXPECT_EQ(schedule.dayClass(1), kHolidayClass) << "a bad holiday must not hide the next one";
     // The derived list holds no entry without a time: the viewer's walk would stop there.
