@@ -18,10 +18,12 @@ ReminderAnnouncer::ReminderAnnouncer(const DisplaySettings& settings, Announceme
     }
     // Made ahead of the first announcement so that its window comes up without delay.
     m_window = std::make_unique<ReminderWindow>();
-    // Right after start-up, off the path to the armed timer.
-    QTimer::singleShot(0, m_window.get(), [this] { m_window->prepare(m_look); });
-    if (m_plan.soundRepetitions > 0)
-        m_sound = std::make_unique<SoundPlayer>(m_plan.soundPath);
+    // Right after start-up, off the path to the armed timer: the window's first layout and the
+    // sound output (its audio backend takes tens of milliseconds to come up).
+    QTimer::singleShot(0, m_window.get(), [this] {
+        m_window->prepare(m_look);
+        soundPlayer();
+    });
     m_announcement = std::make_unique<Announcement>(m_plan, *time, *this);
 }
 
@@ -41,10 +43,17 @@ void ReminderAnnouncer::showReminder(const QString& caption, const QString& mess
     m_window->present(m_look, caption, message);
 }
 
+SoundPlayer* ReminderAnnouncer::soundPlayer()
+{
+    if (!m_sound && m_plan.soundRepetitions > 0)
+        m_sound = std::make_unique<SoundPlayer>(m_plan.soundPath);
+    return m_sound.get();
+}
+
 void ReminderAnnouncer::playSound()
 {
-    if (m_sound)
-        m_sound->play();
+    if (SoundPlayer* sound = soundPlayer())
+        sound->play();
 }
 
 void ReminderAnnouncer::speak(const QString& message)

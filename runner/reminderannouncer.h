@@ -34,6 +34,8 @@ private:
     void playSound() override;
     void speak(const QString& message) override;
     void closeReminder() override;
+    // Made at the warm-up after start-up, or at the first sound if that comes sooner.
+    SoundPlayer* soundPlayer();
 
     ReminderLook m_look;
     ReminderPlan m_plan;

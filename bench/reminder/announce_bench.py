@@ -17,23 +17,14 @@ import os
 import shutil
 import signal
 import statistics
-import struct
 import subprocess
 import sys
 import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "support"))
+from wavefile import write_wave  # noqa: E402
 from xdesktop import Desktop, MapWatcher, libfaketime, write_settings  # noqa: E402
-
-
-def wave(path, seconds=1.0, rate=22050):
-    samples = int(rate * seconds)
-    pcm = b"".join(struct.pack("<h", 6000 if (i // 25) % 2 else -6000) for i in range(samples))
-    with open(path, "wb") as f:
-        f.write(b"RIFF" + struct.pack("<I", 36 + len(pcm)) + b"WAVEfmt "
-                + struct.pack("<IHHIIHH", 16, 1, 1, rate, rate * 2, 2, 16)
-                + b"data" + struct.pack("<I", len(pcm)) + pcm)
 
 
 def cpu_seconds(pid):
@@ -127,7 +118,7 @@ def main():
     try:
         watcher = MapWatcher(env, clock=time.time)
         wav = os.path.join(work, "chime.wav")
-        wave(wav)
+        write_wave(wav)
         latencies, cpus = [], []
         for i in range(runs):
             latency, cpu, shown = run_once(programs, env, watcher, 1 + i, wav)

@@ -4,7 +4,8 @@
 Usage: runner_bench.py PROGRAM [--runs N] [--idle-seconds S]
 
 PROGRAM is the built corvane_110. It is copied into a fresh folder beside a full settings file
-(11 categories x 50 entries, 10 abbreviations, 50 holidays, every display and sound key) and
+(11 categories x 50 entries, 10 abbreviations, 50 holidays, every display and sound key, a real
+WAVE file) and
 started with a private runtime folder, so no real runner is met.
 """
 import argparse
@@ -18,10 +19,13 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "support"))
+from wavefile import write_wave  # noqa: E402
+
 SOCKET_NAME = "corvane実行"
 
 
-def full_settings(today):
+def full_settings(today, wav="/nonexistent/chime.wav"):
     lines = []
 
     def section(name, pairs):
@@ -44,7 +48,7 @@ def full_settings(today):
     section("表示フォーム", [("色", "-2147483633"), ("TOP", "1200"), ("LEFT", "2400"), ("HEIGHT", "1455"),
                         ("WIDTH", "2970"), ("FNAME", "ＭＳ Ｐゴシック"), ("FSIZE", "10.5"), ("FBOLD", "1"),
                         ("FITAL", "0"), ("FUNDE", "0"), ("FSTRI", "0"), ("FCOLO", "-2147483630")])
-    section("サウンド", [("音", "1"), ("音パス", "/nonexistent/chime.wav"), ("音回数", "2"), ("音声", "0"),
+    section("サウンド", [("音", "1"), ("音パス", wav), ("音回数", "2"), ("音声", "0"),
                      ("音声TXT", "/tmp/speech.txt"), ("音声SH0", ""), ("音声SH1", ""), ("音声SH2", "")])
     return ("\r\n".join(lines) + "\r\n").encode("cp932")
 
@@ -115,7 +119,10 @@ def main():
         os.chmod(runtime, 0o700)
         program = shutil.copy(args.program, os.path.join(folder, "corvane_110"))
         settings = os.path.join(folder, "corvane設定.ini")
-        content = full_settings(datetime.date.today())
+        # A real WAVE file: the sound output is made ready at start-up, as for a user with sound on.
+        wav = os.path.join(folder, "chime.wav")
+        write_wave(wav)
+        content = full_settings(datetime.date.today(), wav)
         lines = content.count(b"\r\n")
 
         times = []
