@@ -5,8 +5,7 @@ Usage: runner_bench.py PROGRAM [--runs N] [--idle-seconds S]
 
 PROGRAM is the built corvane_110. It is copied into a fresh folder beside a full settings file
 (11 categories x 50 entries, 10 abbreviations, 50 holidays, every display and sound key, a real
-WAVE file) and
-started with a private runtime folder, so no real runner is met.
+WAVE file) and started with a private runtime folder, so no real runner is met.
 """
 import argparse
 import datetime
