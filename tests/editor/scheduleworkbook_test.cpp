@@ -40,8 +40,9 @@ protected:
     QString workbook() const { return m_folder.file(QStringLiteral("corvane予定表.xls")); }
     void entry(const QString& key, const QString& time, const QString& text, const QString& date = {})
     {
-        if (!date.isEmpty())
+        if (!date.isEmpty()) {
             ASSERT_TRUE(profile::writeString(settings(), QStringLiteral("指定日"), key, date));
+        }
         ASSERT_TRUE(profile::writeString(settings(), QStringLiteral("時刻"), key, time));
         ASSERT_TRUE(profile::writeString(settings(), QStringLiteral("内容"), key, text));
     }
