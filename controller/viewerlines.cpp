@@ -45,7 +45,7 @@ QStringList buildViewerLines(const QString& settingsPath, ViewerDay day, Abbrevi
         loadAbbreviations(settingsPath, abbreviations);
     QStringList lines;
     for (const DayListEntry& entry : readDayList(settingsPath, day))
-        lines.append(formatViewerLine(entry.time, expandAbbreviation(entry.text, abbreviations)));
+        lines.append(formatViewerLine(entry.time, abbreviations.expand(entry.text)));
     return lines;
 }
 

@@ -24,12 +24,6 @@ struct DayListEntry {
 // last loaded value until the controller restarts).
 void loadAbbreviations(const QString& settingsPath, Abbreviations& abbreviations);
 
-// Abbreviations::expand with the viewer's slots.
-inline QString expandAbbreviation(const QString& text, const Abbreviations& abbreviations)
-{
-    return abbreviations.expand(text);
-}
-
 // A time of exactly four characters ("9:30") gets one leading space so that the texts of
 // "9:30" and "10:30" start in the same column; then four spaces and the text.
 QString formatViewerLine(const QString& time, const QString& text);

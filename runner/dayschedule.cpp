@@ -22,10 +22,9 @@ void DaySchedule::setLists(const QDate& buildDate, DayList today, DayList tomorr
     m_tomorrow = std::move(tomorrow);
 }
 
-void DaySchedule::setAbbreviations(const std::array<QString, kAbbreviationSlots>& shortForms,
-                                   const std::array<QString, kAbbreviationSlots>& fullTexts)
+void DaySchedule::setAbbreviations(const Abbreviations& abbreviations)
 {
-    m_abbreviations = {shortForms, fullTexts};
+    m_abbreviations = abbreviations;
 }
 
 void DaySchedule::sortByTime(DayList& list)

@@ -48,8 +48,7 @@ public:
 
     // For callers that hold lists already (and for tests of the check).
     void setLists(const QDate& buildDate, DayList today, DayList tomorrow);
-    void setAbbreviations(const std::array<QString, kAbbreviationSlots>& shortForms,
-                          const std::array<QString, kAbbreviationSlots>& fullTexts);
+    void setAbbreviations(const Abbreviations& abbreviations);
 
     // Stable exchange sort by time of day: equal times keep their order.
     static void sortByTime(DayList& list);

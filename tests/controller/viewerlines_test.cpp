@@ -91,7 +91,7 @@ TEST_F(ViewerLinesTest, AbbreviationIsReplacedByItsFullText)
     EXPECT_EQ(lines[1], QStringLiteral("14:00    MTG会議"));
     EXPECT_EQ(lines[2], QStringLiteral("15:00    mtg"));
     // One extra blank is enough to differ (the file itself trims blanks around values).
-    EXPECT_EQ(expandAbbreviation(QStringLiteral("MTG "), m_abbreviations), QStringLiteral("MTG "));
+    EXPECT_EQ(m_abbreviations.expand(QStringLiteral("MTG ")), QStringLiteral("MTG "));
 }
 
 TEST_F(ViewerLinesTest, AbbreviationsChainInSlotOrderOnly)
@@ -146,7 +146,7 @@ TEST_F(ViewerLinesTest, EmptiedSlotKeepsItsLoadedValue)
     EXPECT_EQ(m_abbreviations.shortForms[5], QStringLiteral("客"));
     EXPECT_EQ(m_abbreviations.fullTexts[5], QStringLiteral("来客対応"));
     EXPECT_EQ(m_abbreviations.shortForms[7], QStringLiteral("電"));
-    EXPECT_EQ(expandAbbreviation(QStringLiteral("客"), m_abbreviations), QStringLiteral("来客対応"));
+    EXPECT_EQ(m_abbreviations.expand(QStringLiteral("客")), QStringLiteral("来客対応"));
 }
 
 } // namespace

@@ -149,7 +149,7 @@ TEST(DayScheduleAbbreviations, WholeTextChainsAndTheEmptySlot)
     fullTexts[3] = QStringLiteral("（無題）");
     for (int k = 4; k < kAbbreviationSlots; ++k)
         shortForms[size_t(k)] = QStringLiteral("unused%1").arg(k);
-    schedule.setAbbreviations(shortForms, fullTexts);
+    schedule.setAbbreviations({shortForms, fullTexts});
     schedule.setLists(kMonday, {item("9:00", "MTG"), item("9:01", "MTG "), item("9:02", "A"), item("9:03", "")},
                       {item("9:00", "mtg")});
     schedule.ExpandAbbreviations();
@@ -170,7 +170,7 @@ TEST(DayScheduleAbbreviations, ChainRunsOnlyForwardThroughTheSlots)
     fullTexts[2] = QStringLiteral("Z");
     shortForms[5] = QStringLiteral("X");
     fullTexts[5] = QStringLiteral("Y");
-    schedule.setAbbreviations(shortForms, fullTexts);
+    schedule.setAbbreviations({shortForms, fullTexts});
     schedule.setLists(kMonday, {item("9:00", "X")}, {});
     schedule.ExpandAbbreviations();
     EXPECT_EQ(schedule.today().front().text, QStringLiteral("Y"));
