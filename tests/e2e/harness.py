@@ -34,10 +34,7 @@ class Suite:
         self.screen = Screen(self.env())
 
     def env(self, fake_time=None):
-        env = dict(os.environ)
-        env.update(DISPLAY=self.desktop.display, XDG_RUNTIME_DIR=self.runtime,
-                   QT_QPA_PLATFORM="xcb", LANG="ja_JP.UTF-8", LC_ALL="C.UTF-8")
-        env.pop("WAYLAND_DISPLAY", None)
+        env = self.desktop.env(XDG_RUNTIME_DIR=self.runtime, LANG="ja_JP.UTF-8")
         if fake_time:
             # The clock starts at fake_time when the process starts and then runs on; child
             # processes (a runner restarted by the editor) start again at fake_time.
