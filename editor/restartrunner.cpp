@@ -1,8 +1,7 @@
 #include "restartrunner.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
-#include <QTimer>
+#include <QThread>
 
 #include "log.h"
 #include "runnercontrol.h"
@@ -23,10 +22,9 @@ bool RestartRunner(QString* error, int pauseMs)
         return false;
     }
     QCoreApplication::processEvents();
-    // Pending events keep being handled during the pause.
-    QEventLoop pause;
-    QTimer::singleShot(pauseMs, &pause, &QEventLoop::quit);
-    pause.exec();
+    // A plain sleep, not an event loop: no click (the close box, "登録完了" again) can run
+    // between closing the old runner and starting the new one.
+    QThread::msleep(static_cast<unsigned long>(pauseMs));
 
     QString reason;
     if (!StartRunner(&reason)) {

@@ -38,8 +38,10 @@ RunnerApp::~RunnerApp() = default;
 bool RunnerApp::Main()
 {
     m_instance = std::make_unique<SingleInstance>(QString::fromUtf16(kRunnerProgramName));
-    if (!m_instance->tryAcquire())
+    if (!m_instance->tryAcquire()) {
+        logLine(QStringLiteral("corvane_110はすでに実行中です。この起動は終了します"));
         return false;
+    }
 
     // Findable (and closable once the event loop runs) from the start, even while a long
     // indicator import holds up the rest of start-up.
@@ -55,6 +57,10 @@ bool RunnerApp::Main()
     m_ticker = std::make_unique<SecondTicker>();
     connect(m_ticker.get(), &SecondTicker::tick, this, &RunnerApp::tick);
     m_ticker->start();
+    // The log then shows when announcements were being watched for, and with what lists.
+    logLine(QStringLiteral("常駐を開始しました（本日の予定 %1件、翌日の予定 %2件）")
+                .arg(m_schedule.today().size())
+                .arg(m_schedule.tomorrow().size()));
     // Lets the start-up benchmark see the moment the timer is armed.
     if (qEnvironmentVariableIsSet("CORVANE_RUNNER_ARMED_MARKER")) {
         std::fputs("corvane_110 armed\n", stderr);
@@ -98,6 +104,7 @@ bool RunnerApp::isArmed() const { return m_ticker && m_ticker->isActive(); }
 
 void RunnerApp::onCloseRequested()
 {
+    logLine(QStringLiteral("終了の依頼を受けて終了します"));
     if (m_ticker)
         m_ticker->stop();
     // Let go of the instance before answering: the sender may start a new runner at once.

@@ -58,9 +58,35 @@ class Suite:
         return read_settings(self.folder)
 
     def runner_pids(self):
-        out = subprocess.run(["pgrep", "-f", os.path.join(self.folder, RUNNER)],
-                             capture_output=True, text=True).stdout
-        return [int(p) for p in out.split()]
+        """Processes running this folder's runner program, known by their executable (a
+        program started by another one names it by its resolved path)."""
+        program = os.path.realpath(os.path.join(self.folder, RUNNER))
+        pids = []
+        for entry in os.listdir("/proc"):
+            if entry.isdigit():
+                try:
+                    if os.readlink(f"/proc/{entry}/exe") == program:
+                        pids.append(int(entry))
+                except OSError:
+                    pass
+        return sorted(pids)
+
+    def report(self):
+        """What a failed scenario leaves to read: each program's exit status and output (a runner
+        started by another program writes into that program's output), and the suite's processes
+        still alive."""
+        lines = [f"programs' folder {self.folder}"]
+        for proc, log in zip(self.procs, self.logs):
+            log.flush()
+            status = proc.poll()
+            lines.append(f"--- {os.path.basename(proc.args[0])} pid {proc.pid}: "
+                         + ("running" if status is None else f"ended with {status}"))
+            with open(log.name, "rb") as f:
+                lines.append(f.read().decode("utf-8", "replace").rstrip())
+        ps = subprocess.run(["ps", "-eo", "pid,ppid,stat,etime,args"], capture_output=True, text=True).stdout
+        lines.append("--- processes of this folder")
+        lines += [line for line in ps.splitlines() if self.folder in line]
+        return "\n".join(lines)
 
     def stop(self):
         for pid in self.runner_pids():

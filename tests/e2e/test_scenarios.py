@@ -39,7 +39,14 @@ class Scenarios(unittest.TestCase):
         self.suite = Suite(self.desktop, PROGRAMS, ARTEFACTS, self._testMethodName)
 
     def tearDown(self):
+        if self.failed():
+            print(self.suite.report(), file=sys.stderr)
         self.suite.stop()
+
+    def failed(self):
+        # The failure is on the result already when tearDown runs.
+        result = self._outcome.result
+        return any(test is self for test, _ in result.failures + result.errors)
 
     def reminder_window(self, timeout):
         # The reminder's caption is "  yyyy/m/d(aaa)  h:mm".

@@ -90,7 +90,11 @@ class Screen:
     def window_gone(self, title, timeout=10.0):
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
-            if not self.xdotool("search", "--onlyvisible", "--name", f"^{title}$", check=False).split():
+            # A search that met a window being destroyed ends with an X error and finds
+            # nothing: only a clean search that finds nothing says the window is gone.
+            search = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
+                                    env=self.env, capture_output=True, text=True)
+            if not search.stdout.split() and not search.stderr.strip():
                 return True
             time.sleep(0.1)
         return False
