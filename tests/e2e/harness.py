@@ -71,6 +71,10 @@ class Suite:
                     pass
         return sorted(pids)
 
+    def runner_listening(self):
+        """The runner's control socket is there: editor and controller can find it now."""
+        return os.path.exists(os.path.join(self.runtime, "corvane実行"))
+
     def report(self):
         """What a failed scenario leaves to read: each program's exit status and output (a runner
         started by another program writes into that program's output), and the suite's processes

@@ -53,7 +53,8 @@ class Scenarios(unittest.TestCase):
         return self.suite.find_window(r"  2026/12/7\(月\)  [0-9]+:[0-9]{2}", timeout)
 
     def single_runner(self):
-        return wait_until(lambda: len(self.suite.runner_pids()) == 1, 10)
+        # One runner, and it can be found: a click that restarts it before then would find none.
+        return wait_until(lambda: len(self.suite.runner_pids()) == 1 and self.suite.runner_listening(), 10)
 
     def test_road_of_one_entry(self):
         s = self.suite

@@ -39,6 +39,8 @@ TEST_F(RunnerProcessTest, SecondRunnerEndsAtOnceAndTheFirstKeepsRunning)
     EXPECT_EQ(second.process().exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.process().exitCode(), 0);
     EXPECT_FALSE(second.readStderr().contains("armed"));
+    // The log says why this start did nothing.
+    EXPECT_TRUE(QString::fromUtf8(second.readStderr()).contains(QStringLiteral("すでに実行中")));
 
     EXPECT_EQ(first.process().state(), QProcess::Running);
     EXPECT_TRUE(FindRunner());
@@ -61,6 +63,9 @@ TEST_F(RunnerProcessTest, CloseReturnsAfterTheInstanceIsReleasedAndANewRunnerSta
     EXPECT_FALSE(FindRunner());
     EXPECT_TRUE(first.waitForExit());
     EXPECT_EQ(first.process().exitCode(), 0);
+    const QString log = QString::fromUtf8(first.readStderr());
+    EXPECT_TRUE(log.contains(QStringLiteral("常駐を開始しました（本日の予定 0件、翌日の予定 0件）"))) << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("終了の依頼を受けて終了します"))) << log.toStdString();
 
     RunnerProcess next(folder.path());
     next.start();
