@@ -9,6 +9,7 @@ usage: controller_bench.py PROGRAMS_DIR [RUNS]
 """
 import os
 import shutil
+import signal
 import statistics
 import subprocess
 import sys
@@ -16,7 +17,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "support"))
-from xdesktop import SETTINGS, Desktop, MapWatcher, Screen, day_list  # noqa: E402
+from xdesktop import SETTINGS, Desktop, MapWatcher, Screen, day_list, processes_running  # noqa: E402
 
 RUNNER, CONTROLLER = "corvane_110", "corvane操作"
 ADD = (240, 600, 1695, 375)
@@ -114,10 +115,8 @@ def main():
         for proc in procs:
             proc.kill()
             proc.wait()
-        out = subprocess.run(["pgrep", "-f", os.path.join(folder, RUNNER)], capture_output=True,
-                             text=True).stdout
-        for pid in out.split():
-            subprocess.run(["kill", "-9", pid])
+        for pid in processes_running(os.path.join(folder, RUNNER)):
+            os.kill(pid, signal.SIGKILL)
         watcher.stop()
         desktop.stop()
         shutil.rmtree(folder, ignore_errors=True)

@@ -10,7 +10,8 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from xdesktop import Desktop, Screen, libfaketime, read_settings, write_settings  # noqa: E402,F401
+from xdesktop import (Desktop, Screen, libfaketime, processes_running, read_settings,  # noqa: E402,F401
+                      write_settings)
 
 RUNNER, EDITOR, CONTROLLER = "corvane_110", "corvane設定", "corvane操作"
 
@@ -58,18 +59,7 @@ class Suite:
         return read_settings(self.folder)
 
     def runner_pids(self):
-        """Processes running this folder's runner program, known by their executable (a
-        program started by another one names it by its resolved path)."""
-        program = os.path.realpath(os.path.join(self.folder, RUNNER))
-        pids = []
-        for entry in os.listdir("/proc"):
-            if entry.isdigit():
-                try:
-                    if os.readlink(f"/proc/{entry}/exe") == program:
-                        pids.append(int(entry))
-                except OSError:
-                    pass
-        return sorted(pids)
+        return processes_running(os.path.join(self.folder, RUNNER))
 
     def runner_listening(self):
         """The runner's control socket is there: editor and controller can find it now."""

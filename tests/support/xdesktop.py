@@ -23,6 +23,21 @@ def free_display(first=90, last=500):
     raise RuntimeError("no free X display")
 
 
+def processes_running(program):
+    """Pids of the processes running `program`, known by their executable: a program started
+    by another one is named by its resolved path, whatever its command line says."""
+    program = os.path.realpath(program)
+    pids = []
+    for entry in os.listdir("/proc"):
+        if entry.isdigit():
+            try:
+                if os.readlink(f"/proc/{entry}/exe") == program:
+                    pids.append(int(entry))
+            except OSError:
+                pass
+    return sorted(pids)
+
+
 def libfaketime():
     for path in FAKETIME_LIBS:
         if os.path.exists(path):
