@@ -22,12 +22,6 @@ struct Entry {
     QString text;
 };
 
-// Reads as the 255-byte buffer of the file's original readers does.
-QString readCut(const ProfileTransaction& tx, const QString& section, const QString& key)
-{
-    return cutToReadBuffer(tx.readString(section, key));
-}
-
 QTime timeValue(const QString& text)
 {
     return parseTime(text).value_or(QTime(0, 0));

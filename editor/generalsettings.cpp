@@ -3,6 +3,7 @@
 #include <QUrl>
 #include <algorithm>
 
+#include "abbreviations.h"
 #include "clock.h"
 #include "log.h"
 #include "profile.h"
@@ -19,11 +20,6 @@ const QString kAbbreviationSection = QStringLiteral("略称登録");
 const QString kDisplayForm = QStringLiteral("表示フォーム");
 const QString kSound = QStringLiteral("サウンド");
 const QString kTimeKey = QStringLiteral("時間");
-
-QString read(const ProfileTransaction& tx, const QString& section, const QString& key)
-{
-    return cutToReadBuffer(tx.readString(section, key));
-}
 
 bool isTodayOrLater(const QString& text)
 {
@@ -63,15 +59,15 @@ const QStringList& soundKeys()
 void LoadGeneralSettings(const QString& path, GeneralSettings& settings)
 {
     const ProfileTransaction tx(path);
-    settings.economic = isFlagOn(read(tx, kEconomic, QStringLiteral("取得")));
-    const QString seconds = read(tx, QStringLiteral("表示"), kTimeKey);
+    settings.economic = isFlagOn(readCut(tx, kEconomic, QStringLiteral("取得")));
+    const QString seconds = readCut(tx, QStringLiteral("表示"), kTimeKey);
     settings.displaySeconds = seconds.isEmpty() ? QStringLiteral("10") : seconds;
-    const QString advance = read(tx, QStringLiteral("事前表示"), kTimeKey);
+    const QString advance = readCut(tx, QStringLiteral("事前表示"), kTimeKey);
     settings.advanceMinutes = advance.isEmpty() ? QStringLiteral("0") : advance;
-    settings.et = read(tx, kDifference, QStringLiteral("ET"));
-    settings.cet = read(tx, kDifference, QStringLiteral("CET"));
-    settings.gmt = read(tx, kDifference, QStringLiteral("GMT"));
-    settings.calendarUrl = read(tx, kEconomic, QStringLiteral("URL"));
+    settings.et = readCut(tx, kDifference, QStringLiteral("ET"));
+    settings.cet = readCut(tx, kDifference, QStringLiteral("CET"));
+    settings.gmt = readCut(tx, kDifference, QStringLiteral("GMT"));
+    settings.calendarUrl = readCut(tx, kEconomic, QStringLiteral("URL"));
     settings.loadedCalendarUrl = settings.calendarUrl;
 
     // Read whole: a long list must not lose its tail at the next save.
@@ -87,17 +83,17 @@ void LoadGeneralSettings(const QString& path, GeneralSettings& settings)
                      [](const QString& a, const QString& b) { return *parseDate(a) < *parseDate(b); });
 
     for (int i = 0; i < kAbbreviationCount; ++i) {
-        settings.abbreviations[i] = read(tx, kAbbreviationSection, QStringLiteral("略称%1").arg(i));
+        settings.abbreviations[i] = readCut(tx, kAbbreviationSection, abbreviationKey(i));
         settings.loadedAbbreviations[i] = settings.abbreviations[i];
-        settings.abbreviationTexts[i] = read(tx, kAbbreviationSection, QStringLiteral("内容%1").arg(i));
+        settings.abbreviationTexts[i] = readCut(tx, kAbbreviationSection, abbreviationTextKey(i));
         settings.loadedAbbreviationTexts[i] = settings.abbreviationTexts[i];
     }
     for (const QString& key : displayKeys()) {
-        if (const QString value = read(tx, kDisplayForm, key); !value.isEmpty())
+        if (const QString value = readCut(tx, kDisplayForm, key); !value.isEmpty())
             settings.display[key] = value;
     }
     for (const QString& key : soundKeys()) {
-        if (const QString value = read(tx, kSound, key); !value.isEmpty())
+        if (const QString value = readCut(tx, kSound, key); !value.isEmpty())
             settings.sound[key] = value;
     }
 }
@@ -125,9 +121,9 @@ bool SaveGeneralSettings(const QString& path, const GeneralSettings& settings, Q
 
     for (int i = 0; i < kAbbreviationCount; ++i) {
         if (settings.abbreviations[i] != settings.loadedAbbreviations[i])
-            tx.writeString(kAbbreviationSection, QStringLiteral("略称%1").arg(i), settings.abbreviations[i]);
+            tx.writeString(kAbbreviationSection, abbreviationKey(i), settings.abbreviations[i]);
         if (settings.abbreviationTexts[i] != settings.loadedAbbreviationTexts[i])
-            tx.writeString(kAbbreviationSection, QStringLiteral("内容%1").arg(i), settings.abbreviationTexts[i]);
+            tx.writeString(kAbbreviationSection, abbreviationTextKey(i), settings.abbreviationTexts[i]);
     }
     for (const QString& key : displayKeys()) {
         if (settings.display.contains(key))

@@ -26,11 +26,6 @@ constexpr int kHeadingFill = 35, kRecurringFill = 36, kDatedFill = 34;
 
 const QString kSheetName = QStringLiteral("表示予定");
 
-QString read(const ProfileTransaction& tx, const QString& section, const QString& key)
-{
-    return cutToReadBuffer(tx.readString(section, key));
-}
-
 CellFormat columnFormat(int col)
 {
     CellFormat format;
@@ -138,18 +133,18 @@ ScheduleData readScheduleData(const QString& settingsPath)
             continue;
         for (int n = 0; n < kEntriesPerCategory; ++n) {
             const QString key = entryKey(c, n);
-            const QString time = read(tx, timeSection, key);
+            const QString time = readCut(tx, timeSection, key);
             if (time.isEmpty())
                 break;
-            data.categories[size_t(c)].append({time, read(tx, textSection, key)});
+            data.categories[size_t(c)].append({time, readCut(tx, textSection, key)});
         }
     }
     for (int n = 0; n < kEntriesPerCategory; ++n) {
         const QString key = entryKey(Dated, n);
-        const QString date = read(tx, dateSection, key);
+        const QString date = readCut(tx, dateSection, key);
         if (date.isEmpty())
             break;
-        data.dated.append({date, read(tx, timeSection, key), read(tx, textSection, key)});
+        data.dated.append({date, readCut(tx, timeSection, key), readCut(tx, textSection, key)});
     }
     return data;
 }

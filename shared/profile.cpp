@@ -186,6 +186,11 @@ QString cutToReadBuffer(const QString& value)
     return fromCp932(profilebytes::cutToReadBuffer(bytes));
 }
 
+QString readCut(const ProfileTransaction& tx, const QString& section, const QString& key)
+{
+    return cutToReadBuffer(tx.readString(section, key));
+}
+
 // ---- ProfileTransaction ----
 
 struct ProfileTransaction::Operation {

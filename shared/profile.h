@@ -104,5 +104,7 @@ private:
 
 // Cuts a value as the 255-byte read buffer does, at a character boundary.
 QString cutToReadBuffer(const QString& value);
+// A value read through a transaction as the file's original readers got it: cut as above.
+QString readCut(const ProfileTransaction& tx, const QString& section, const QString& key);
 
 } // namespace corvane
