@@ -31,10 +31,10 @@ QList<DayListEntry> readDayList(const QString& settingsPath, ViewerDay day)
     const ProfileTransaction file(settingsPath);
     QList<DayListEntry> entries;
     for (int n = 0;; ++n) {
-        const QString time = file.readString(section, QStringLiteral("時刻%1").arg(n));
+        const QString time = file.readString(section, dayListTimeKey(n));
         if (time.isEmpty())
             break;
-        entries.append({time, file.readString(section, QStringLiteral("内容%1").arg(n))});
+        entries.append({time, file.readString(section, dayListTextKey(n))});
     }
     return entries;
 }

@@ -5,11 +5,9 @@
 #include <QString>
 #include <QStringList>
 #include "abbreviations.h"
+#include "daylists.h"
 
 namespace corvane::controller {
-
-inline constexpr char16_t kTodayListSection[] = u"本日の予定";
-inline constexpr char16_t kTomorrowListSection[] = u"翌日の予定";
 
 enum class ViewerDay { Today, Tomorrow };
 

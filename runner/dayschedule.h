@@ -23,9 +23,6 @@ using DayList = QList<ScheduleItem>;
 // DayClass values: 0 Monday … 6 Sunday, 7 a registered holiday (whatever its weekday).
 inline constexpr int kHolidayClass = 7;
 
-// Derived list sections read by the controller's viewer.
-inline constexpr char16_t kTodaySection[] = u"本日の予定";
-inline constexpr char16_t kTomorrowSection[] = u"翌日の予定";
 
 class DaySchedule {
 public:

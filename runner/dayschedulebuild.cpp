@@ -5,6 +5,7 @@
 
 #include "clock.h"
 #include "daycategory.h"
+#include "daylists.h"
 #include "indicatorworkbook.h"
 #include "log.h"
 #include "profile.h"
@@ -22,8 +23,6 @@ namespace {
 
 const QString kHolidaySection = QStringLiteral("祝日");
 const QString kHolidayKey = QStringLiteral("登録日");
-const QString kListTimeKey = QStringLiteral("時刻");
-const QString kListTextKey = QStringLiteral("内容");
 
 // One stderr line per malformed key, however often a walk passes it.
 class SkipLog {
@@ -136,22 +135,22 @@ void rewriteDerivedList(ProfileTransaction& file, const QString& section, const 
     qsizetype oldCount = 0;
     bool same = true;
     for (;; ++oldCount) {
-        const QString time = old.read(kListTimeKey + QString::number(oldCount));
+        const QString time = old.read(dayListTimeKey(oldCount));
         if (time.isEmpty())
             break;
         if (oldCount >= list.size() || time != list[oldCount].time
-            || old.read(kListTextKey + QString::number(oldCount)) != list[oldCount].text)
+            || old.read(dayListTextKey(oldCount)) != list[oldCount].text)
             same = false;
     }
     if (same && oldCount == list.size())
         return;
     for (qsizetype n = 0; n < oldCount; ++n) {
-        file.deleteKey(section, kListTimeKey + QString::number(n));
-        file.deleteKey(section, kListTextKey + QString::number(n));
+        file.deleteKey(section, dayListTimeKey(n));
+        file.deleteKey(section, dayListTextKey(n));
     }
     for (qsizetype n = 0; n < list.size(); ++n) {
-        file.writeString(section, kListTimeKey + QString::number(n), list[n].time);
-        file.writeString(section, kListTextKey + QString::number(n), list[n].text);
+        file.writeString(section, dayListTimeKey(n), list[n].time);
+        file.writeString(section, dayListTextKey(n), list[n].text);
     }
 }
 
@@ -229,8 +228,8 @@ void DaySchedule::BuildDaySchedule(const QString& settingsPath, const QString& e
     sortByTime(m_today);
     sortByTime(m_tomorrow);
 
-    rewriteDerivedList(file, QString::fromUtf16(kTodaySection), m_today);
-    rewriteDerivedList(file, QString::fromUtf16(kTomorrowSection), m_tomorrow);
+    rewriteDerivedList(file, QString::fromUtf16(kTodayListSection), m_today);
+    rewriteDerivedList(file, QString::fromUtf16(kTomorrowListSection), m_tomorrow);
     QString error;
     if (!file.commit(&error))
         logLine(QStringLiteral("本日と翌日の予定を設定ファイルに書き込めませんでした: %1").arg(error));
