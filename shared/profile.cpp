@@ -5,14 +5,16 @@
 #include "profilefile.h"
 #include "textcodec.h"
 
-#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
 
 namespace corvane {
 namespace {
 
-using Lines = std::vector<std::pair<QByteArray, QByteArray>>;
-
-QByteArray encodeName(const QString& name) { return profilebytes::trimmed(toCp932(name)); }
+QByteArray encodeName(const QString& name, ProfileCharset charset)
+{
+    return profilebytes::trimmed(encodeProfileText(name, charset));
+}
 
 bool hasLineBreak(const QString& text)
 {
@@ -45,34 +47,56 @@ QString invalidValue(const QString& section, const QString& key, const QString& 
     return {};
 }
 
-// A section body as stored; *invalid names the first section name, key or value that the
-// file cannot hold (empty when all can).
-Lines encodeSectionBody(const QString& section, const QList<ProfileLine>& lines, QString* invalid)
+QString invalidWrite(const QString& section, const QString& key, const QString& value)
 {
-    *invalid = invalidSection(section);
-    Lines encoded;
-    encoded.reserve(size_t(lines.size()));
+    QString invalid = invalidSection(section);
+    if (invalid.isEmpty())
+        invalid = invalidKey(section, key);
+    if (invalid.isEmpty())
+        invalid = invalidValue(section, key, value);
+    return invalid;
+}
+
+QString invalidBody(const QString& section, const QList<ProfileLine>& lines)
+{
+    QString invalid = invalidSection(section);
     for (const ProfileLine& line : lines) {
-        if (invalid->isEmpty())
-            *invalid = invalidKey(section, line.key);
-        if (invalid->isEmpty())
-            *invalid = invalidValue(section, line.key, line.value);
-        encoded.emplace_back(encodeName(line.key), toCp932(line.value));
+        if (!invalid.isEmpty())
+            break;
+        invalid = invalidKey(section, line.key);
+        if (invalid.isEmpty())
+            invalid = invalidValue(section, line.key, line.value);
     }
-    return encoded;
+    return invalid;
 }
 
-QString fromStored(const QByteArray& value)
+// Names and values that a CP932 file cannot hold would be stored as "?": refused instead.
+QString unstorableIn(ProfileCharset charset, const QStringList& texts)
 {
-    return fromCp932(value);
+    if (charset != ProfileCharset::Cp932)
+        return {};
+    QStringList characters;
+    for (const QString& text : texts)
+        for (const QString& c : cp932Unstorable(text))
+            if (!characters.contains(c))
+                characters.append(c);
+    return characters.isEmpty() ? QString() : unstorableMessage(characters);
 }
 
-QList<ProfileLine> decodeLines(const Lines& lines)
+QString valueAsRead(const QByteArray& stored, ProfileCharset charset)
+{
+    if (charset == ProfileCharset::Cp932)
+        return fromCp932(profilebytes::valueAsRead(stored.constData(), stored.size()));
+    return cutToReadBuffer(QString::fromUtf8(profilebytes::unquoted(stored.constData(), stored.size())));
+}
+
+QList<ProfileLine> decodeLines(const std::vector<std::pair<QByteArray, QByteArray>>& lines, ProfileCharset charset)
 {
     QList<ProfileLine> out;
     out.reserve(qsizetype(lines.size()));
     for (const auto& [key, value] : lines)
-        out.append({fromCp932(key), fromStored(profilebytes::unquoted(value.constData(), value.size()))});
+        out.append({decodeProfileText(key, charset),
+                    decodeProfileText(profilebytes::unquoted(value.constData(), value.size()), charset)});
     return out;
 }
 
@@ -84,24 +108,111 @@ bool fail(QString* error, const QString& text)
     return false;
 }
 
-// One locked read-change-replace cycle. change returns whether the document changed;
-// an unchanged document is not written (and a missing file is not created).
-template<typename Change>
-bool modify(const QString& path, Change change, QString* error)
+} // namespace
+
+QString unstorableMessage(const QStringList& characters)
+{
+    QStringList quoted;
+    for (const QString& c : characters)
+        quoted.append(QStringLiteral("「%1」").arg(c));
+    return QStringLiteral("%1は設定ファイルに保存できない文字です。別の文字に置き換えてください")
+        .arg(quoted.join(QString()));
+}
+
+QString checkStorable(const QString& text)
+{
+    return unstorableIn(ProfileCharset::Cp932, {text});
+}
+
+// ---- operations ----
+
+struct ProfileTransaction::Operation {
+    enum class Kind { Write, DeleteKey, DeleteSection, WriteSection } kind;
+    QString section, key, value;
+    QList<ProfileLine> lines;
+
+    QStringList texts() const
+    {
+        QStringList all{section, key, value};
+        for (const ProfileLine& line : lines)
+            all << line.key << line.value;
+        return all;
+    }
+
+    // Applies the operation in the document's own encoding. False with *error when the
+    // document cannot hold it (a character without a form in the file's encoding).
+    bool applyTo(ProfileDocument& document, bool* changed, QString* error) const
+    {
+        const ProfileCharset charset = document.charset();
+        if (kind == Kind::Write || kind == Kind::WriteSection) {
+            if (QString why = unstorableIn(charset, texts()); !why.isEmpty()) {
+                *error = why;
+                return false;
+            }
+        }
+        const QByteArray s = encodeName(section, charset);
+        bool did = false;
+        switch (kind) {
+        case Kind::Write:
+            did = document.setValue(s, encodeName(key, charset),
+                                    profilebytes::quotedForWrite(encodeProfileText(value, charset)));
+            break;
+        case Kind::DeleteKey: did = document.removeKey(s, encodeName(key, charset)); break;
+        case Kind::DeleteSection: did = document.removeSection(s); break;
+        case Kind::WriteSection: {
+            std::vector<std::pair<QByteArray, QByteArray>> body;
+            body.reserve(size_t(lines.size()));
+            for (const ProfileLine& line : lines)
+                body.emplace_back(encodeName(line.key, charset),
+                                  profilebytes::quotedForWrite(encodeProfileText(line.value, charset)));
+            did = document.replaceSection(s, body);
+            break;
+        }
+        }
+        *changed = *changed || did;
+        return true;
+    }
+};
+
+namespace {
+
+using Operations = std::vector<ProfileTransaction::Operation>;
+
+// Writes the document under the held lock, unless it is a file that must not be written.
+bool writeLocked(ProfileLock& lock, const QString& path, const ProfileDocument& document, QString* error)
+{
+    if (!document.encoding().unwritable.isEmpty())
+        return fail(error, QStringLiteral("%1: %2").arg(document.encoding().unwritable, path));
+    QString writeError;
+    FileStamp written;
+    if (!replaceProfileFile(path, document.serialize(), &writeError, &written))
+        return fail(error, writeError);
+    lock.recordWritten(written);
+    return true;
+}
+
+// One locked read-change-replace cycle. An unchanged document is not written (and a missing
+// file is not created).
+bool modify(const QString& path, const Operations& operations, QString* error, ProfileDocument* result = nullptr)
 {
     ProfileLock lock(path);
     if (!lock.isLocked())
         return fail(error, lock.error());
     QByteArray bytes;
     QString readError;
-    if (!readProfileBytes(path, &bytes, &readError))
+    if (!readSettledProfileBytes(path, &bytes, &readError))
         return fail(error, readError);
     ProfileDocument document(bytes);
-    if (!change(document))
-        return true;
-    QString writeError;
-    if (!replaceProfileFile(path, document.serialize(), &writeError))
-        return fail(error, writeError);
+    bool changed = false;
+    for (const auto& operation : operations) {
+        QString why;
+        if (!operation.applyTo(document, &changed, &why))
+            return fail(error, why);
+    }
+    if (changed && !writeLocked(lock, path, document, error))
+        return false;
+    if (result)
+        *result = std::move(document);
     return true;
 }
 
@@ -117,52 +228,43 @@ QString readString(const QString& path, const QString& section, const QString& k
         logLine(error);
         return {};
     }
-    bytes = profilebytes::normalizedFileBytes(bytes);
-    const auto found = profilebytes::findValue(bytes, profilebytes::foldName(encodeName(section)),
-                                               profilebytes::foldName(encodeName(key)));
+    ProfileEncoding encoding;
+    const QByteArray text = profileText(bytes, &encoding);
+    const ProfileCharset charset = encoding.charset;
+    const auto found = profilebytes::findValue(text, profilebytes::foldName(encodeName(section, charset), charset),
+                                               profilebytes::foldName(encodeName(key, charset), charset), charset);
     if (!found)
         return {};
-    return fromStored(profilebytes::valueAsRead(found->first, found->second));
+    return valueAsRead(QByteArray(found->first, found->second), charset);
 }
 
 bool writeString(const QString& path, const QString& section, const QString& key, const QString& value,
                  QString* error)
 {
-    QString invalid = invalidSection(section);
-    if (invalid.isEmpty())
-        invalid = invalidKey(section, key);
-    if (invalid.isEmpty())
-        invalid = invalidValue(section, key, value);
-    if (!invalid.isEmpty())
+    if (QString invalid = invalidWrite(section, key, value); !invalid.isEmpty())
         return fail(error, invalid);
-    const QByteArray s = encodeName(section), k = encodeName(key), v = toCp932(value);
-    return modify(path, [&](ProfileDocument& d) { return d.setValue(s, k, v); }, error);
+    return modify(path, {{ProfileTransaction::Operation::Kind::Write, section, key, value, {}}}, error);
 }
 
 bool deleteKey(const QString& path, const QString& section, const QString& key, QString* error)
 {
-    if (!QFile::exists(path))
+    if (!QFileInfo::exists(path))
         return true;
-    const QByteArray s = encodeName(section), k = encodeName(key);
-    return modify(path, [&](ProfileDocument& d) { return d.removeKey(s, k); }, error);
+    return modify(path, {{ProfileTransaction::Operation::Kind::DeleteKey, section, key, {}, {}}}, error);
 }
 
 bool deleteSection(const QString& path, const QString& section, QString* error)
 {
-    if (!QFile::exists(path))
+    if (!QFileInfo::exists(path))
         return true;
-    const QByteArray s = encodeName(section);
-    return modify(path, [&](ProfileDocument& d) { return d.removeSection(s); }, error);
+    return modify(path, {{ProfileTransaction::Operation::Kind::DeleteSection, section, {}, {}, {}}}, error);
 }
 
 bool writeSection(const QString& path, const QString& section, const QList<ProfileLine>& lines, QString* error)
 {
-    QString invalid;
-    Lines encoded = encodeSectionBody(section, lines, &invalid);
-    if (!invalid.isEmpty())
+    if (QString invalid = invalidBody(section, lines); !invalid.isEmpty())
         return fail(error, invalid);
-    const QByteArray s = encodeName(section);
-    return modify(path, [&](ProfileDocument& d) { return d.replaceSection(s, encoded); }, error);
+    return modify(path, {{ProfileTransaction::Operation::Kind::WriteSection, section, {}, {}, lines}}, error);
 }
 
 QList<ProfileLine> readSection(const QString& path, const QString& section)
@@ -173,18 +275,11 @@ QList<ProfileLine> readSection(const QString& path, const QString& section)
         logLine(error);
         return {};
     }
-    return decodeLines(ProfileDocument(bytes).sectionLines(encodeName(section)));
+    const ProfileDocument document(bytes);
+    return decodeLines(document.sectionLines(encodeName(section, document.charset())), document.charset());
 }
 
 } // namespace profile
-
-QString cutToReadBuffer(const QString& value)
-{
-    const QByteArray bytes = toCp932(value);
-    if (bytes.size() <= 254)
-        return value;
-    return fromCp932(profilebytes::cutToReadBuffer(bytes));
-}
 
 QString readCut(const ProfileTransaction& tx, const QString& section, const QString& key)
 {
@@ -193,88 +288,80 @@ QString readCut(const ProfileTransaction& tx, const QString& section, const QStr
 
 // ---- ProfileTransaction ----
 
-struct ProfileTransaction::Operation {
-    enum class Kind { Write, DeleteKey, DeleteSection, WriteSection } kind;
-    QByteArray section, key, value;
-    Lines lines;
-
-    bool applyTo(ProfileDocument& document) const
-    {
-        switch (kind) {
-        case Kind::Write: return document.setValue(section, key, value);
-        case Kind::DeleteKey: return document.removeKey(section, key);
-        case Kind::DeleteSection: return document.removeSection(section);
-        case Kind::WriteSection: return document.replaceSection(section, lines);
-        }
-        return false;
-    }
-};
-
 ProfileTransaction::ProfileTransaction(const QString& path) : m_path(path)
 {
-    QByteArray bytes;
     QString error;
-    if (!readProfileBytes(path, &bytes, &error))
+    if (!readSettledProfileBytes(path, &m_fileBytes, &error))
         logLine(error);
-    m_view = std::make_unique<ProfileDocument>(bytes);
+    m_view = std::make_unique<ProfileDocument>(m_fileBytes);
+}
+
+ProfileTransaction::ProfileTransaction(const QString& path, const QByteArray& lockedBytes)
+    : m_path(path), m_fileBytes(lockedBytes), m_view(std::make_unique<ProfileDocument>(lockedBytes))
+{
 }
 
 ProfileTransaction::~ProfileTransaction() = default;
 
 QString ProfileTransaction::readString(const QString& section, const QString& key) const
 {
-    const auto value = m_view->value(encodeName(section), encodeName(key));
+    const ProfileCharset charset = m_view->charset();
+    const auto value = m_view->value(encodeName(section, charset), encodeName(key, charset));
     if (!value)
         return {};
-    return fromStored(profilebytes::valueAsRead(value->constData(), value->size()));
+    return valueAsRead(*value, charset);
 }
 
 QList<ProfileLine> ProfileTransaction::readSection(const QString& section) const
 {
-    return decodeLines(m_view->sectionLines(encodeName(section)));
+    const ProfileCharset charset = m_view->charset();
+    return decodeLines(m_view->sectionLines(encodeName(section, charset)), charset);
 }
 
 bool ProfileTransaction::hasKey(const QString& section, const QString& key) const
 {
-    return m_view->value(encodeName(section), encodeName(key)).has_value();
+    const ProfileCharset charset = m_view->charset();
+    return m_view->value(encodeName(section, charset), encodeName(key, charset)).has_value();
+}
+
+const QString& ProfileTransaction::unwritableReason() const { return m_view->encoding().unwritable; }
+
+bool ProfileTransaction::readsSameFileAs(const ProfileTransaction& other) const
+{
+    return m_fileBytes == other.m_fileBytes;
 }
 
 void ProfileTransaction::record(Operation operation, const QString& invalid)
 {
-    if (!invalid.isEmpty()) {
-        if (m_invalid.isEmpty())
-            m_invalid = invalid;
+    if (m_invalid.isEmpty())
+        m_invalid = invalid;
+    bool changed = false;
+    QString why;
+    if (m_invalid.isEmpty() && !operation.applyTo(*m_view, &changed, &why))
+        m_invalid = why;
+    if (!m_invalid.isEmpty())
         return;
-    }
-    operation.applyTo(*m_view);
     m_operations.push_back(std::move(operation));
 }
 
 void ProfileTransaction::writeString(const QString& section, const QString& key, const QString& value)
 {
-    QString invalid = invalidSection(section);
-    if (invalid.isEmpty())
-        invalid = invalidKey(section, key);
-    if (invalid.isEmpty())
-        invalid = invalidValue(section, key, value);
-    record({Operation::Kind::Write, encodeName(section), encodeName(key), toCp932(value), {}}, invalid);
+    record({Operation::Kind::Write, section, key, value, {}}, invalidWrite(section, key, value));
 }
 
 void ProfileTransaction::deleteKey(const QString& section, const QString& key)
 {
-    record({Operation::Kind::DeleteKey, encodeName(section), encodeName(key), {}, {}}, {});
+    record({Operation::Kind::DeleteKey, section, key, {}, {}}, {});
 }
 
 void ProfileTransaction::deleteSection(const QString& section)
 {
-    record({Operation::Kind::DeleteSection, encodeName(section), {}, {}, {}}, {});
+    record({Operation::Kind::DeleteSection, section, {}, {}, {}}, {});
 }
 
 void ProfileTransaction::writeSection(const QString& section, const QList<ProfileLine>& lines)
 {
-    QString invalid;
-    Lines encoded = encodeSectionBody(section, lines, &invalid);
-    record({Operation::Kind::WriteSection, encodeName(section), {}, {}, std::move(encoded)}, invalid);
+    record({Operation::Kind::WriteSection, section, {}, {}, lines}, invalidBody(section, lines));
 }
 
 bool ProfileTransaction::commit(QString* error)
@@ -284,19 +371,32 @@ bool ProfileTransaction::commit(QString* error)
         return fail(error, m_invalid);
     if (m_operations.empty())
         return true;
-    auto committed = std::make_unique<ProfileDocument>();
-    const bool ok = modify(m_path, [&](ProfileDocument& document) {
-        bool changed = false;
-        for (const Operation& operation : m_operations)
-            changed = operation.applyTo(document) || changed;
-        *committed = document;
-        return changed;
-    }, error);
-    if (ok) {
-        m_operations.clear();
-        m_view = std::move(committed);
-    }
-    return ok;
+    ProfileDocument committed;
+    if (!modify(m_path, m_operations, error, &committed))
+        return false;
+    m_operations.clear();
+    m_fileBytes = committed.serialize();
+    *m_view = std::move(committed);
+    return true;
+}
+
+bool updateProfile(const QString& path, const std::function<bool(ProfileTransaction&)>& decide, QString* error)
+{
+    ProfileLock lock(path);
+    if (!lock.isLocked())
+        return fail(error, lock.error());
+    QByteArray bytes;
+    QString readError;
+    if (!readSettledProfileBytes(path, &bytes, &readError))
+        return fail(error, readError);
+    ProfileTransaction tx(path, bytes);
+    if (!decide(tx))
+        return true;
+    if (!tx.m_invalid.isEmpty())
+        return fail(error, tx.m_invalid);
+    if (tx.m_operations.empty() || tx.m_view->serialize() == bytes)
+        return true;
+    return writeLocked(lock, path, *tx.m_view, error);
 }
 
 } // namespace corvane

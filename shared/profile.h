@@ -12,17 +12,25 @@
 //  - readString: a missing file, section or key gives the empty string. A value longer than
 //    254 bytes is cut to its first 254 bytes, or 253 when byte 254 would split a double-byte
 //    character.
+//  - Every value reads back exactly as written: a value that begins and ends with a double
+//    quote, or has blanks at an end, is stored inside one more pair of quotes.
+//  - The file keeps its encoding: CP932, or UTF-8 when it starts with a UTF-8 byte-order mark
+//    (a mark in front of CP932 text is a stray one: the text is read as CP932 and the mark
+//    kept). A file in another encoding (UTF-16, binary) is read as far as it can be and never
+//    written. Text a CP932 file cannot hold is refused, never stored as "?".
 //  - writeString replaces an existing key's value where it stands, or appends the key at the
 //    end of its section (after its last key line), creating the section at the end of the
 //    file. The first write creates the file.
 //  - Comments, unknown sections and key order survive every write; only the touched lines
 //    change.
 //  - Every write takes an advisory lock (flock on "<file>.lock" beside the settings file,
-//    dropped by the system when its holder dies) and replaces the file atomically
-//    ("<file>.tmp" in the same folder, fsync, rename), so a reader sees the old or the new
-//    file, never a torn one, and concurrent writers lose nothing. Reads take no lock. A write
-//    that changes nothing leaves the file untouched. Each write costs one fsync: many writes
-//    belong in one ProfileTransaction.
+//    mode 0600, dropped by the system when its holder dies) and replaces the file atomically
+//    (a fresh temporary file in the same folder, fsync, rename), so a reader sees the old or
+//    the new file, never a torn one, and concurrent writers lose nothing. A new file gets 0666
+//    less the umask; an existing file keeps its mode, and one whose owner write bit is off is
+//    never written. Reads take no lock. A write that changes nothing leaves the file untouched.
+//    Each write costs one fsync: many writes belong in one ProfileTransaction, and writes that
+//    depend on what the file holds belong in updateProfile.
 //  - A write whose section name holds "]" or a line break, whose key holds "=" or a line
 //    break (or starts with ";" or "["), or whose value holds a line break is refused: stored,
 //    it would be read back as other lines.
@@ -30,6 +38,7 @@
 //    (read-only folder, full disk, lock not obtained); the file is then unchanged.
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -41,6 +50,11 @@ struct ProfileLine {
     QString value;
     bool operator==(const ProfileLine&) const = default;
 };
+
+// The message that names characters the settings file cannot store.
+QString unstorableMessage(const QStringList& characters);
+// Empty when text can be stored in the settings file; otherwise the message for the user.
+QString checkStorable(const QString& text);
 
 namespace profile {
 
@@ -69,9 +83,12 @@ class ProfileDocument;
 // transaction began, with the transaction's own pending changes applied. commit() takes the
 // lock, re-reads the current file, applies the recorded operations in order and replaces the
 // file once; so a change someone else made in between is kept unless an operation here
-// overwrites the same key. Without commit() nothing is written.
+// overwrites the same key. That suits writes that do not depend on what the file holds; a
+// write decided on the file's content goes through updateProfile. Without commit() nothing is
+// written.
 class ProfileTransaction {
 public:
+    // Reads the file once (waiting briefly while another program rewrites it in place).
     explicit ProfileTransaction(const QString& path);
     ~ProfileTransaction();
     ProfileTransaction(const ProfileTransaction&) = delete;
@@ -93,14 +110,31 @@ public:
     bool commit(QString* error = nullptr);
     const QString& path() const { return m_path; }
 
+    // Why the file must never be written (UTF-16, binary), or empty.
+    const QString& unwritableReason() const;
+    // True when both read the same file content.
+    bool readsSameFileAs(const ProfileTransaction& other) const;
+
+    struct Operation; // a recorded change, applied in the file's own encoding
+
 private:
-    struct Operation;
+    friend bool updateProfile(const QString&, const std::function<bool(ProfileTransaction&)>&, QString*);
+    ProfileTransaction(const QString& path, const QByteArray& lockedBytes);
     void record(Operation operation, const QString& invalid);
     QString m_path;
     QString m_invalid;
+    QByteArray m_fileBytes;
     std::unique_ptr<ProfileDocument> m_view;
     std::vector<Operation> m_operations;
 };
+
+// A read-modify-write step under the lock: decide reads the file as it is under the lock and
+// records its changes on tx, which are written before the lock is released, so no other
+// writer of the suite can act on the same content in between. decide returns false to write
+// nothing (and must not call commit). False with *error when the lock cannot be had or the
+// write fails (then nothing was written).
+bool updateProfile(const QString& path, const std::function<bool(ProfileTransaction& tx)>& decide,
+                   QString* error = nullptr);
 
 // Cuts a value as the 255-byte read buffer does, at a character boundary.
 QString cutToReadBuffer(const QString& value);

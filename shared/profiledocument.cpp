@@ -3,6 +3,7 @@
 #include "textcodec.h"
 
 #include <QString>
+#include <QStringDecoder>
 #include <cstring>
 
 namespace corvane {
@@ -12,6 +13,11 @@ namespace {
 constexpr qsizetype kReadCut = 254;
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool startsCharacter(unsigned char b, ProfileCharset charset)
+{
+    return charset == ProfileCharset::Cp932 && isLeadByte(b);
+}
 
 enum class LineKind { Other, Header, Key };
 
@@ -29,7 +35,7 @@ void trimRange(const char* data, qsizetype& start, qsizetype& end)
         --end;
 }
 
-LineShape shapeOf(const char* data, qsizetype size)
+LineShape shapeOf(const char* data, qsizetype size, ProfileCharset charset)
 {
     LineShape shape;
     qsizetype start = 0, end = size;
@@ -48,7 +54,7 @@ LineShape shapeOf(const char* data, qsizetype size)
                 shape.nameLength = nameEnd - nameStart;
                 return shape;
             }
-            if (isLeadByte(b))
+            if (startsCharacter(b, charset))
                 ++i;
         }
         return shape; // "[" without "]" is no header
@@ -91,13 +97,13 @@ void forEachLine(const char* data, qsizetype size, Visit visit)
     }
 }
 
-bool equalsFolded(const char* data, qsizetype size, const QByteArray& folded)
+bool equalsFolded(const char* data, qsizetype size, const QByteArray& folded, ProfileCharset charset)
 {
     if (size != folded.size())
         return false;
     for (qsizetype i = 0; i < size; ++i) {
         const auto b = static_cast<unsigned char>(data[i]);
-        if (isLeadByte(b) && i + 1 < size) {
+        if (startsCharacter(b, charset) && i + 1 < size) {
             if (data[i] != folded[i] || data[i + 1] != folded[i + 1])
                 return false;
             ++i;
@@ -112,12 +118,12 @@ bool equalsFolded(const char* data, qsizetype size, const QByteArray& folded)
 
 } // namespace
 
-QByteArray foldName(const char* data, qsizetype size)
+QByteArray foldName(const char* data, qsizetype size, ProfileCharset charset)
 {
     QByteArray out(data, size);
     for (qsizetype i = 0; i < size; ++i) {
         const auto b = static_cast<unsigned char>(out[i]);
-        if (isLeadByte(b))
+        if (startsCharacter(b, charset))
             ++i;
         else if (b >= 'A' && b <= 'Z')
             out[i] = char(b + 32);
@@ -163,23 +169,31 @@ QByteArray valueAsRead(const char* data, qsizetype size)
     return cutToReadBuffer(unquoted(data, size));
 }
 
-std::optional<std::pair<const char*, qsizetype>> findValue(const QByteArray& fileBytes,
+QByteArray quotedForWrite(const QByteArray& value)
+{
+    const bool quoted = value.size() >= 2 && value.startsWith('"') && value.endsWith('"');
+    const bool blankEnds = !value.isEmpty() && (isBlank(value.front()) || isBlank(value.back()));
+    return quoted || blankEnds ? '"' + value + '"' : value;
+}
+
+std::optional<std::pair<const char*, qsizetype>> findValue(const QByteArray& text,
                                                            const QByteArray& foldedSection,
-                                                           const QByteArray& foldedKey)
+                                                           const QByteArray& foldedKey,
+                                                           ProfileCharset charset)
 {
     std::optional<std::pair<const char*, qsizetype>> found;
     enum { Before, Inside } state = Before;
-    forEachLine(fileBytes.constData(), fileBytes.size(), [&](const char* line, qsizetype size) {
-        const LineShape shape = shapeOf(line, size);
+    forEachLine(text.constData(), text.size(), [&](const char* line, qsizetype size) {
+        const LineShape shape = shapeOf(line, size, charset);
         if (shape.kind == LineKind::Header) {
             if (state == Inside)
                 return false; // the first section of that name has ended: the key is absent
-            if (equalsFolded(line + shape.nameStart, shape.nameLength, foldedSection))
+            if (equalsFolded(line + shape.nameStart, shape.nameLength, foldedSection, charset))
                 state = Inside;
             return true;
         }
         if (state == Inside && shape.kind == LineKind::Key
-            && equalsFolded(line + shape.nameStart, shape.nameLength, foldedKey)) {
+            && equalsFolded(line + shape.nameStart, shape.nameLength, foldedKey, charset)) {
             found = std::make_pair(line + shape.valueStart, shape.valueLength);
             return false;
         }
@@ -188,29 +202,80 @@ std::optional<std::pair<const char*, qsizetype>> findValue(const QByteArray& fil
     return found;
 }
 
-QByteArray normalizedFileBytes(const QByteArray& fileBytes)
-{
-    if (fileBytes.startsWith("\xEF\xBB\xBF"))
-        return toCp932(QString::fromUtf8(fileBytes.constData() + 3, fileBytes.size() - 3));
-    return fileBytes;
-}
-
 } // namespace profilebytes
 
 using namespace profilebytes;
 
+QByteArray profileText(const QByteArray& fileBytes, ProfileEncoding* encoding)
+{
+    *encoding = {};
+    const auto utf16 = [&](QStringDecoder::Encoding which) {
+        encoding->charset = ProfileCharset::Utf8;
+        encoding->unwritable = QStringLiteral("UTF-16 で保存された設定ファイルには書き込めません");
+        QStringDecoder decode(which, QStringDecoder::Flag::ConvertInvalidToNull);
+        return QString(decode(fileBytes)).toUtf8();
+    };
+    if (fileBytes.startsWith("\xFF\xFE"))
+        return utf16(QStringDecoder::Utf16LE);
+    if (fileBytes.startsWith("\xFE\xFF"))
+        return utf16(QStringDecoder::Utf16BE);
+    const bool bom = fileBytes.startsWith("\xEF\xBB\xBF");
+    const QByteArray text = bom ? fileBytes.mid(3) : fileBytes;
+    if (bom)
+        encoding->prefix = fileBytes.left(3);
+    if (text.contains('\0')) {
+        // UTF-16 without a mark, or no text at all: read what can be read, never write it.
+        encoding->unwritable = QStringLiteral("設定ファイルが文字コード CP932 のテキストではないため書き込めません");
+        return text;
+    }
+    if (bom) {
+        QStringDecoder strict(QStringDecoder::Utf8);
+        const QString decoded = strict(text);
+        if (!strict.hasError())
+            encoding->charset = ProfileCharset::Utf8;
+    }
+    return text;
+}
+
+QByteArray encodeProfileText(const QString& text, ProfileCharset charset)
+{
+    return charset == ProfileCharset::Utf8 ? text.toUtf8() : toCp932(text);
+}
+
+QString decodeProfileText(const QByteArray& bytes, ProfileCharset charset)
+{
+    return charset == ProfileCharset::Utf8 ? QString::fromUtf8(bytes) : fromCp932(bytes);
+}
+
+QString cutToReadBuffer(const QString& value)
+{
+    if (cp932Length(value) <= kReadCut)
+        return value;
+    // Whole characters while their CP932 bytes fit, as the buffer receives them.
+    qsizetype bytes = 0, kept = 0;
+    while (kept < value.size()) {
+        const qsizetype width = value[kept].isHighSurrogate() && kept + 1 < value.size() ? 2 : 1;
+        const qsizetype size = cp932Length(value.mid(kept, width));
+        if (bytes + size > kReadCut)
+            break;
+        bytes += size;
+        kept += width;
+    }
+    return value.left(kept);
+}
+
 ProfileDocument::ProfileDocument(const QByteArray& fileBytes)
 {
-    const QByteArray bytes = normalizedFileBytes(fileBytes);
+    const QByteArray bytes = profileText(fileBytes, &m_encoding);
     m_sections.emplace_back(); // lines before the first section
     forEachLine(bytes.constData(), bytes.size(), [&](const char* data, qsizetype size) {
         const QByteArray raw(data, size);
-        const LineShape shape = shapeOf(data, size);
+        const LineShape shape = shapeOf(data, size, charset());
         if (shape.kind == LineKind::Header) {
             Section section;
             section.hasHeader = true;
             section.headerRaw = raw;
-            section.foldedName = foldName(data + shape.nameStart, shape.nameLength);
+            section.foldedName = foldName(data + shape.nameStart, shape.nameLength, charset());
             m_sections.push_back(std::move(section));
         } else {
             m_sections.back().lines.push_back(makeLine(raw));
@@ -219,13 +284,13 @@ ProfileDocument::ProfileDocument(const QByteArray& fileBytes)
     });
 }
 
-ProfileDocument::Line ProfileDocument::makeLine(const QByteArray& raw)
+ProfileDocument::Line ProfileDocument::makeLine(const QByteArray& raw) const
 {
     Line line;
     line.raw = raw;
-    const LineShape shape = shapeOf(raw.constData(), raw.size());
+    const LineShape shape = shapeOf(raw.constData(), raw.size(), charset());
     if (shape.kind == LineKind::Key) {
-        line.foldedKey = foldName(raw.constData() + shape.nameStart, shape.nameLength);
+        line.foldedKey = foldName(raw.constData() + shape.nameStart, shape.nameLength, charset());
         line.keyStart = shape.nameStart;
         line.keyLength = shape.nameLength;
         line.valueStart = shape.valueStart;
@@ -234,12 +299,12 @@ ProfileDocument::Line ProfileDocument::makeLine(const QByteArray& raw)
     return line;
 }
 
-ProfileDocument::Line ProfileDocument::makeKeyLine(const QByteArray& key, const QByteArray& value)
+ProfileDocument::Line ProfileDocument::makeKeyLine(const QByteArray& key, const QByteArray& value) const
 {
     Line line;
     line.raw.reserve(key.size() + 1 + value.size());
     line.raw.append(key).append('=').append(value);
-    line.foldedKey = foldName(key);
+    line.foldedKey = fold(key);
     line.keyStart = 0;
     line.keyLength = key.size();
     line.valueStart = key.size() + 1;
@@ -255,8 +320,8 @@ QByteArray ProfileDocument::serialize() const
         for (const Line& line : section.lines)
             total += line.raw.size() + 2;
     }
-    QByteArray out;
-    out.reserve(total);
+    QByteArray out = m_encoding.prefix;
+    out.reserve(total + out.size());
     for (const Section& section : m_sections) {
         if (section.hasHeader)
             out.append(section.headerRaw).append("\r\n");
@@ -299,17 +364,17 @@ ProfileDocument::Section& ProfileDocument::appendSection(const QByteArray& name)
     Section section;
     section.hasHeader = true;
     section.headerRaw = '[' + name + ']';
-    section.foldedName = foldName(name);
+    section.foldedName = fold(name);
     m_sections.push_back(std::move(section));
     return m_sections.back();
 }
 
 std::optional<QByteArray> ProfileDocument::value(const QByteArray& section, const QByteArray& key) const
 {
-    const Section* found = findSection(foldName(section));
+    const Section* found = findSection(fold(section));
     if (!found)
         return std::nullopt;
-    const qsizetype at = findKey(*found, foldName(key));
+    const qsizetype at = findKey(*found, fold(key));
     if (at < 0)
         return std::nullopt;
     return found->lines[size_t(at)].value();
@@ -318,7 +383,7 @@ std::optional<QByteArray> ProfileDocument::value(const QByteArray& section, cons
 std::vector<std::pair<QByteArray, QByteArray>> ProfileDocument::sectionLines(const QByteArray& section) const
 {
     std::vector<std::pair<QByteArray, QByteArray>> lines;
-    if (const Section* found = findSection(foldName(section)))
+    if (const Section* found = findSection(fold(section)))
         for (const Line& line : found->lines)
             if (line.isKey())
                 lines.emplace_back(line.key(), line.value());
@@ -327,12 +392,12 @@ std::vector<std::pair<QByteArray, QByteArray>> ProfileDocument::sectionLines(con
 
 bool ProfileDocument::setValue(const QByteArray& section, const QByteArray& key, const QByteArray& value)
 {
-    Section* found = findSection(foldName(section));
+    Section* found = findSection(fold(section));
     if (!found) {
         appendSection(section).lines.push_back(makeKeyLine(key, value));
         return true;
     }
-    const QByteArray foldedKey = foldName(key);
+    const QByteArray foldedKey = fold(key);
     const qsizetype at = findKey(*found, foldedKey);
     if (at >= 0) {
         Line& line = found->lines[size_t(at)];
@@ -355,11 +420,11 @@ bool ProfileDocument::setValue(const QByteArray& section, const QByteArray& key,
 
 bool ProfileDocument::removeKey(const QByteArray& section, const QByteArray& key)
 {
-    Section* found = findSection(foldName(section));
+    Section* found = findSection(fold(section));
     if (!found)
         return false;
     // Every line of that name goes, so that no later duplicate surfaces as the value.
-    const QByteArray foldedKey = foldName(key);
+    const QByteArray foldedKey = fold(key);
     const auto before = found->lines.size();
     std::erase_if(found->lines, [&](const Line& line) { return line.foldedKey == foldedKey; });
     return found->lines.size() != before;
@@ -367,7 +432,7 @@ bool ProfileDocument::removeKey(const QByteArray& section, const QByteArray& key
 
 bool ProfileDocument::removeSection(const QByteArray& section)
 {
-    const QByteArray folded = foldName(section);
+    const QByteArray folded = fold(section);
     const auto before = m_sections.size();
     std::erase_if(m_sections, [&](const Section& s) { return s.hasHeader && s.foldedName == folded; });
     return m_sections.size() != before;
@@ -376,7 +441,7 @@ bool ProfileDocument::removeSection(const QByteArray& section)
 bool ProfileDocument::replaceSection(const QByteArray& section,
                                      const std::vector<std::pair<QByteArray, QByteArray>>& lines)
 {
-    Section* found = findSection(foldName(section));
+    Section* found = findSection(fold(section));
     const bool created = !found;
     if (!found)
         found = &appendSection(section);

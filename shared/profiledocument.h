@@ -1,13 +1,39 @@
 #pragma once
-// The settings file held as its lines, in CP932 bytes. Untouched lines are kept byte for byte;
-// only the lines an operation changes are rewritten, and the whole is written with CRLF ends.
-// The rules for names, values, comments and duplicates are those of profile.h.
+// The settings file held as its lines, in the file's own bytes (CP932, or UTF-8 for a file
+// saved with a UTF-8 byte-order mark). Untouched lines are kept byte for byte; only the lines
+// an operation changes are rewritten, and the whole is written with CRLF ends. The rules for
+// names, values, comments and duplicates are those of profile.h.
 #include <QByteArray>
+#include <QString>
 #include <optional>
 #include <utility>
 #include <vector>
 
 namespace corvane {
+
+// The text encoding of a file's lines. In UTF-8 no byte of a multi-byte character is ASCII,
+// so the byte-level rules need no lead-byte handling there.
+enum class ProfileCharset { Cp932, Utf8 };
+
+// What a file's bytes hold: the encoding of its text, the bytes kept in front of the text (a
+// byte-order mark), and, for a file that must never be written (UTF-16, binary), why.
+struct ProfileEncoding {
+    ProfileCharset charset = ProfileCharset::Cp932;
+    QByteArray prefix;
+    QString unwritable;
+};
+
+// Detects the encoding and returns the text part as the parser reads it (a UTF-16 file is
+// converted to UTF-8 for reading). A UTF-8 byte-order mark before text that is not UTF-8 is a
+// stray mark in front of CP932 text: the text is read as CP932 and the mark kept.
+QByteArray profileText(const QByteArray& fileBytes, ProfileEncoding* encoding);
+
+// Text in a file's encoding; characters without a form there are not checked here.
+QByteArray encodeProfileText(const QString& text, ProfileCharset charset);
+QString decodeProfileText(const QByteArray& bytes, ProfileCharset charset);
+
+// Cuts a value as the 255-byte read buffer does, at a whole character.
+QString cutToReadBuffer(const QString& value);
 
 namespace profilebytes {
 
@@ -16,8 +42,11 @@ inline bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b 
 
 // ASCII letters lowered, double-byte characters copied whole (their second byte may look like
 // an ASCII letter), so that names compare as the profile functions compare them.
-QByteArray foldName(const char* data, qsizetype size);
-inline QByteArray foldName(const QByteArray& name) { return foldName(name.constData(), name.size()); }
+QByteArray foldName(const char* data, qsizetype size, ProfileCharset charset = ProfileCharset::Cp932);
+inline QByteArray foldName(const QByteArray& name, ProfileCharset charset = ProfileCharset::Cp932)
+{
+    return foldName(name.constData(), name.size(), charset);
+}
 
 // Blanks and tabs cut from both ends.
 QByteArray trimmed(const QByteArray& text);
@@ -29,15 +58,16 @@ QByteArray unquoted(const char* data, qsizetype size);
 QByteArray cutToReadBuffer(const QByteArray& value);
 // unquoted, then cut: what the 255-byte read buffer receives.
 QByteArray valueAsRead(const char* data, qsizetype size);
+// A value as written: wrapped in one more pair of quotes when reading would otherwise drop its
+// own surrounding quotes or the blanks at its ends.
+QByteArray quotedForWrite(const QByteArray& value);
 
-// The raw value of section/key (names folded with foldName) in file bytes, found without
+// The raw value of section/key (names folded with foldName) in a file's text, found without
 // building a document; nullopt when the section or key is absent.
-std::optional<std::pair<const char*, qsizetype>> findValue(const QByteArray& fileBytes,
+std::optional<std::pair<const char*, qsizetype>> findValue(const QByteArray& text,
                                                            const QByteArray& foldedSection,
-                                                           const QByteArray& foldedKey);
-
-// File bytes as CP932: a UTF-8 file (with BOM) converted, anything else unchanged.
-QByteArray normalizedFileBytes(const QByteArray& fileBytes);
+                                                           const QByteArray& foldedKey,
+                                                           ProfileCharset charset = ProfileCharset::Cp932);
 
 } // namespace profilebytes
 
@@ -48,8 +78,10 @@ public:
 
     QByteArray serialize() const;
     bool isEmpty() const;
+    const ProfileEncoding& encoding() const { return m_encoding; }
+    ProfileCharset charset() const { return m_encoding.charset; }
 
-    // Names and values are CP932 bytes, names already trimmed. Values are as stored (no
+    // Names and values are bytes in the file's charset, names already trimmed. Values are as stored (no
     // quote removal, no cut).
     std::optional<QByteArray> value(const QByteArray& section, const QByteArray& key) const;
     std::vector<std::pair<QByteArray, QByteArray>> sectionLines(const QByteArray& section) const;
@@ -77,13 +109,15 @@ private:
         std::vector<Line> lines;
     };
 
-    static Line makeLine(const QByteArray& raw);
-    static Line makeKeyLine(const QByteArray& key, const QByteArray& value);
+    Line makeLine(const QByteArray& raw) const;
+    Line makeKeyLine(const QByteArray& key, const QByteArray& value) const;
+    QByteArray fold(const QByteArray& name) const { return profilebytes::foldName(name, charset()); }
     Section* findSection(const QByteArray& foldedName);
     const Section* findSection(const QByteArray& foldedName) const;
     static qsizetype findKey(const Section& section, const QByteArray& foldedKey);
     Section& appendSection(const QByteArray& name);
 
+    ProfileEncoding m_encoding;
     std::vector<Section> m_sections;
 };
 

@@ -1,14 +1,17 @@
 #include "profilefile.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
 #include <QThread>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -25,42 +28,183 @@ QString describe(const QString& what, const QString& path, const QString& reason
     return QStringLiteral("%1: %2 (%3)").arg(what, path, reason);
 }
 
+QString folderOf(const QString& path) { return QDir::toNativeSeparators(QFileInfo(path).absolutePath()); }
 
-} // namespace
+#ifdef Q_OS_UNIX
+// The reasons a user meets, in the words of the programs' own messages.
+QString reasonFor(int code, const QString& path)
+{
+    switch (code) {
+    case EACCES:
+    case EPERM: return QStringLiteral("フォルダー %1 に書き込む権限がありません").arg(folderOf(path));
+    case EROFS: return QStringLiteral("読み取り専用の場所です: %1").arg(folderOf(path));
+    case ENOSPC:
+    case EDQUOT: return QStringLiteral("ディスクの空きが足りません");
+    case ENOENT: return QStringLiteral("フォルダー %1 がありません").arg(folderOf(path));
+    case EWOULDBLOCK: return QStringLiteral("他のプログラムが使用中です");
+    default: return QString::fromLocal8Bit(std::strerror(code));
+    }
+}
 
-bool readProfileBytes(const QString& path, QByteArray* bytes, QString* error)
+FileStamp stampOf(const struct stat& st)
+{
+    FileStamp stamp;
+    stamp.device = std::uint64_t(st.st_dev);
+    stamp.inode = std::uint64_t(st.st_ino);
+    stamp.size = std::int64_t(st.st_size);
+    stamp.modifiedNs = std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return stamp;
+}
+
+std::int64_t nowNs()
+{
+    timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return std::int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// Reads the whole file through fd; false with errno set on a read error.
+bool readAll(int fd, QByteArray* bytes, qsizetype expected)
 {
     bytes->clear();
-    QFile file(path);
-    if (!file.exists())
-        return true;
-    if (!file.open(QIODevice::ReadOnly)) {
+    bytes->reserve(expected + 1);
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            return true;
+        bytes->append(buffer, got);
+    }
+}
+
+// One read: the bytes, the stamp before the read, and whether the file held still during it.
+// False with *error when the file exists but cannot be read.
+bool readOnce(const QString& path, QByteArray* bytes, FileStamp* stamp, bool* steady, QString* error)
+{
+    bytes->clear();
+    *stamp = {};
+    *steady = true;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return true;
         if (error)
-            *error = describe(QStringLiteral("設定ファイルを読み込めません"), path, file.errorString());
+            *error = describe(QStringLiteral("設定ファイルを読み込めません"), path,
+                              QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
-    *bytes = file.readAll();
+    struct stat before {}, after {};
+    const bool ok = ::fstat(fd, &before) == 0 && readAll(fd, bytes, qsizetype(before.st_size))
+                    && ::fstat(fd, &after) == 0;
+    const int code = errno;
+    ::close(fd);
+    if (!ok) {
+        if (error)
+            *error = describe(QStringLiteral("設定ファイルを読み込めません"), path,
+                              QString::fromLocal8Bit(std::strerror(code)));
+        return false;
+    }
+    *stamp = stampOf(before);
+    *steady = stampOf(after) == *stamp && bytes->size() == qsizetype(before.st_size);
     return true;
 }
 
+// Where the suite's last writer recorded the stamp of what it wrote.
+FileStamp readRecordedStamp(int fd)
+{
+    char text[128] = {};
+    const ssize_t got = ::pread(fd, text, sizeof text - 1, 0);
+    FileStamp stamp;
+    if (got <= 0)
+        return stamp;
+    unsigned long long device = 0, inode = 0;
+    long long size = -1, modified = 0;
+    if (std::sscanf(text, "%llu %llu %lld %lld", &device, &inode, &size, &modified) == 4) {
+        stamp.device = device;
+        stamp.inode = inode;
+        stamp.size = size;
+        stamp.modifiedNs = modified;
+    }
+    return stamp;
+}
+
+FileStamp recordedStampBeside(const QString& settingsPath)
+{
+    const int fd = ::open(QFile::encodeName(settingsPath + QStringLiteral(".lock")).constData(),
+                          O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return {};
+    const FileStamp stamp = readRecordedStamp(fd);
+    ::close(fd);
+    return stamp;
+}
+#endif
+
+} // namespace
+
 #ifdef Q_OS_UNIX
+bool readProfileBytes(const QString& path, QByteArray* bytes, QString* error, FileStamp* stamp)
+{
+    FileStamp seen;
+    bool steady = true;
+    const bool ok = readOnce(path, bytes, &seen, &steady, error);
+    if (stamp)
+        *stamp = seen;
+    return ok;
+}
+
+bool readSettledProfileBytes(const QString& path, QByteArray* bytes, QString* error, FileStamp* stamp)
+{
+    // A hand editor that rewrites the file in place empties it first: what it holds for a
+    // moment is not what the user saved. The suite's own writers replace the file whole, and
+    // the lock file names what they last wrote, so only other changes are waited for.
+    constexpr std::int64_t kQuietNs = 100 * 1000000;
+    const QDeadlineTimer deadline(1000);
+    FileStamp seen;
+    QByteArray previous;
+    bool havePrevious = false;
+    for (;;) {
+        bool steady = true;
+        if (!readOnce(path, bytes, &seen, &steady, error))
+            return false;
+        const bool ours = seen.exists() && seen == recordedStampBeside(path);
+        const bool quiet = !seen.exists() || ours || nowNs() - seen.modifiedNs >= kQuietNs;
+        const bool repeated = havePrevious && previous == *bytes;
+        if ((steady && (quiet || repeated)) || deadline.hasExpired())
+            break;
+        previous = *bytes;
+        havePrevious = steady;
+        QThread::msleep(30);
+    }
+    if (stamp)
+        *stamp = seen;
+    return true;
+}
+
 ProfileLock::ProfileLock(const QString& settingsPath, int timeoutMs)
 {
     const QByteArray lockPath = QFile::encodeName(settingsPath + QStringLiteral(".lock"));
-    // O_CLOEXEC: a program started while we hold the lock must not inherit it.
-    m_fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    // O_CLOEXEC: a program started while we hold the lock must not inherit it. 0600 and no
+    // links: whoever can open the lock file can hold it and stop every save.
+    m_fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (m_fd < 0) {
         m_error = describe(QStringLiteral("設定ファイルをロックできません"), settingsPath,
-                           QString::fromLocal8Bit(std::strerror(errno)));
+                           reasonFor(errno, settingsPath));
         return;
     }
+    struct stat st {};
+    if (::fstat(m_fd, &st) == 0 && st.st_uid == ::geteuid() && (st.st_mode & 077) != 0)
+        ::fchmod(m_fd, 0600); // a lock file left readable by earlier versions
     QDeadlineTimer deadline(timeoutMs);
     int pause = 1;
     while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
         if ((errno != EWOULDBLOCK && errno != EINTR) || deadline.hasExpired()) {
             m_error = describe(QStringLiteral("設定ファイルをロックできません"), settingsPath,
-                               errno == EWOULDBLOCK ? QStringLiteral("他のプログラムが使用中です")
-                                                    : QString::fromLocal8Bit(std::strerror(errno)));
+                               reasonFor(errno == EINTR ? EWOULDBLOCK : errno, settingsPath));
             return;
         }
         QThread::msleep(pause);
@@ -74,7 +218,47 @@ ProfileLock::~ProfileLock()
     if (m_fd >= 0)
         ::close(m_fd); // closing drops the flock
 }
+
+FileStamp ProfileLock::lastWritten() const { return m_locked ? readRecordedStamp(m_fd) : FileStamp{}; }
+
+void ProfileLock::recordWritten(const FileStamp& stamp)
+{
+    if (!m_locked)
+        return;
+    const QByteArray text = QByteArray::number(qulonglong(stamp.device)) + ' '
+                            + QByteArray::number(qulonglong(stamp.inode)) + ' '
+                            + QByteArray::number(qlonglong(stamp.size)) + ' '
+                            + QByteArray::number(qlonglong(stamp.modifiedNs)) + '\n';
+    if (::pwrite(m_fd, text.constData(), size_t(text.size()), 0) == ssize_t(text.size()))
+        (void)::ftruncate(m_fd, text.size());
+}
 #else
+bool readProfileBytes(const QString& path, QByteArray* bytes, QString* error, FileStamp* stamp)
+{
+    bytes->clear();
+    if (stamp)
+        *stamp = {};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (file.error() == QFileDevice::OpenError && !QFileInfo::exists(path))
+            return true;
+        if (error)
+            *error = describe(QStringLiteral("設定ファイルを読み込めません"), path, file.errorString());
+        return false;
+    }
+    *bytes = file.readAll();
+    if (stamp) {
+        stamp->size = file.size();
+        stamp->modifiedNs = QFileInfo(file).lastModified().toMSecsSinceEpoch() * 1000000;
+    }
+    return true;
+}
+
+bool readSettledProfileBytes(const QString& path, QByteArray* bytes, QString* error, FileStamp* stamp)
+{
+    return readProfileBytes(path, bytes, error, stamp);
+}
+
 ProfileLock::ProfileLock(const QString& settingsPath, int timeoutMs)
 {
     auto* lock = new QLockFile(settingsPath + QStringLiteral(".lock"));
@@ -91,65 +275,108 @@ ProfileLock::ProfileLock(const QString& settingsPath, int timeoutMs)
 }
 
 ProfileLock::~ProfileLock() { delete static_cast<QLockFile*>(m_handle); }
+
+FileStamp ProfileLock::lastWritten() const { return {}; }
+void ProfileLock::recordWritten(const FileStamp&) {}
 #endif
 
 #ifdef Q_OS_UNIX
-bool replaceProfileFile(const QString& path, const QByteArray& bytes, QString* error)
+namespace {
+// Only the lock holder writes temporary files, so any found while we hold the lock were left
+// by a writer that died mid-write.
+void removeStaleTemporaries(const QString& target)
+{
+    const QFileInfo info(target);
+    const QDir folder = info.absoluteDir();
+    const QStringList names = folder.entryList({info.fileName() + QStringLiteral(".tmp*")},
+                                               QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        struct stat st {};
+        const QByteArray full = QFile::encodeName(folder.filePath(name));
+        if (::lstat(full.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid())
+            ::unlink(full.constData());
+    }
+}
+} // namespace
+
+bool replaceProfileFile(const QString& path, const QByteArray& bytes, QString* error, FileStamp* stamp)
 {
     const QString what = QStringLiteral("設定ファイルに書き込めません");
+    const auto failWith = [&](const QString& reason) {
+        if (error)
+            *error = describe(what, path, reason);
+        return false;
+    };
     // A link to the settings file stays a link: the file it names is replaced.
     const QFileInfo info(path);
     const QString target = !info.isSymLink() ? path : info.exists() ? info.canonicalFilePath() : info.symLinkTarget();
-    // One fixed temporary name: only the lock holder writes it, and a writer that died
-    // mid-write leaves one file that the next writer reuses instead of a trail of them.
-    const QString temporary = target + QStringLiteral(".tmp");
-    const QByteArray temporaryName = QFile::encodeName(temporary);
+    const QByteArray targetName = QFile::encodeName(target);
     struct stat existing {};
-    const mode_t mode = ::stat(QFile::encodeName(target).constData(), &existing) == 0
-                            ? (existing.st_mode & 07777) : mode_t(0666);
-    const auto fail = [&](int code) {
-        if (error)
-            *error = describe(what, path, QString::fromLocal8Bit(std::strerror(code)));
-        ::unlink(temporaryName.constData());
-        return false;
-    };
-    const int fd = ::open(temporaryName.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        if (error)
-            *error = describe(what, path, QString::fromLocal8Bit(std::strerror(errno)));
-        return false;
+    const bool exists = ::stat(targetName.constData(), &existing) == 0;
+    // A rename ignores the file's own protection; the user's "read-only" must hold anyway,
+    // also for root.
+    if (exists && !(existing.st_mode & S_IWUSR))
+        return failWith(QStringLiteral("読み取り専用のファイルです"));
+
+    removeStaleTemporaries(target);
+    // A fresh name per write, created exclusively and never through a link, so that nobody
+    // can prepare the file we are about to fill. Only the lock holder writes here.
+    QByteArray temporaryName;
+    int fd = -1;
+    for (int attempt = 0; attempt < 8 && fd < 0; ++attempt) {
+        temporaryName = targetName + ".tmp-"
+                        + QByteArray::number(QRandomGenerator::system()->generate64(), 36);
+        // A new file gets 0666 less the umask from open itself.
+        fd = ::open(temporaryName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                    exists ? 0600 : 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
     }
+    if (fd < 0)
+        return failWith(reasonFor(errno, path));
+    const auto fail = [&](int code) {
+        ::close(fd);
+        ::unlink(temporaryName.constData());
+        return failWith(reasonFor(code, path));
+    };
     const char* data = bytes.constData();
     qsizetype left = bytes.size();
     while (left > 0) {
         const ssize_t written = ::write(fd, data, size_t(left));
         if (written < 0 && errno == EINTR)
             continue;
-        if (written <= 0) {
-            const int code = written < 0 ? errno : ENOSPC;
-            ::close(fd);
-            return fail(code);
-        }
+        if (written <= 0)
+            return fail(written < 0 ? errno : ENOSPC);
         data += written;
         left -= written;
     }
     // The new contents must be on disk before the name points at them.
-    if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) {
+    if ((exists && ::fchmod(fd, existing.st_mode & 07777) != 0) || ::fsync(fd) != 0)
+        return fail(errno);
+    struct stat written {};
+    if (::fstat(fd, &written) != 0)
+        return fail(errno);
+    if (::close(fd) != 0) {
         const int code = errno;
-        ::close(fd);
-        return fail(code);
+        ::unlink(temporaryName.constData());
+        return failWith(reasonFor(code, path));
     }
-    if (::close(fd) != 0)
-        return fail(errno);
-    if (::rename(temporaryName.constData(), QFile::encodeName(target).constData()) != 0)
-        return fail(errno);
+    if (::rename(temporaryName.constData(), targetName.constData()) != 0) {
+        const int code = errno;
+        ::unlink(temporaryName.constData());
+        return failWith(reasonFor(code, path));
+    }
+    if (stamp)
+        *stamp = stampOf(written);
     // The folder is not synced: after a power loss the name may still show the old file,
     // which is whole; syncing it would double the cost of every write.
     return true;
 }
 #else
-bool replaceProfileFile(const QString& path, const QByteArray& bytes, QString* error)
+bool replaceProfileFile(const QString& path, const QByteArray& bytes, QString* error, FileStamp* stamp)
 {
+    if (stamp)
+        *stamp = {};
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         if (error)

@@ -4,15 +4,35 @@
 // changes.
 #include <QByteArray>
 #include <QString>
+#include <cstdint>
 
 namespace corvane {
 
-// The whole file; a missing file reads as empty. False (with *error) only when the file
-// exists but cannot be read.
-bool readProfileBytes(const QString& path, QByteArray* bytes, QString* error = nullptr);
+// Which file a read saw: replaced files get a new inode, files edited in place a new size or
+// modification time.
+struct FileStamp {
+    std::uint64_t device = 0, inode = 0;
+    std::int64_t size = -1, modifiedNs = 0;
+    bool exists() const { return size >= 0; }
+    bool operator==(const FileStamp&) const = default;
+};
 
-// Exclusive advisory lock on "<settings file>.lock", held until destruction. Works across
-// processes; the system drops it when its holder dies, so a crash never leaves it stuck.
+// The whole file; a missing file reads as empty. The file is opened first: only "no such
+// file" from the open means missing, so a reader racing another writer's rename never takes
+// the file for absent. False (with *error) only when the file exists but cannot be read.
+bool readProfileBytes(const QString& path, QByteArray* bytes, QString* error = nullptr,
+                      FileStamp* stamp = nullptr);
+
+// As readProfileBytes, for a read that a later write will rest on: a file that another
+// program is rewriting in place (it changes while read, or was modified a moment ago by
+// someone other than this suite's writers) is read again after a short wait, until it holds
+// still or about a second has passed.
+bool readSettledProfileBytes(const QString& path, QByteArray* bytes, QString* error = nullptr,
+                             FileStamp* stamp = nullptr);
+
+// Exclusive advisory lock on "<settings file>.lock" (created 0600), held until destruction.
+// Works across processes; the system drops it when its holder dies, so a crash never leaves
+// it stuck.
 class ProfileLock {
 public:
     // Waits up to timeoutMs for the lock.
@@ -24,6 +44,11 @@ public:
     bool isLocked() const { return m_locked; }
     const QString& error() const { return m_error; }
 
+    // The stamp of the file as the suite's last writer left it (recorded in the lock file), so
+    // a reader can tell the suite's own complete writes from a hand edit in progress.
+    FileStamp lastWritten() const;
+    void recordWritten(const FileStamp& stamp);
+
 private:
     int m_fd = -1;          // the lock file, where flock exists
     void* m_handle = nullptr; // a QLockFile elsewhere
@@ -31,9 +56,12 @@ private:
     QString m_error;
 };
 
-// Writes bytes to a temporary file in the same folder ("<file>.tmp"; call it only while
-// holding the ProfileLock), flushes it to disk and renames it over path. On failure path is
-// unchanged and *error says why.
-bool replaceProfileFile(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+// Writes bytes to a new temporary file in the same folder (an unpredictable name, created
+// exclusively without following links; call it only while holding the ProfileLock), flushes
+// it to disk and renames it over path. A new file gets 0666 less the umask, an existing one
+// keeps its mode. A file whose owner write bit is off is refused, whoever runs the program.
+// On failure path is unchanged and *error says why; *stamp receives the new file's stamp.
+bool replaceProfileFile(const QString& path, const QByteArray& bytes, QString* error = nullptr,
+                        FileStamp* stamp = nullptr);
 
 } // namespace corvane

@@ -146,6 +146,24 @@ QByteArray toCp932(const QString& text)
     return out;
 }
 
+QStringList cp932Unstorable(const QString& text)
+{
+    QStringList unstorable;
+    if (isAscii(text))
+        return unstorable;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        const QString character = text.mid(i, pair ? 2 : 1);
+        if (pair)
+            ++i;
+        if (character[0].unicode() < 0x80 || unstorable.contains(character))
+            continue;
+        if (toCp932(character) == "?")
+            unstorable.append(character);
+    }
+    return unstorable;
+}
+
 qsizetype cp932Length(const QString& text)
 {
     if (isAscii(text))

@@ -5,6 +5,7 @@
 // written as the characters Windows would have stored for them.
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace corvane {
 
@@ -14,6 +15,10 @@ QString fromCp932(const QByteArray& bytes);
 // Encodes to CP932. A character without a CP932 form becomes "?" (as Windows' best-fit
 // does for unmapped characters); never fails.
 QByteArray toCp932(const QString& text);
+
+// The characters of text that have no CP932 form (toCp932 would store "?" for them), each
+// once, in the order they first appear; empty when all can be stored.
+QStringList cp932Unstorable(const QString& text);
 
 // Length in CP932 bytes of text's encoding.
 qsizetype cp932Length(const QString& text);

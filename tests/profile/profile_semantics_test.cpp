@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace corvane;
 using corvane::test::TempFolder;
@@ -97,12 +99,112 @@ TEST_F(ProfileFile, HandWrittenLayoutIsReadAsWindowsReadsIt)
     EXPECT_EQ(lines, expected);
 }
 
-TEST_F(ProfileFile, Utf8FileWithBomIsReadAndWrittenBackAsCp932)
+TEST_F(ProfileFile, FileKeepsItsEncodingAndOtherEncodingsAreNeverWritten)
 {
-    put("\xEF\xBB\xBF" + u"[表示]\n時間=10\n"_s.toUtf8());
-    EXPECT_EQ(read(u"表示"_s, u"時間"_s), u"10"_s);
-    ASSERT_TRUE(profile::writeString(path(), u"表示"_s, u"時間"_s, u"15"_s));
-    EXPECT_EQ(bytes(), sj(u"[表示]\r\n時間=15\r\n"_s));
+    const QByteArray bom = "\xEF\xBB\xBF";
+    const QByteArray utf8Rest = u"; メモ 😀 한글\n[表示]\n時間=10\n[메모]\nx=①😀\n"_s.toUtf8();
+    const QByteArray utf16 = QByteArray("\xFF\xFE")
+        + QByteArray(reinterpret_cast<const char*>(u"[表示]\r\n時間=10\r\n"), 2 * 15);
+    struct Row {
+        const char* what;
+        QByteArray before;
+        bool writable;
+        QByteArray after; // when writable
+    } rows[] = {
+        {"UTF-8 with its mark: stays UTF-8, other bytes kept", bom + utf8Rest, true,
+         bom + u"; メモ 😀 한글\r\n[表示]\r\n時間=15\r\n[메모]\r\nx=①😀\r\n"_s.toUtf8()},
+        {"a stray mark in front of CP932 text", bom + sj(u"[表示]\r\n時間=10\r\n"_s), true,
+         bom + sj(u"[表示]\r\n時間=15\r\n"_s)},
+        {"UTF-16", utf16, false, {}},
+        {"binary", QByteArray("[\xE8\xA1\0\x01]\r\n", 8) + sj(u"[表示]\r\n時間=10\r\n"_s), false, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        put(row.before);
+        EXPECT_EQ(read(u"表示"_s, u"時間"_s), u"10"_s);
+        QString error;
+        EXPECT_EQ(profile::writeString(path(), u"表示"_s, u"時間"_s, u"15"_s, &error), row.writable) << qPrintable(error);
+        EXPECT_EQ(bytes(), row.writable ? row.after : row.before);
+    }
+    // In a UTF-8 file any character can be stored and read back.
+    put(bom + utf8Rest);
+    ASSERT_TRUE(profile::writeString(path(), u"内容"_s, u"2-0"_s, u"会議😀한글"_s));
+    EXPECT_EQ(read(u"内容"_s, u"2-0"_s), u"会議😀한글"_s);
+}
+
+TEST_F(ProfileFile, EveryValueReadsBackAsWritten)
+{
+    const QString values[] = {
+        u"\"/opt/my say/say\" -f \"$HOME/読み上げ/a b.txt\""_s,
+        u"\"至急\""_s, u"\"\""_s, u"\""_s, u" 前に空白"_s, u"後ろにタブ\t"_s, u"普通の値"_s, QString(),
+    };
+    for (const QString& value : values) {
+        SCOPED_TRACE(qPrintable(value));
+        ASSERT_TRUE(profile::writeString(path(), u"サウンド"_s, u"音声SH0"_s, value));
+        EXPECT_EQ(read(u"サウンド"_s, u"音声SH0"_s), value);
+        ASSERT_TRUE(profile::writeSection(path(), u"祝日"_s, {{u"登録日1"_s, value}}));
+        EXPECT_EQ(profile::readSection(path(), u"祝日"_s).value(0).value, value);
+    }
+    // One extra pair of quotes, which Windows drops on reading as well.
+    ASSERT_TRUE(profile::writeString(path(), u"内容"_s, u"2-0"_s, u"\"至急\""_s));
+    EXPECT_TRUE(bytes().contains(sj(u"2-0=\"\"至急\"\"\r\n"_s)));
+}
+
+TEST_F(ProfileFile, TextWithoutACp932FormIsRefusedNotStoredAsQuestionMarks)
+{
+    put(sj(u"[内容]\r\n2-0=会議\r\n"_s));
+    QString error;
+    EXPECT_FALSE(profile::writeString(path(), u"内容"_s, u"2-1"_s, u"会議😀한글～①"_s, &error));
+    EXPECT_TRUE(error.contains(u"「😀」「한」「글」"_s)) << qPrintable(error);
+    ProfileTransaction tx(path());
+    tx.writeString(u"時刻"_s, u"2-1"_s, u"9:00"_s);
+    tx.writeString(u"内容"_s, u"2-1"_s, u"😀"_s);
+    EXPECT_FALSE(tx.commit());
+    EXPECT_EQ(bytes(), sj(u"[内容]\r\n2-0=会議\r\n"_s));
+    // Characters with a CP932 form, including the ones Windows maps by hand, are stored.
+    ASSERT_TRUE(profile::writeString(path(), u"内容"_s, u"2-1"_s, u"～①〜"_s));
+    EXPECT_EQ(read(u"内容"_s, u"2-1"_s), u"～①～"_s);
+}
+
+TEST_F(ProfileFile, CreatedFilesArePrivateAndAReadOnlyFileIsNeverReplaced)
+{
+    const auto mode = [](const QString& file) {
+        struct stat st {};
+        return ::lstat(QFile::encodeName(file).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+    };
+    const mode_t saved = ::umask(022);
+    for (const auto& [mask, expected] : {std::pair{022, 0644}, std::pair{077, 0600}}) {
+        QFile::remove(path());
+        ::umask(mode_t(mask));
+        ASSERT_TRUE(profile::writeString(path(), u"表示"_s, u"時間"_s, u"10"_s));
+        EXPECT_EQ(mode(path()), expected) << "umask " << mask;
+        EXPECT_EQ(mode(path() + u".lock"_s), 0600);
+    }
+    ::umask(saved);
+    ::chmod(QFile::encodeName(path()).constData(), 0640);
+    ASSERT_TRUE(profile::writeString(path(), u"表示"_s, u"時間"_s, u"11"_s));
+    EXPECT_EQ(mode(path()), 0640);
+
+    // Names another user could have prepared beside the file are neither followed nor reused.
+    const QString victim = m_folder.file(u"victim"_s);
+    m_folder.writeBytes(u"victim"_s, "untouched");
+    ASSERT_TRUE(QFile::link(victim, path() + u".tmp"_s));
+    ASSERT_TRUE(profile::writeString(path(), u"表示"_s, u"時間"_s, u"12"_s));
+    EXPECT_EQ(m_folder.readBytes(u"victim"_s), QByteArray("untouched"));
+
+    // The user's write protection holds for root too, and for a file of another user.
+    const QByteArray before = bytes();
+    for (const bool otherOwner : {false, true}) {
+        if (otherOwner && ::geteuid() != 0)
+            continue;
+        if (otherOwner)
+            ASSERT_EQ(::chown(QFile::encodeName(path()).constData(), 65534, 65534), 0);
+        ::chmod(QFile::encodeName(path()).constData(), 0444);
+        QString error;
+        EXPECT_FALSE(profile::writeString(path(), u"表示"_s, u"時間"_s, u"13"_s, &error));
+        EXPECT_TRUE(error.contains(u"読み取り専用"_s)) << qPrintable(error);
+        EXPECT_EQ(bytes(), before);
+    }
 }
 
 TEST_F(ProfileFile, LongValuesAreCutAsTheReadBufferCutsThem)
