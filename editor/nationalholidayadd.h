@@ -10,8 +10,8 @@ namespace corvane::editor {
 inline constexpr int kHolidayListLimit = 60;
 
 struct NationalHolidayAddition {
-    QStringList list;  // the holiday list afterwards
-    QString message;   // for the user when some holidays did not fit; empty otherwise
+    QStringList list; // the holiday list afterwards
+    QString message;  // for the user when some holidays did not fit; empty otherwise
 };
 
 // The list rebuilt (past dates dropped, as every "追加" does) with the national holidays from

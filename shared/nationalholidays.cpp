@@ -13,9 +13,10 @@ struct FixedDay {
 };
 
 constexpr FixedDay kFixedDays[] = {
-    {1, 1, u"元日"},         {2, 11, u"建国記念の日"}, {2, 23, u"天皇誕生日"},   {4, 29, u"昭和の日"},
-    {5, 3, u"憲法記念日"},   {5, 4, u"みどりの日"},    {5, 5, u"こどもの日"},    {8, 11, u"山の日"},
-    {11, 3, u"文化の日"},    {11, 23, u"勤労感謝の日"},
+    {1, 1, u"元日"},       {2, 11, u"建国記念の日"}, {2, 23, u"天皇誕生日"},
+    {4, 29, u"昭和の日"},  {5, 3, u"憲法記念日"},    {5, 4, u"みどりの日"},
+    {5, 5, u"こどもの日"}, {8, 11, u"山の日"},       {11, 3, u"文化の日"},
+    {11, 23, u"勤労感謝の日"},
 };
 
 struct MondayHoliday {
@@ -47,6 +48,11 @@ int equinoxDay(int year, double base1980)
     return int(base1980 + 0.242194 * since - since / 4);
 }
 
+bool holds(const QList<NationalHoliday>& holidays, const QDate& date)
+{
+    return std::any_of(holidays.cbegin(), holidays.cend(), [&date](const NationalHoliday& h) { return h.date == date; });
+}
+
 } // namespace
 
 QList<NationalHoliday> nationalHolidays(int year)
@@ -65,11 +71,9 @@ QList<NationalHoliday> nationalHolidays(int year)
     // Both rules look only at the holidays proper, never at a day off they themselves made;
     // a day that both rules give is listed once.
     const QList<NationalHoliday> proper = holidays;
-    const auto isProper = [&proper](const QDate& date) {
-        return std::any_of(proper.cbegin(), proper.cend(), [&date](const NationalHoliday& h) { return h.date == date; });
-    };
+    const auto isProper = [&proper](const QDate& date) { return holds(proper, date); };
     const auto addDayOff = [&holidays](const QDate& date, const QString& name) {
-        if (std::none_of(holidays.cbegin(), holidays.cend(), [&date](const NationalHoliday& h) { return h.date == date; }))
+        if (!holds(holidays, date))
             holidays.append({date, name});
     };
     for (const NationalHoliday& holiday : proper) {
