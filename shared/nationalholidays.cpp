@@ -41,7 +41,7 @@ QDate nthMonday(int year, int month, int week)
 
 // The equinox day by the usual approximation for 1980-2099 (the mean tropical year from the
 // 1980 equinox, less the leap days). The official dates are fixed by the government's
-// announcement each February for the next year; this formula has matched them so far.
+// announcement each February for the following year; calendars print this estimate until then.
 int equinoxDay(int year, double base1980)
 {
     const int since = year - 1980;
