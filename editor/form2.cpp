@@ -11,6 +11,7 @@
 #include "form4.h"
 #include "formlayout.h"
 #include "messagebox.h"
+#include "nationalholidayadd.h"
 #include "settingspath.h"
 #include "twips.h"
 #include "workbookview.h"
@@ -69,11 +70,14 @@ void Form2::createControls()
     guard->guard(m_holidayInput, FocusGuard::silent(acceptsDateText));
     auto* add = placed(new QPushButton(QStringLiteral("追加"), this), QStringLiteral("Command2"), 7200, 1080, 1455, 375);
     auto* remove = placed(new QPushButton(QStringLiteral("削除"), this), QStringLiteral("Command1"), 7200, 1560, 1455, 375);
+    auto* national = placed(new QPushButton(QStringLiteral("国民の祝日を追加"), this), QStringLiteral("Command9"), 7200,
+                            2040, 1455, 375);
     m_holidays = placed(new QListWidget(this), QStringLiteral("List1"), 8880, 600, 1455, 1860);
     m_holidays->setSelectionMode(QAbstractItemView::SingleSelection);
     connect(add, &QPushButton::clicked, this, &Form2::addHoliday);
     connect(remove, &QPushButton::clicked, this, &Form2::deleteHolidays);
-    m_tabOrder << m_holidayInput << add << remove << m_holidays;
+    connect(national, &QPushButton::clicked, this, &Form2::addNationalHolidays);
+    m_tabOrder << m_holidayInput << add << remove << national << m_holidays;
 
     auto* designer = placed(new QPushButton(QStringLiteral("表示画面の設定"), this), QStringLiteral("Command3"), 7200,
                             3000, 1455, 495);
@@ -185,9 +189,7 @@ void Form2::addHoliday()
         showMessage(this, QStringLiteral("年月日をyyyy/m/dの形式で記入してください"));
         return;
     }
-    QStringList items;
-    for (int i = 0; i < m_holidays->count(); ++i)
-        items << m_holidays->item(i)->text();
+    QStringList items = holidayItems();
     items << *date;
     m_holidayInput->clear();
     m_settings.HolidayDates = RebuildHolidayList(items);
@@ -203,6 +205,23 @@ void Form2::deleteHolidays()
     }
     m_settings.HolidayDates = RebuildHolidayList(items);
     refillHolidays();
+}
+
+void Form2::addNationalHolidays()
+{
+    const NationalHolidayAddition added = editor::addNationalHolidays(holidayItems());
+    m_settings.HolidayDates = added.list;
+    refillHolidays();
+    if (!added.message.isEmpty())
+        showMessage(this, added.message);
+}
+
+QStringList Form2::holidayItems() const
+{
+    QStringList items;
+    for (int i = 0; i < m_holidays->count(); ++i)
+        items << m_holidays->item(i)->text();
+    return items;
 }
 
 void Form2::refillHolidays()

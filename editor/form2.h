@@ -49,7 +49,9 @@ private:
     void showEconomicGroup(bool visible);
     void addHoliday();
     void deleteHolidays();
+    void addNationalHolidays();
     void refillHolidays();
+    QStringList holidayItems() const;
     void toggleDesigner();
     void closeDesigner();
     void toggleSoundWindow();

@@ -143,6 +143,34 @@ TEST_F(Form2Test, HolidaysAreAddedFormattedAndPastOnesVanish)
     EXPECT_EQ(m_ended, 1);
 }
 
+TEST_F(Form2Test, NationalHolidaysAreAddedOnceInDateOrderAndSaved)
+{
+    // Today is 2026/12/7: the holidays to add run from 2027/1/1 to 2027/11/23.
+    const QList<ProfileLine> stored = {{QStringLiteral("登録日1"), QStringLiteral("2027/5/5")},
+                                       {QStringLiteral("登録日2"), QStringLiteral("2026/12/25")},
+                                       {QStringLiteral("登録日3"), QStringLiteral("2027/1/1")}};
+    ASSERT_TRUE(profile::writeSection(SettingsPath(), QStringLiteral("祝日"), stored));
+    start();
+    click(m_window, QStringLiteral("Command9"));
+    const QStringList expected = {
+        QStringLiteral("2026/12/25"), QStringLiteral("2027/1/1"),   QStringLiteral("2027/5/5"),
+        QStringLiteral("2027/1/11"),  QStringLiteral("2027/2/11"),  QStringLiteral("2027/2/23"),
+        QStringLiteral("2027/3/21"),  QStringLiteral("2027/3/22"),  QStringLiteral("2027/4/29"),
+        QStringLiteral("2027/5/3"),   QStringLiteral("2027/5/4"),   QStringLiteral("2027/7/19"),
+        QStringLiteral("2027/8/11"),  QStringLiteral("2027/9/20"),  QStringLiteral("2027/9/23"),
+        QStringLiteral("2027/10/11"), QStringLiteral("2027/11/3"),  QStringLiteral("2027/11/23")};
+    EXPECT_EQ(holidays(), expected);
+    click(m_window, QStringLiteral("Command9"));
+    EXPECT_EQ(holidays(), expected);
+    EXPECT_TRUE(m_messages.messages.isEmpty());
+
+    click(m_window, QStringLiteral("Command4"));
+    QList<ProfileLine> saved;
+    for (qsizetype i = 0; i < expected.size(); ++i)
+        saved.append({QStringLiteral("登録日%1").arg(i + 1), expected[i]});
+    EXPECT_EQ(profile::readSection(SettingsPath(), QStringLiteral("祝日")), saved);
+}
+
 TEST_F(Form2Test, TheDesignerStoresWhereItWasMovedToOnEveryWayOfClosing)
 {
     start();

@@ -5,6 +5,7 @@
 
 #include "clock.h"
 #include "generalsettings.h"
+#include "nationalholidayadd.h"
 #include "profile.h"
 #include "settingsfilefixture.h"
 #include "valueforms.h"
@@ -138,6 +139,33 @@ TEST(HolidayList, RebuildKeepsEntryOrderAndDuplicatesAndDropsThePast)
     EXPECT_TRUE(RebuildHolidayList({QStringLiteral("2026/12/6")}).isEmpty());
     EXPECT_EQ(holidayFromInput(QStringLiteral("2030/01/05")), QStringLiteral("2030/1/5"));
     EXPECT_EQ(holidayFromInput(QStringLiteral("あした")), std::nullopt);
+}
+
+TEST(HolidayList, NationalHolidaysFromTodayFillUpToTheLimitEarliestFirst)
+{
+    {
+        // A national holiday today is added; the rest of next year follows.
+        ScopedClock clock([] { return QDateTime(QDate(2027, 11, 23), QTime(8, 0)); });
+        const NationalHolidayAddition added = addNationalHolidays({});
+        ASSERT_FALSE(added.list.isEmpty());
+        EXPECT_EQ(added.list.first(), QStringLiteral("2027/11/23"));
+        EXPECT_EQ(added.list.last(), QStringLiteral("2028/11/23"));
+        EXPECT_TRUE(added.message.isEmpty());
+    }
+    ScopedClock clock([] { return QDateTime(QDate(2026, 12, 7), QTime(8, 0)); });
+    QStringList items = {QStringLiteral("2020/1/1"), QStringLiteral("2027/01/01")};
+    for (int i = 0; i < 50; ++i)
+        items << formatDate(QDate(2030, 1, 1).addDays(i));
+    const NationalHolidayAddition added = addNationalHolidays(items);
+    ASSERT_EQ(added.list.size(), kHolidayListLimit);
+    EXPECT_EQ(added.list.mid(0, 2), (QStringList{QStringLiteral("2027/01/01"), QStringLiteral("2030/1/1")}));
+    EXPECT_EQ(added.list.mid(51), (QStringList{QStringLiteral("2027/1/11"), QStringLiteral("2027/2/11"),
+                                               QStringLiteral("2027/2/23"), QStringLiteral("2027/3/21"),
+                                               QStringLiteral("2027/3/22"), QStringLiteral("2027/4/29"),
+                                               QStringLiteral("2027/5/3"), QStringLiteral("2027/5/4"),
+                                               QStringLiteral("2027/5/5")}));
+    EXPECT_EQ(added.message,
+              QStringLiteral("祝日は60日まで登録できます。国民の祝日のうち7日は追加できませんでした"));
 }
 
 TEST(GeneralChecks, InputBoxes)
