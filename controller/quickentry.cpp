@@ -43,23 +43,35 @@ QuickEntryResult RegisterQuickEntry(const QString& settingsPath, const QuickEntr
     if (!parseTime(entry.time))
         return refused(kBadTimeMessage);
 
-    // Slot search and writes in one transaction: another program's write between them
-    // cannot make us take a slot that has just been filled.
-    ProfileTransaction file(settingsPath);
-    const int slot = findFreeDatedSlot(file);
-    if (slot < 0)
-        return refused(kSlotsFullMessage);
+    // Text the settings file cannot hold is refused before anything is written.
+    if (QString why = checkStorable(entry.text + entry.time); !why.isEmpty()) {
+        QuickEntryResult result;
+        result.message = why;
+        return result;
+    }
 
-    const QString key = entryKey(Dated, slot);
-    const QString date = formatDate(quickEntryDate(entry.day, Clock::today()));
-    file.writeString(dateSection, key, date);
-    file.writeString(timeSection, key, entry.time);
-    file.writeString(textSection, key, entry.text);
+    // The slot is chosen on the file as it is under the lock and written before the lock is
+    // let go: two programs adding at once can never pick the same free slot.
+    int slot = -1;
+    QString key, date;
     QString error;
-    if (!file.commit(&error)) {
+    const bool written = updateProfile(settingsPath, [&](ProfileTransaction& file) {
+        slot = findFreeDatedSlot(file);
+        if (slot < 0)
+            return false;
+        key = entryKey(Dated, slot);
+        date = formatDate(quickEntryDate(entry.day, Clock::today()));
+        file.writeString(dateSection, key, date);
+        file.writeString(timeSection, key, entry.time);
+        file.writeString(textSection, key, entry.text);
+        return true;
+    }, &error);
+    if (!written) {
         logLine(QStringLiteral("予定の追加: %1 に書き込めません: %2").arg(settingsPath, error));
         return refused(kWriteFailedMessage);
     }
+    if (slot < 0)
+        return refused(kSlotsFullMessage);
 
     QuickEntryResult result;
     result.ok = true;

@@ -60,14 +60,12 @@ void EntryStore::clear()
             m_malformed[c][n] = false;
         }
     }
-    for (QString& date : m_loadedDate)
-        date.clear();
+    m_loadedDated.fill({});
 }
 
-bool EntryStore::LoadEntries(const QString& path, QString* error)
+bool EntryStore::loadFrom(ProfileTransaction& tx, bool dropPast)
 {
     clear();
-    ProfileTransaction tx(path);
     const QDate today = Clock::today();
 
     // Dated entries: drop the past ones, then close the gaps they leave.
@@ -83,22 +81,26 @@ bool EntryStore::LoadEntries(const QString& path, QString* error)
         if (date.isEmpty())
             continue;
         const auto day = parseDate(date);
+        const QString time = readCut(tx, kTime, key);
         if (!day) {
             logLine(QStringLiteral("設定ファイル: 指定日 %1 の日付 \"%2\" を読めないため無視します").arg(key, date));
             m_malformed[Dated][n] = true;
-            m_loadedDate[n] = date;
             continue;
         }
         if (*day < today) {
-            deleteEntry(tx, key);
-            removedPast = true;
+            if (dropPast) {
+                deleteEntry(tx, key);
+                removedPast = true;
+            } else {
+                // Still in the file: known, so that the next save removes it.
+                m_loadedDated[size_t(n)] = {date, time, readCut(tx, kText, key)};
+                m_loadedTime[Dated][n] = time;
+            }
             continue;
         }
-        const QString time = readCut(tx, kTime, key);
         if (!time.isEmpty() && !parseTime(time)) {
             logLine(QStringLiteral("設定ファイル: 時刻 %1 の値 \"%2\" を読めないため無視します").arg(key, time));
             m_malformed[Dated][n] = true;
-            m_loadedDate[n] = date;
             continue;
         }
         kept.append({n, {date, time, readCut(tx, kText, key)}});
@@ -119,7 +121,7 @@ bool EntryStore::LoadEntries(const QString& path, QString* error)
         EntryTime[Dated][slot] = k.entry.time;
         EntryText[Dated][slot] = k.entry.text;
         m_loadedTime[Dated][slot] = k.entry.time;
-        m_loadedDate[slot] = k.entry.date;
+        m_loadedDated[size_t(slot)] = {k.entry.date, k.entry.time, k.entry.text};
         ++slot;
     }
 
@@ -142,15 +144,28 @@ bool EntryStore::LoadEntries(const QString& path, QString* error)
             EntryText[c][n] = readCut(tx, kText, key);
         }
     }
+    return removedPast;
+}
 
-    QString reason;
-    if (!tx.commit(&reason)) {
-        logLine(QStringLiteral("過去の指定日の予定を削除できませんでした: ") + reason);
-        if (error)
-            *error = writeFailedMessage(reason);
-        return false;
+bool EntryStore::LoadEntries(const QString& path, QString* error)
+{
+    // Most starts have nothing to clean up: they read without taking the lock.
+    {
+        ProfileTransaction snapshot(path);
+        if (!loadFrom(snapshot, true))
+            return true;
     }
-    return true;
+    // The clean-up is decided again on the file as it is under the lock, and the tables show
+    // exactly what was written.
+    QString reason;
+    if (updateProfile(path, [this](ProfileTransaction& tx) { return loadFrom(tx, true); }, &reason))
+        return true;
+    logLine(QStringLiteral("過去の指定日の予定を削除できませんでした: ") + reason);
+    ProfileTransaction asItIs(path);
+    loadFrom(asItIs, false);
+    if (error)
+        *error = writeFailedMessage(reason);
+    return false;
 }
 
 QString EntryStore::missingTimeMessage() const
@@ -177,62 +192,95 @@ SaveOutcome EntryStore::SaveEntries(const QString& path)
 {
     if (QString message = missingTimeMessage(); !message.isEmpty())
         return {SaveOutcome::MissingTime, message};
+    QString typed;
+    for (int c = 0; c < kCategoryCount; ++c)
+        for (int n = 0; n < kEntriesPerCategory; ++n)
+            typed += EntryDate[c][n] + EntryTime[c][n] + EntryText[c][n];
+    if (QString message = checkStorable(typed); !message.isEmpty())
+        return {SaveOutcome::Unstorable, message};
 
-    ProfileTransaction tx(path);
-    for (int c = 0; c < kCategoryCount; ++c) {
-        QList<Entry> entries;
-        for (int n = 0; n < kEntriesPerCategory; ++n) {
-            if (!EntryTime[c][n].isEmpty())
-                entries.append({EntryDate[c][n], EntryTime[c][n], EntryText[c][n]});
-        }
-
-        // Dated entries someone else added to the file since the load are saved with ours.
-        std::array<bool, kEntriesPerCategory> added{};
-        if (c == Dated) {
+    SaveOutcome refusal;
+    // What the file holds after this save, per slot, as this editor will know it.
+    SlotTable<QString> savedTime;
+    std::array<StoredEntry, kEntriesPerCategory> savedDated;
+    const auto decide = [&](ProfileTransaction& tx) {
+        savedTime = {};
+        savedDated.fill({});
+        for (int c = 0; c < kCategoryCount; ++c) {
+            struct Saved {
+                Entry entry;
+                bool ours;
+            };
+            QList<Saved> entries;
             for (int n = 0; n < kEntriesPerCategory; ++n) {
-                if (!m_loadedDate[n].isEmpty())
+                if (!EntryTime[c][n].isEmpty())
+                    entries.append({{EntryDate[c][n], EntryTime[c][n], EntryText[c][n]}, true});
+            }
+
+            // Dated entries that another program put into the file are saved with ours: a slot
+            // holding something other than what this editor knows to be there.
+            std::array<bool, kEntriesPerCategory> added{};
+            if (c == Dated) {
+                for (int n = 0; n < kEntriesPerCategory; ++n) {
+                    if (m_malformed[Dated][n])
+                        continue;
+                    const QString key = entryKey(Dated, n);
+                    const StoredEntry found{readCut(tx, kDate, key), readCut(tx, kTime, key), readCut(tx, kText, key)};
+                    if (found == m_loadedDated[size_t(n)] || found.date.isEmpty() || !parseDate(found.date)
+                        || !parseTime(found.time))
+                        continue;
+                    entries.append({{found.date, found.time, found.text}, false});
+                    added[size_t(n)] = true;
+                }
+            }
+
+            const auto& malformed = m_malformed[c];
+            const int freeKeys = int(std::count(malformed.begin(), malformed.end(), false));
+            if (entries.size() > freeKeys) {
+                refusal = {SaveOutcome::TooManyDated,
+                           QStringLiteral("「%1」の登録が%2件を超えるため登録できません。不要な登録を削除してください")
+                               .arg(categoryCaption(c))
+                               .arg(freeKeys)};
+                return false;
+            }
+
+            // Equal times keep their slot order, as the original bubble sort did.
+            std::stable_sort(entries.begin(), entries.end(), [](const Saved& a, const Saved& b) {
+                return timeValue(a.entry.time) < timeValue(b.entry.time);
+            });
+
+            qsizetype next = 0;
+            for (int n = 0; n < kEntriesPerCategory; ++n) {
+                if (malformed[n])
                     continue;
-                const QString key = entryKey(Dated, n);
-                const QString date = readCut(tx, kDate, key);
-                const QString time = readCut(tx, kTime, key);
-                if (date.isEmpty() || !parseDate(date) || !parseTime(time))
-                    continue;
-                entries.append({date, time, readCut(tx, kText, key)});
-                added[size_t(n)] = true;
+                const QString key = entryKey(c, n);
+                if (next < entries.size()) {
+                    const Saved& saved = entries[next++];
+                    writeEntry(tx, key, saved.entry);
+                    // Another program's entry stays unknown here, so the next save finds and
+                    // keeps it again.
+                    if (saved.ours) {
+                        savedTime[c][n] = saved.entry.time;
+                        if (c == Dated)
+                            savedDated[size_t(n)] = {saved.entry.date, saved.entry.time, saved.entry.text};
+                    }
+                } else if (!m_loadedTime[c][n].isEmpty() || added[size_t(n)]) {
+                    deleteEntry(tx, key);
+                }
             }
         }
-
-        const auto& malformed = m_malformed[c];
-        const int freeKeys = int(std::count(malformed.begin(), malformed.end(), false));
-        if (entries.size() > freeKeys) {
-            return {SaveOutcome::TooManyDated,
-                    QStringLiteral("「%1」の登録が%2件を超えるため登録できません。不要な登録を削除してください")
-                        .arg(categoryCaption(c))
-                        .arg(freeKeys)};
-        }
-
-        // Equal times keep their slot order, as the original bubble sort did.
-        std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-            return timeValue(a.time) < timeValue(b.time);
-        });
-
-        qsizetype next = 0;
-        for (int n = 0; n < kEntriesPerCategory; ++n) {
-            if (malformed[n])
-                continue;
-            const QString key = entryKey(c, n);
-            if (next < entries.size())
-                writeEntry(tx, key, entries[next++]);
-            else if (!m_loadedTime[c][n].isEmpty() || added[size_t(n)])
-                deleteEntry(tx, key);
-        }
-    }
+        return true;
+    };
 
     QString reason;
-    if (!tx.commit(&reason)) {
+    if (!updateProfile(path, decide, &reason)) {
         logLine(QStringLiteral("予定を保存できませんでした: ") + reason);
         return {SaveOutcome::WriteFailed, writeFailedMessage(reason)};
     }
+    if (refusal.kind != SaveOutcome::Saved)
+        return refusal;
+    m_loadedTime = savedTime;
+    m_loadedDated = savedDated;
     return {};
 }
 

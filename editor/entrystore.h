@@ -13,13 +13,17 @@
 
 #include "daycategory.h"
 
+namespace corvane {
+class ProfileTransaction;
+}
+
 namespace corvane::editor {
 
 template <typename T>
 using SlotTable = std::array<std::array<T, kEntriesPerCategory>, kCategoryCount>;
 
 struct SaveOutcome {
-    enum Kind { Saved, MissingTime, TooManyDated, WriteFailed };
+    enum Kind { Saved, MissingTime, TooManyDated, Unstorable, WriteFailed };
     Kind kind = Saved;
     // The message for the user (empty when saved).
     QString message;
@@ -35,15 +39,17 @@ public:
 
     // Empties the tables and fills them from the settings file at path. Dated entries whose
     // date is before today are deleted from the file and the remaining dated keys are
-    // renumbered without gaps, so readers that stop at the first empty key see them all.
-    // False with a reason when that clean-up could not be written (the tables are loaded
-    // regardless).
+    // renumbered without gaps, so readers that stop at the first empty key see them all; the
+    // clean-up is decided and written under the file's lock. False with a reason when it could
+    // not be written: the tables then show the file as it is, without the past entries and
+    // without renumbering (the next save removes the past entries).
     bool LoadEntries(const QString& path, QString* error = nullptr);
 
     // Validates every slot, then writes each category sorted by time to keys c-0 upward and
-    // deletes the keys that held a time at load and are no longer used, all in one
-    // transaction. Dated entries that appeared in the file since the load (a quick add from
-    // the controller) are kept and saved with the editor's own.
+    // deletes the keys this editor wrote or loaded and no longer uses, in one locked
+    // read-modify-write. Dated entries that another program put into the file since (a quick
+    // add from the controller) are found on the file under the lock and saved with the
+    // editor's own, at every save.
     SaveOutcome SaveEntries(const QString& path);
 
     // The missing-time message for the first slot with a text but no time, or empty.
@@ -53,12 +59,22 @@ public:
     // The time text of the slot as read by the last load.
     const QString& loadedTime(int category, int slot) const { return m_loadedTime[category][slot]; }
 
+    struct StoredEntry {
+        QString date, time, text;
+        bool operator==(const StoredEntry&) const = default;
+    };
+
 private:
     void clear();
+    // Fills the tables from file; with dropPast, past dated entries are deleted on file (and
+    // the rest renumbered). True when something was recorded on file.
+    bool loadFrom(ProfileTransaction& file, bool dropPast);
 
+    // What this editor knows the file to hold in each slot: the time of each key as loaded or
+    // last saved, and for dated keys the whole entry (an entry found there that differs was
+    // put there by another program).
     SlotTable<QString> m_loadedTime;
-    // The date text of each dated key as it stood after the load (renumbering included).
-    std::array<QString, kEntriesPerCategory> m_loadedDate;
+    std::array<StoredEntry, kEntriesPerCategory> m_loadedDated;
     // Keys holding a value that does not parse; the save leaves them where they are.
     SlotTable<bool> m_malformed{};
 };

@@ -10,6 +10,8 @@
 
 namespace corvane {
 
+class ProfileTransaction;
+
 // One entry of a day's list. The stored time is kept as written (for the derived lists); its
 // parsed form is what the one-second check compares.
 struct ScheduleItem {
@@ -28,10 +30,15 @@ class DaySchedule {
 public:
     // Classifies today and tomorrow (Clock::today()) from "祝日" and sets the build date.
     void LoadHolidays(const QString& settingsPath);
+    void LoadHolidays(const ProfileTransaction& file);
     // Builds both lists from the entries (and, when economicFetch is "1", the indicator
     // workbook), sorts them, clears the shown flags and rewrites "本日の予定"/"翌日の予定".
-    // Entries whose stored time or date does not parse are skipped and logged.
+    // Entries whose stored time or date does not parse are skipped and logged. The lists are
+    // written over the file as it is under the lock: when it is no longer the file they were
+    // built from (another program or a hand editor changed it), they are built again from it
+    // first, so the write never rests on a stale or half-written read.
     void BuildDaySchedule(const QString& settingsPath, const QString& economicFetch);
+    void BuildDaySchedule(const ProfileTransaction& file, const QString& economicFetch);
     // Replaces registered abbreviations in both lists (in memory only).
     void ExpandAbbreviations();
 
@@ -53,6 +60,9 @@ public:
     static int weekdayClass(const QDate& date) { return date.dayOfWeek() - 1; }
 
 private:
+    void classifyDays(const ProfileTransaction& file, const QDate& day0);
+    void buildLists(const ProfileTransaction& file, const QString& economicFetch);
+    void writeDerivedLists(const ProfileTransaction& file, const QString& economicFetch);
     void appendIndicatorRows(const QString& settingsPath);
     void expand(DayList& list) const;
 

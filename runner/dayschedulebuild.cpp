@@ -126,23 +126,33 @@ private:
 
 bool isWorkingDay(int dayClass) { return dayClass >= 0 && dayClass <= 4; }
 
-// Deletes the old family (up to its first empty time) and writes the new list from 0. A list
-// that is already there as it should be is left alone, so a restart on the same day does not
-// rewrite the file.
-void rewriteDerivedList(ProfileTransaction& file, const QString& section, const DayList& list)
+// The length of the stored family (up to its first empty time), and whether it already holds
+// exactly list.
+qsizetype storedListLength(const ProfileTransaction& file, const QString& section, const DayList& list,
+                           bool* same)
 {
     const SectionIndex old(file, section);
     qsizetype oldCount = 0;
-    bool same = true;
+    *same = true;
     for (;; ++oldCount) {
         const QString time = old.read(dayListTimeKey(oldCount));
         if (time.isEmpty())
             break;
         if (oldCount >= list.size() || time != list[oldCount].time
             || old.read(dayListTextKey(oldCount)) != list[oldCount].text)
-            same = false;
+            *same = false;
     }
-    if (same && oldCount == list.size())
+    *same = *same && oldCount == list.size();
+    return oldCount;
+}
+
+// Deletes the old family and writes the new list from 0. A list that is already there as it
+// should be is left alone, so a restart on the same day does not rewrite the file.
+void rewriteDerivedList(ProfileTransaction& file, const QString& section, const DayList& list)
+{
+    bool same = true;
+    const qsizetype oldCount = storedListLength(file, section, list, &same);
+    if (same)
         return;
     for (qsizetype n = 0; n < oldCount; ++n) {
         file.deleteKey(section, dayListTimeKey(n));
@@ -158,11 +168,20 @@ void rewriteDerivedList(ProfileTransaction& file, const QString& section, const 
 
 void DaySchedule::LoadHolidays(const QString& settingsPath)
 {
-    const QDate day0 = Clock::today();
+    LoadHolidays(ProfileTransaction(settingsPath));
+}
+
+void DaySchedule::LoadHolidays(const ProfileTransaction& file)
+{
+    classifyDays(file, Clock::today());
+}
+
+void DaySchedule::classifyDays(const ProfileTransaction& file, const QDate& day0)
+{
     const QDate day1 = day0.addDays(1);
     m_dayClass = {weekdayClass(day0), weekdayClass(day1)};
 
-    const SectionIndex holidays{ProfileTransaction(settingsPath), kHolidaySection};
+    const SectionIndex holidays{file, kHolidaySection};
     SkipLog skips;
     for (int n = 1;; ++n) {
         const QString key = kHolidayKey + QString::number(n);
@@ -184,7 +203,17 @@ void DaySchedule::LoadHolidays(const QString& settingsPath)
 
 void DaySchedule::BuildDaySchedule(const QString& settingsPath, const QString& economicFetch)
 {
-    ProfileTransaction file(settingsPath);
+    BuildDaySchedule(ProfileTransaction(settingsPath), economicFetch);
+}
+
+void DaySchedule::BuildDaySchedule(const ProfileTransaction& file, const QString& economicFetch)
+{
+    buildLists(file, economicFetch);
+    writeDerivedLists(file, economicFetch);
+}
+
+void DaySchedule::buildLists(const ProfileTransaction& file, const QString& economicFetch)
+{
     SkipLog skips;
     const EntryReader entries(file, skips);
 
@@ -223,15 +252,33 @@ void DaySchedule::BuildDaySchedule(const QString& settingsPath, const QString& e
     }
 
     if (economicFetch == QLatin1String("1"))
-        appendIndicatorRows(settingsPath);
+        appendIndicatorRows(file.path());
 
     sortByTime(m_today);
     sortByTime(m_tomorrow);
+}
 
-    rewriteDerivedList(file, QString::fromUtf16(kTodayListSection), m_today);
-    rewriteDerivedList(file, QString::fromUtf16(kTomorrowListSection), m_tomorrow);
+void DaySchedule::writeDerivedLists(const ProfileTransaction& file, const QString& economicFetch)
+{
+    const QString todaySection = QString::fromUtf16(kTodayListSection);
+    const QString tomorrowSection = QString::fromUtf16(kTomorrowListSection);
+    bool sameToday = true, sameTomorrow = true;
+    storedListLength(file, todaySection, m_today, &sameToday);
+    storedListLength(file, tomorrowSection, m_tomorrow, &sameTomorrow);
+    if (sameToday && sameTomorrow)
+        return; // nothing to write: the file is not even locked
     QString error;
-    if (!file.commit(&error))
+    const bool written = updateProfile(file.path(), [&](ProfileTransaction& current) {
+        if (!current.readsSameFileAs(file)) {
+            logLine(QStringLiteral("設定ファイルが読み込みの後に変更されたため、予定を読み直してから書き込みます"));
+            classifyDays(current, m_buildDate);
+            buildLists(current, economicFetch);
+        }
+        rewriteDerivedList(current, todaySection, m_today);
+        rewriteDerivedList(current, tomorrowSection, m_tomorrow);
+        return true;
+    }, &error);
+    if (!written)
         logLine(QStringLiteral("本日と翌日の予定を設定ファイルに書き込めませんでした: %1").arg(error));
 }
 

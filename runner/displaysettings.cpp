@@ -27,15 +27,19 @@ int DisplaySettings::advance() const
 DisplaySettings readDisplaySettings(const QString& settingsPath,
                                     const std::function<void()>& expandAbbreviations)
 {
-    auto read = [&](const QString& section, const QString& key) {
-        return profile::readString(settingsPath, section, key);
-    };
+    return readDisplaySettings(ProfileTransaction(settingsPath), expandAbbreviations);
+}
+
+DisplaySettings readDisplaySettings(const ProfileTransaction& file,
+                                    const std::function<void()>& expandAbbreviations)
+{
+    auto read = [&](const QString& section, const QString& key) { return file.readString(section, key); };
     DisplaySettings s;
     s.displaySeconds = read(QStringLiteral("表示"), QStringLiteral("時間"));
     s.advanceMinutes = orDefault(read(QStringLiteral("事前表示"), QStringLiteral("時間")),
                                  QStringLiteral("0"));
     if (!parseWhole16(s.advanceMinutes))
-        logLine(QStringLiteral("事前表示/時間 \"%1\" is not a number; using 0 minutes")
+        logLine(QStringLiteral("設定ファイル: 事前表示/時間 の値 \"%1\" は数値として読めないため 0 分とします")
                     .arg(s.advanceMinutes));
 
     if (expandAbbreviations)

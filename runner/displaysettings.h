@@ -7,6 +7,8 @@
 
 namespace corvane {
 
+class ProfileTransaction;
+
 struct DisplaySettings {
     QString displaySeconds;   // "表示"/"時間"
     QString advanceMinutes;   // "事前表示"/"時間", "0" when empty
@@ -26,11 +28,14 @@ class DaySchedule;
 // Reads every key above from the settings file at `settingsPath`, in the order of the file's
 // sections, then expands the abbreviations in the schedule's lists.
 DisplaySettings LoadDisplaySettings(const QString& settingsPath, DaySchedule& schedule);
+DisplaySettings LoadDisplaySettings(const ProfileTransaction& file, DaySchedule& schedule);
 
 // The reads of LoadDisplaySettings; `expandAbbreviations` runs at the point where start-up
 // expands the abbreviations (after the advance, before the window's look). Empty keys with a
 // default ("色", "TOP", "LEFT", "HEIGHT", "WIDTH", the advance) hold the default's text.
 DisplaySettings readDisplaySettings(const QString& settingsPath,
+                                    const std::function<void()>& expandAbbreviations = {});
+DisplaySettings readDisplaySettings(const ProfileTransaction& file,
                                     const std::function<void()>& expandAbbreviations = {});
 
 } // namespace corvane

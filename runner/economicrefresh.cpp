@@ -28,15 +28,22 @@ bool economicRebuildDue(const QString& economicFetch, const QString& builtOn, QD
 
 QString CheckEconomicRefresh(const QString& settingsPath, const QString& previousFetch)
 {
+    bool imported = false;
+    return CheckEconomicRefresh(ProfileTransaction(settingsPath), previousFetch, &imported);
+}
+
+QString CheckEconomicRefresh(const ProfileTransaction& file, const QString& previousFetch, bool* imported)
+{
+    *imported = false;
+    const QString settingsPath = file.path();
     const QString section = QStringLiteral("経済指標");
-    QString economicFetch = profile::readString(settingsPath, section, QStringLiteral("取得"));
+    QString economicFetch = file.readString(section, QStringLiteral("取得"));
     if (economicFetch.isEmpty())
         economicFetch = previousFetch;
-    const QString builtOn = economicFetch == u"1"
-                                ? profile::readString(settingsPath, section, QStringLiteral("作成日"))
-                                : QString();
+    const QString builtOn = economicFetch == u"1" ? file.readString(section, QStringLiteral("作成日")) : QString();
     if (!economicRebuildDue(economicFetch, builtOn, Clock::today()))
         return economicFetch;
+    *imported = true;
 
     const QString workbookPath = QDir::toNativeSeparators(
         QFileInfo(settingsPath).dir().filePath(QString::fromUtf16(kIndicatorWorkbookName)));

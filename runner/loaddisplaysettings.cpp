@@ -8,4 +8,9 @@ DisplaySettings LoadDisplaySettings(const QString& settingsPath, DaySchedule& sc
     return readDisplaySettings(settingsPath, [&schedule] { schedule.ExpandAbbreviations(); });
 }
 
+DisplaySettings LoadDisplaySettings(const ProfileTransaction& file, DaySchedule& schedule)
+{
+    return readDisplaySettings(file, [&schedule] { schedule.ExpandAbbreviations(); });
+}
+
 } // namespace corvane

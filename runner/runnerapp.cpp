@@ -2,6 +2,7 @@
 
 #include "announcer.h"
 #include "economicrefresh.h"
+#include "profile.h"
 #include "log.h"
 #include "runnercontrol.h"
 #include "secondticker.h"
@@ -73,13 +74,19 @@ bool RunnerApp::Main()
 void RunnerApp::prepareDay()
 {
     m_preparing = true;
-    m_schedule.LoadHolidays(m_settingsPath);
-    m_economicFetch = CheckEconomicRefresh(m_settingsPath, m_economicFetch);
+    // One read of the file answers every start-up key, so the lists and settings come from one
+    // state of it; an import writes the file, and then it is read once more.
+    auto file = std::make_unique<ProfileTransaction>(m_settingsPath);
+    bool imported = false;
+    m_economicFetch = CheckEconomicRefresh(*file, m_economicFetch, &imported);
     m_preparing = false;
     if (m_closed)
         return;
-    m_schedule.BuildDaySchedule(m_settingsPath, m_economicFetch);
-    m_settings = LoadDisplaySettings(m_settingsPath, m_schedule);
+    if (imported)
+        file = std::make_unique<ProfileTransaction>(m_settingsPath);
+    m_schedule.LoadHolidays(*file);
+    m_schedule.BuildDaySchedule(*file, m_economicFetch);
+    m_settings = LoadDisplaySettings(*file, m_schedule);
     // An announcement still on screen across midnight finishes with the announcer that began it.
     m_retiredAnnouncer = std::move(m_announcer);
     m_announcer = m_makeAnnouncer(m_settings);
