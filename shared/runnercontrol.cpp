@@ -44,7 +44,8 @@ bool peerIsSameUser(QLocalSocket* socket)
 
 QString runnerSocketPath()
 {
-    return QDir(userRuntimeFolder()).filePath(QString::fromUtf16(kRunnerWindowTitle));
+    const QString folder = userRuntimeFolder();
+    return folder.isEmpty() ? QString() : QDir(folder).filePath(QString::fromUtf16(kRunnerWindowTitle));
 }
 
 bool FindRunner()

@@ -1,6 +1,5 @@
 #pragma once
-// One instance per program and per user: a lock file in the user's runtime folder
-// (QStandardPaths::RuntimeLocation, 0700). The lock of a process that died is stale and is
+// One instance per program and per user: a lock file in the user's private runtime folder. The lock of a process that died is stale and is
 // taken over by the next start.
 #include <QString>
 #include <memory>
@@ -9,7 +8,9 @@ class QLockFile;
 
 namespace corvane {
 
-// The per-user runtime folder where locks and the runner's socket live.
+// The per-user runtime folder where locks and the runner's socket live: $XDG_RUNTIME_DIR when
+// it belongs to the user with mode 0700, otherwise a private folder under the user's cache
+// folder (never the shared temporary folder). Empty, logged, when no private folder exists.
 QString userRuntimeFolder();
 
 class SingleInstance {

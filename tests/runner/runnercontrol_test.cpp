@@ -4,13 +4,16 @@
 #include "settingspath.h"
 #include "singleinstance.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QThread>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <unistd.h>
 
 using namespace corvane;
 
@@ -122,4 +125,46 @@ TEST(RunnerControl, InstancesOfDifferentProgramsDoNotMeet)
     EXPECT_FALSE(runner.isHeld());
     SingleInstance again(QStringLiteral("corvane_110"));
     EXPECT_TRUE(again.tryAcquire());
+}
+
+TEST(RunnerControl, RuntimeFolderIsOnlyEverAPrivateOne)
+{
+    QTemporaryDir root;
+    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR"), oldCache = qgetenv("XDG_CACHE_HOME");
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(root.filePath(QStringLiteral("cache"))));
+    const QString fallback = root.filePath(QStringLiteral("cache/corvane/runtime"));
+    const auto folder = [&](const QString& name, QFileDevice::Permissions mode) {
+        const QString path = root.filePath(name);
+        QDir().mkpath(path);
+        QFile::setPermissions(path, mode);
+        return path;
+    };
+    const auto owner = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    const QString privateOne = folder(QStringLiteral("private"), owner);
+    const QString shared = folder(QStringLiteral("shared"), owner | QFile::ReadOther | QFile::ExeOther);
+    QString othersOwn = folder(QStringLiteral("others"), owner);
+    if (::geteuid() != 0 || ::chown(QFile::encodeName(othersOwn).constData(), 65534, 65534) != 0)
+        othersOwn = shared; // only root can give a folder away
+    struct Row {
+        const char* what;
+        QByteArray runtime;
+        QString expected;
+    } rows[] = {
+        {"the user's own 0700 folder", QFile::encodeName(privateOne), privateOne},
+        {"a folder others can enter", QFile::encodeName(shared), fallback},
+        {"another user's folder", QFile::encodeName(othersOwn), fallback},
+        {"no runtime folder set", QByteArray(), fallback},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        if (row.runtime.isEmpty())
+            qunsetenv("XDG_RUNTIME_DIR");
+        else
+            qputenv("XDG_RUNTIME_DIR", row.runtime);
+        EXPECT_EQ(userRuntimeFolder(), row.expected);
+        EXPECT_TRUE(runnerSocketPath().startsWith(row.expected));
+    }
+    EXPECT_EQ(QFileInfo(fallback).permissions() & 0x0077, QFileDevice::Permissions());
+    qputenv("XDG_RUNTIME_DIR", oldRuntime);
+    qputenv("XDG_CACHE_HOME", oldCache);
 }
