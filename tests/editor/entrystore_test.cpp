@@ -8,6 +8,8 @@
 #include "settingsfilefixture.h"
 #include "textcodec.h"
 
+#include <QFile>
+
 using namespace corvane;
 using namespace corvane::editor;
 
@@ -153,6 +155,62 @@ TEST_F(EntryStoreTest, DatedEntryAddedWhileEditingSurvivesTheSave)
     EXPECT_EQ(read(kText, QStringLiteral("2-1")), QStringLiteral("既存"));
     EXPECT_EQ(read(kText, QStringLiteral("2-2")), QStringLiteral("編集中"));
     EXPECT_FALSE(exists(kDate, QStringLiteral("2-3")));
+
+    // Later saves of the same session: another add beyond the saved range, then the user
+    // deletes the own entries. Every other program's entry stays, once.
+    putEntry(QStringLiteral("2-7"), QStringLiteral("2026/12/8"), QStringLiteral("8:00"), QStringLiteral("後から"));
+    ASSERT_TRUE(m_store.SaveEntries(path()).ok());
+    m_store.EntryTime[2][0].clear();
+    m_store.EntryText[2][0].clear();
+    m_store.EntryTime[2][1].clear();
+    m_store.EntryText[2][1].clear();
+    ASSERT_TRUE(m_store.SaveEntries(path()).ok());
+    EXPECT_EQ(read(kText, QStringLiteral("2-0")), QStringLiteral("追加"));
+    EXPECT_EQ(read(kText, QStringLiteral("2-1")), QStringLiteral("後から"));
+    for (const char* gone : {"2-2", "2-3", "2-7"})
+        EXPECT_FALSE(exists(kDate, QString::fromLatin1(gone))) << gone;
+}
+
+TEST_F(EntryStoreTest, EntriesClearedAfterAnEarlierSaveLeaveTheFile)
+{
+    putEntry(QStringLiteral("0-0"), QStringLiteral("毎日"), QStringLiteral("9:00"), QStringLiteral("朝"));
+    ASSERT_TRUE(m_store.LoadEntries(path()));
+    m_store.EntryTime[0][1] = QStringLiteral("10:00");
+    m_store.EntryText[0][1] = QStringLiteral("一時");
+    ASSERT_TRUE(m_store.SaveEntries(path()).ok());
+    m_store.EntryTime[0][1].clear();
+    m_store.EntryText[0][1].clear();
+    ASSERT_TRUE(m_store.SaveEntries(path()).ok());
+    EXPECT_FALSE(exists(kTime, QStringLiteral("0-1")));
+}
+
+TEST_F(EntryStoreTest, CleanUpThatCouldNotBeWrittenRenumbersNothing)
+{
+    putEntry(QStringLiteral("2-0"), QStringLiteral("2026/12/6"), QStringLiteral("9:00"), QStringLiteral("昨日"));
+    putEntry(QStringLiteral("2-1"), QStringLiteral("2026/12/8"), QStringLiteral("9:00"), QStringLiteral("明日"));
+    QFile::setPermissions(path(), QFileDevice::ReadOwner);
+    QString error;
+    EXPECT_FALSE(m_store.LoadEntries(path(), &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(m_store.countEntries(2), 1);
+
+    QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    ASSERT_TRUE(m_store.SaveEntries(path()).ok());
+    EXPECT_EQ(read(kText, QStringLiteral("2-0")), QStringLiteral("明日"));
+    EXPECT_FALSE(exists(kDate, QStringLiteral("2-1")));
+}
+
+TEST_F(EntryStoreTest, TextTheFileCannotHoldIsRefusedAndNothingWritten)
+{
+    putEntry(QStringLiteral("0-0"), QStringLiteral("毎日"), QStringLiteral("9:00"), QStringLiteral("朝"));
+    ASSERT_TRUE(m_store.LoadEntries(path()));
+    m_store.EntryTime[0][0] = QStringLiteral("10:00");
+    m_store.EntryText[3][0] = QStringLiteral("会議😀");
+    m_store.EntryTime[3][0] = QStringLiteral("11:00");
+    const SaveOutcome outcome = m_store.SaveEntries(path());
+    EXPECT_EQ(outcome.kind, SaveOutcome::Unstorable);
+    EXPECT_TRUE(outcome.message.contains(QStringLiteral("「😀」"))) << qPrintable(outcome.message);
+    EXPECT_EQ(read(kTime, QStringLiteral("0-0")), QStringLiteral("9:00"));
 }
 
 TEST_F(EntryStoreTest, LongValuesArriveCutAtACharacterBoundary)
