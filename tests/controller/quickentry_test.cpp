@@ -168,8 +168,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(QuickAddTest, AllFiftyNumbersInUseRefusesAndOverwritesNothing)
 {
-    for (int n = 0; n < 50; ++n)
+    for (int n = 0; n < 49; ++n)
         seedDated(n, QStringLiteral("2026/12/24"), QStringLiteral("9:00"), QStringLiteral("予定%1").arg(n));
+    const QuickEntryResult last =
+        RegisterQuickEntry(path(), {QuickDay::Today, QStringLiteral("9:30"), QStringLiteral("最後")});
+    ASSERT_TRUE(last.ok);
+    EXPECT_EQ(last.slot, 49);
     const QByteArray before = test::readFileBytes(path());
 
     const QuickEntryResult result =
@@ -195,6 +199,11 @@ TEST_F(QuickAddTest, EmptyOrUnreadableTimeIsRefusedWithoutWriting)
     EXPECT_FALSE(result.ok);
     EXPECT_FALSE(result.message.isEmpty());
 
+    // Text the settings file cannot hold: named, not stored as "?".
+    result = RegisterQuickEntry(path(), {QuickDay::Today, QStringLiteral("9:00"), QStringLiteral("会議😀한글～①")});
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.message.contains(QStringLiteral("「😀」「한」「글」"))) << qPrintable(result.message);
+
     EXPECT_FALSE(QFile::exists(path()));
 }
 
@@ -210,6 +219,13 @@ TEST_F(QuickAddTest, FailedWriteIsReported)
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.message, QStringLiteral("設定ファイルに書き込めませんでした。予定は登録されていません"));
     EXPECT_EQ(result.slot, -1);
+
+    // A file the user made read-only stays as it is.
+    seedDated(0, QStringLiteral("2026/12/24"), QStringLiteral("9:00"), QStringLiteral("予定"));
+    QFile::setPermissions(path(), QFileDevice::ReadOwner);
+    const QByteArray before = test::readFileBytes(path());
+    EXPECT_FALSE(RegisterQuickEntry(path(), {QuickDay::Today, QStringLiteral("10:00"), QStringLiteral("x")}).ok);
+    EXPECT_EQ(test::readFileBytes(path()), before);
 }
 
 // The time field's check: what may leave the field.
