@@ -184,10 +184,8 @@ bool writeLocked(ProfileLock& lock, const QString& path, const ProfileDocument& 
     if (!document.encoding().unwritable.isEmpty())
         return fail(error, QStringLiteral("%1: %2").arg(document.encoding().unwritable, path));
     QString writeError;
-    FileStamp written;
-    if (!replaceProfileFile(path, document.serialize(), &writeError, &written))
+    if (!replaceProfileFile(path, document.serialize(), &writeError, &lock))
         return fail(error, writeError);
-    lock.recordWritten(written);
     return true;
 }
 

@@ -163,7 +163,7 @@ bool readSettledProfileBytes(const QString& path, QByteArray* bytes, QString* er
     // moment is not what the user saved. The suite's own writers replace the file whole, and
     // the lock file names what they last wrote, so only other changes are waited for.
     constexpr std::int64_t kQuietNs = 100 * 1000000;
-    const QDeadlineTimer deadline(1000);
+    const QDeadlineTimer deadline(3000);
     FileStamp seen;
     QByteArray previous;
     bool havePrevious = false;
@@ -299,7 +299,7 @@ void removeStaleTemporaries(const QString& target)
 }
 } // namespace
 
-bool replaceProfileFile(const QString& path, const QByteArray& bytes, QString* error, FileStamp* stamp)
+bool replaceProfileFile(const QString& path, const QByteArray& bytes, QString* error, ProfileLock* lock)
 {
     const QString what = QStringLiteral("設定ファイルに書き込めません");
     const auto failWith = [&](const QString& reason) {
@@ -361,22 +361,20 @@ bool replaceProfileFile(const QString& path, const QByteArray& bytes, QString* e
         ::unlink(temporaryName.constData());
         return failWith(reasonFor(code, path));
     }
+    if (lock)
+        lock->recordWritten(stampOf(written));
     if (::rename(temporaryName.constData(), targetName.constData()) != 0) {
         const int code = errno;
         ::unlink(temporaryName.constData());
         return failWith(reasonFor(code, path));
     }
-    if (stamp)
-        *stamp = stampOf(written);
     // The folder is not synced: after a power loss the name may still show the old file,
     // which is whole; syncing it would double the cost of every write.
     return true;
 }
 #else
-bool replaceProfileFile(const QString& path, const QByteArray& bytes, QString* error, FileStamp* stamp)
+bool replaceProfileFile(const QString& path, const QByteArray& bytes, QString* error, ProfileLock*)
 {
-    if (stamp)
-        *stamp = {};
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         if (error)

@@ -26,7 +26,7 @@ bool readProfileBytes(const QString& path, QByteArray* bytes, QString* error = n
 // As readProfileBytes, for a read that a later write will rest on: a file that another
 // program is rewriting in place (it changes while read, or was modified a moment ago by
 // someone other than this suite's writers) is read again after a short wait, until it holds
-// still or about a second has passed.
+// still or a few seconds have passed.
 bool readSettledProfileBytes(const QString& path, QByteArray* bytes, QString* error = nullptr,
                              FileStamp* stamp = nullptr);
 
@@ -60,8 +60,10 @@ private:
 // exclusively without following links; call it only while holding the ProfileLock), flushes
 // it to disk and renames it over path. A new file gets 0666 less the umask, an existing one
 // keeps its mode. A file whose owner write bit is off is refused, whoever runs the program.
-// On failure path is unchanged and *error says why; *stamp receives the new file's stamp.
+// On failure path is unchanged and *error says why. With a lock, the new file's stamp is
+// recorded in it before the new file takes the name, so no reader ever sees our own complete
+// file as a stranger's.
 bool replaceProfileFile(const QString& path, const QByteArray& bytes, QString* error = nullptr,
-                        FileStamp* stamp = nullptr);
+                        ProfileLock* lock = nullptr);
 
 } // namespace corvane
