@@ -4,12 +4,24 @@
 #include "profile.h"
 #include "valueforms.h"
 
+#include <optional>
+
 namespace corvane {
 
 namespace {
 
 const QString kForm = QStringLiteral("表示フォーム");
 const QString kSound = QStringLiteral("サウンド");
+const QString kAdvance = QStringLiteral("事前表示");
+constexpr int kDefaultLateLimit = 60;
+
+std::optional<int> lateLimitFrom(const QString& text)
+{
+    const auto minutes = parseWhole16(text);
+    if (!minutes || *minutes < 0)
+        return std::nullopt;
+    return *minutes;
+}
 
 QString orDefault(const QString& value, const QString& fallback)
 {
@@ -24,6 +36,8 @@ int DisplaySettings::advance() const
     return minutes ? *minutes : 0;
 }
 
+int DisplaySettings::lateLimit() const { return lateLimitFrom(lateLimitMinutes).value_or(kDefaultLateLimit); }
+
 DisplaySettings readDisplaySettings(const QString& settingsPath,
                                     const std::function<void()>& expandAbbreviations)
 {
@@ -32,11 +46,15 @@ DisplaySettings readDisplaySettings(const QString& settingsPath,
     };
     DisplaySettings s;
     s.displaySeconds = read(QStringLiteral("表示"), QStringLiteral("時間"));
-    s.advanceMinutes = orDefault(read(QStringLiteral("事前表示"), QStringLiteral("時間")),
-                                 QStringLiteral("0"));
+    s.advanceMinutes = orDefault(read(kAdvance, QStringLiteral("時間")), QStringLiteral("0"));
     if (!parseWhole16(s.advanceMinutes))
         logLine(QStringLiteral("事前表示/時間 \"%1\" is not a number; using 0 minutes")
                     .arg(s.advanceMinutes));
+    s.lateLimitMinutes = orDefault(read(kAdvance, QStringLiteral("遅延上限")), QString::number(kDefaultLateLimit));
+    if (!lateLimitFrom(s.lateLimitMinutes))
+        logLine(QStringLiteral("事前表示/遅延上限「%1」は0以上の整数ではないため、%2分とします")
+                    .arg(s.lateLimitMinutes)
+                    .arg(kDefaultLateLimit));
 
     if (expandAbbreviations)
         expandAbbreviations();
