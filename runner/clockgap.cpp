@@ -10,15 +10,12 @@ constexpr qint64 kLeapMs = 1000;
 
 ClockGap::ClockGap(Monotonic monotonic) : m_monotonic(std::move(monotonic))
 {
-    if (!m_monotonic) {
-        m_elapsed.start();
-        m_monotonic = [this] { return m_elapsed.elapsed(); };
-    }
+    m_elapsed.start();
 }
 
 std::optional<ClockSpan> ClockGap::observe(const QDateTime& now, int acceptanceSeconds)
 {
-    const qint64 monotonic = m_monotonic();
+    const qint64 monotonic = m_monotonic ? m_monotonic() : m_elapsed.elapsed();
     const QDateTime previous = m_previousWall;
     const qint64 monotonicMs = monotonic - m_previousMonotonic;
     m_previousWall = now;

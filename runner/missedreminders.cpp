@@ -14,7 +14,9 @@ QString lateness(qint64 seconds)
 {
     if (seconds < 60)
         return QStringLiteral("%1秒").arg(seconds);
-    return QStringLiteral("%1分").arg(seconds / 60);
+    if (seconds < 24 * 60 * 60)
+        return QStringLiteral("%1分").arg(seconds / 60);
+    return QStringLiteral("%1時間").arg(seconds / 3600);
 }
 
 QString moment(const QDateTime& at)
