@@ -52,8 +52,8 @@ void Form2::createControls()
     m_advance = placed(new QLineEdit(this), QStringLiteral("Text2"), 4200, 240, 615, 270);
     // Under the advance it goes with: how late a reminder missed while the computer slept may
     // still be shown.
-    placeLabel(this, QStringLiteral("Label15"), QStringLiteral("スリープ後の表示(分以内)"), 2040, 600);
-    m_lateLimit = placed(new QLineEdit(this), QStringLiteral("Text10"), 4200, 600, 615, 270);
+    placeLabel(this, QStringLiteral("Label15"), QStringLiteral("スリープ後の表示(分以内)"), 2880, 600);
+    m_lateLimit = placed(new QLineEdit(this), QStringLiteral("Text10"), 5040, 600, 615, 270);
     guard->guard(m_seconds, FocusGuard::silent(acceptsNonNegativeWhole));
     guard->guard(m_advance, FocusGuard::silent(acceptsNonNegativeWhole));
     guard->guard(m_lateLimit, FocusGuard::silent(acceptsNonNegativeWhole));
