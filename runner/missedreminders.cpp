@@ -69,8 +69,8 @@ void MissedReminders::takeDay(DaySchedule& schedule, const QDate& day, int advan
         if (item.shown)
             continue;
         const int startOfDay = item.at.msecsSinceStartOfDay() / 1000 - advanceMinutes * 60;
-        // As for the check: a start before the day's midnight is never due.
-        if (startOfDay < 0)
+        // As for the check: a start outside its own day is never due.
+        if (startOfDay < 0 || startOfDay >= 24 * 60 * 60)
             continue;
         const QDateTime start = midnight.addSecs(startOfDay);
         if (start <= m_pending->span.from || start > now)
