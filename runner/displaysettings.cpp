@@ -1,5 +1,6 @@
 #include "displaysettings.h"
 
+#include "advancesettings.h"
 #include "log.h"
 #include "profile.h"
 #include "valueforms.h"
@@ -12,8 +13,7 @@ namespace {
 
 const QString kForm = QStringLiteral("表示フォーム");
 const QString kSound = QStringLiteral("サウンド");
-const QString kAdvance = QStringLiteral("事前表示");
-constexpr int kDefaultLateLimit = 60;
+const QString kAdvance = QString::fromUtf16(kAdvanceSection);
 
 std::optional<int> lateLimitFrom(const QString& text)
 {
@@ -36,7 +36,10 @@ int DisplaySettings::advance() const
     return minutes ? *minutes : 0;
 }
 
-int DisplaySettings::lateLimit() const { return lateLimitFrom(lateLimitMinutes).value_or(kDefaultLateLimit); }
+int DisplaySettings::lateLimit() const
+{
+    return lateLimitFrom(lateLimitMinutes).value_or(kDefaultLateLimitMinutes);
+}
 
 DisplaySettings readDisplaySettings(const QString& settingsPath,
                                     const std::function<void()>& expandAbbreviations)
@@ -46,15 +49,16 @@ DisplaySettings readDisplaySettings(const QString& settingsPath,
     };
     DisplaySettings s;
     s.displaySeconds = read(QStringLiteral("表示"), QStringLiteral("時間"));
-    s.advanceMinutes = orDefault(read(kAdvance, QStringLiteral("時間")), QStringLiteral("0"));
+    s.advanceMinutes = orDefault(read(kAdvance, QString::fromUtf16(kAdvanceKey)), QStringLiteral("0"));
     if (!parseWhole16(s.advanceMinutes))
         logLine(QStringLiteral("事前表示/時間 \"%1\" is not a number; using 0 minutes")
                     .arg(s.advanceMinutes));
-    s.lateLimitMinutes = orDefault(read(kAdvance, QStringLiteral("遅延上限")), QString::number(kDefaultLateLimit));
+    s.lateLimitMinutes =
+        orDefault(read(kAdvance, QString::fromUtf16(kLateLimitKey)), QString::number(kDefaultLateLimitMinutes));
     if (!lateLimitFrom(s.lateLimitMinutes))
         logLine(QStringLiteral("事前表示/遅延上限「%1」は0以上の整数ではないため、%2分とします")
                     .arg(s.lateLimitMinutes)
-                    .arg(kDefaultLateLimit));
+                    .arg(kDefaultLateLimitMinutes));
 
     if (expandAbbreviations)
         expandAbbreviations();
