@@ -78,15 +78,16 @@ void MissedReminders::takeDay(DaySchedule& schedule, const QDate& day, int advan
         // Still in its own window: the check announces it on time, without its time in front.
         if (day == now.date() && start.secsTo(now) < acceptanceSeconds)
             continue;
-        item.shown = true;
         const qint64 late = start.secsTo(now);
         const QString entry = formatTime(item.at) + QLatin1Char(' ') + item.text;
+        // Left unshown: should the clock be set back before it, it comes up on time as usual.
         if (late > qint64(m_limitMinutes) * 60) {
             logLine(QStringLiteral("遅れが上限（%1分）を超えたため表示しません: %2（表示予定 %3、%4遅れ）")
                         .arg(m_limitMinutes)
                         .arg(entry, moment(start), lateness(late)));
             continue;
         }
+        item.shown = true;
         logLine(QStringLiteral("遅れて表示します: %1（表示予定 %2、%3遅れ）").arg(entry, moment(start), lateness(late)));
         m_pending->lines += entry;
         m_pending->lines += QLatin1Char('\n');

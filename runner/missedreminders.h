@@ -22,8 +22,8 @@ public:
 
     // Called by every check before it looks for due entries. Notes a gap ending at `now`; then
     // takes from the schedule's lists each entry not shown yet whose start (time − advance)
-    // lies in the gap and whose own acceptance window is over, marks it shown and logs it.
-    // Returns the lines ("h:mm text\n", list order) of those within the limit. While the
+    // lies in the gap and whose own acceptance window is over, and logs it. Those within the
+    // limit are marked shown and their lines ("h:mm text\n", list order) returned. While the
     // schedule does not hold the list of `now`'s date (a rebuild for the new day is due), the
     // lines found so far and the rest of the gap wait for the call after the rebuild, so that
     // one window shows them all.

@@ -204,6 +204,17 @@ TEST_F(CheckFixture, AnEntryShownLateIsNotRepeatedWhenTheClockIsSetBack)
     EXPECT_TRUE(wakeAt(at(kMonday, 9, 30, 0)).isEmpty());
 }
 
+TEST_F(CheckFixture, AnEntryTooLateToShowComesUpOnTimeWhenTheClockIsSetBack)
+{
+    check.setMissedReminders(&missed);
+    missed.setLimit(0);
+    schedule.setLists(kMonday, {item("9:00", "A")}, {});
+    now = at(kMonday, 8, 50, 0);
+    check.CheckReminders();
+    EXPECT_TRUE(wakeAt(at(kMonday, 9, 20, 0)).isEmpty());
+    EXPECT_EQ(runSeconds(at(kMonday, 8, 59, 58), at(kMonday, 9, 0, 10)), QStringList{"9:00:00"});
+}
+
 TEST_F(CheckFixture, AGapIntoADayNotHeldWaitsForTheRebuildAndShowsOneWindow)
 {
     check.setMissedReminders(&missed);
