@@ -51,9 +51,14 @@ void Form2::createControls()
     m_seconds = placed(new QLineEdit(this), QStringLiteral("Text1"), 1680, 240, 615, 270);
     placeLabel(this, QStringLiteral("Label2"), QStringLiteral("事前表示(分)"), 2880, 240);
     m_advance = placed(new QLineEdit(this), QStringLiteral("Text2"), 4200, 240, 615, 270);
+    // Under the advance it goes with: how late a reminder missed while the computer slept may
+    // still be shown.
+    placeLabel(this, QStringLiteral("Label15"), QStringLiteral("スリープ後の表示(分以内)"), 2880, 600);
+    m_lateLimit = placed(new QLineEdit(this), QStringLiteral("Text10"), 5040, 600, 615, 270);
     guard->guard(m_seconds, FocusGuard::silent(acceptsNonNegativeWhole));
     guard->guard(m_advance, FocusGuard::silent(acceptsNonNegativeWhole));
-    m_tabOrder << m_seconds << m_advance;
+    guard->guard(m_lateLimit, FocusGuard::silent(acceptsNonNegativeWhole));
+    m_tabOrder << m_seconds << m_advance << m_lateLimit;
 
     placeLabel(this, QStringLiteral("Label6"), QStringLiteral("表示内容の略称登録"), 360, 720);
     placeLabel(this, QStringLiteral("Label7"), QStringLiteral("略称"), 600, 1080);
@@ -147,6 +152,7 @@ void Form2::fillControls()
     showEconomicGroup(m_settings.economic);
     m_seconds->setText(m_settings.displaySeconds);
     m_advance->setText(m_settings.advanceMinutes);
+    m_lateLimit->setText(m_settings.lateLimitMinutes);
     m_et->setText(m_settings.et);
     m_cet->setText(m_settings.cet);
     m_gmt->setText(m_settings.gmt);
@@ -163,6 +169,7 @@ void Form2::captureControls()
     m_settings.economic = m_economic->isChecked();
     m_settings.displaySeconds = m_seconds->text();
     m_settings.advanceMinutes = m_advance->text();
+    m_settings.lateLimitMinutes = m_lateLimit->text();
     m_settings.et = m_et->text();
     m_settings.cet = m_cet->text();
     m_settings.gmt = m_gmt->text();

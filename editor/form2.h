@@ -68,6 +68,7 @@ private:
 
     QLineEdit* m_seconds = nullptr;
     QLineEdit* m_advance = nullptr;
+    QLineEdit* m_lateLimit = nullptr;
     QLineEdit* m_holidayInput = nullptr;
     QListWidget* m_holidays = nullptr;
     std::array<QLineEdit*, kAbbreviationCount> m_abbreviations{};

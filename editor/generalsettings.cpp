@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "abbreviations.h"
+#include "advancesettings.h"
 #include "clock.h"
 #include "log.h"
 #include "profile.h"
@@ -20,6 +21,10 @@ const QString kAbbreviationSection = QStringLiteral("略称登録");
 const QString kDisplayForm = QStringLiteral("表示フォーム");
 const QString kSound = QStringLiteral("サウンド");
 const QString kTimeKey = QStringLiteral("時間");
+const QString kAdvance = QString::fromUtf16(kAdvanceSection);
+const QString kAdvanceTime = QString::fromUtf16(kAdvanceKey);
+const QString kLateLimit = QString::fromUtf16(kLateLimitKey);
+const QString kDefaultLateLimit = QString::number(kDefaultLateLimitMinutes);
 
 bool isTodayOrLater(const QString& text)
 {
@@ -62,8 +67,10 @@ void LoadGeneralSettings(const QString& path, GeneralSettings& settings)
     settings.economic = isFlagOn(readCut(tx, kEconomic, QStringLiteral("取得")));
     const QString seconds = readCut(tx, QStringLiteral("表示"), kTimeKey);
     settings.displaySeconds = seconds.isEmpty() ? QStringLiteral("10") : seconds;
-    const QString advance = readCut(tx, QStringLiteral("事前表示"), kTimeKey);
+    const QString advance = readCut(tx, kAdvance, kAdvanceTime);
     settings.advanceMinutes = advance.isEmpty() ? QStringLiteral("0") : advance;
+    const QString lateLimit = readCut(tx, kAdvance, kLateLimit);
+    settings.lateLimitMinutes = lateLimit.isEmpty() ? kDefaultLateLimit : lateLimit;
     settings.et = readCut(tx, kDifference, QStringLiteral("ET"));
     settings.cet = readCut(tx, kDifference, QStringLiteral("CET"));
     settings.gmt = readCut(tx, kDifference, QStringLiteral("GMT"));
@@ -103,7 +110,8 @@ bool SaveGeneralSettings(const QString& path, const GeneralSettings& settings, Q
     ProfileTransaction tx(path);
     tx.writeString(kEconomic, QStringLiteral("取得"), settings.economic ? QStringLiteral("1") : QStringLiteral("0"));
     tx.writeString(QStringLiteral("表示"), kTimeKey, wholeOr(settings.displaySeconds, QStringLiteral("10")));
-    tx.writeString(QStringLiteral("事前表示"), kTimeKey, wholeOr(settings.advanceMinutes, QStringLiteral("0")));
+    tx.writeString(kAdvance, kAdvanceTime, wholeOr(settings.advanceMinutes, QStringLiteral("0")));
+    tx.writeString(kAdvance, kLateLimit, wholeOr(settings.lateLimitMinutes, kDefaultLateLimit));
     tx.writeString(kDifference, QStringLiteral("ET"), settings.et);
     tx.writeString(kDifference, QStringLiteral("CET"), settings.cet);
     tx.writeString(kDifference, QStringLiteral("GMT"), settings.gmt);

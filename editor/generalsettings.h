@@ -22,6 +22,7 @@ struct GeneralSettings {
     bool economic = false;        // "経済指標"/"取得"
     QString displaySeconds;       // "表示"/"時間"
     QString advanceMinutes;       // "事前表示"/"時間"
+    QString lateLimitMinutes;     // "事前表示"/"遅延上限": how late a reminder missed in sleep may still be shown
     QString et, cet, gmt;         // "時差"
     QString calendarUrl;          // "経済指標"/"URL"
     QStringList HolidayDates;     // "祝日", in list order
@@ -58,7 +59,7 @@ QStringList RebuildHolidayList(const QStringList& items);
 std::optional<QString> holidayFromInput(const QString& text);
 
 // Input checks of the general settings window.
-// Display seconds / advance minutes: empty, or a number that rounds to 0..32767.
+// Display seconds / advance minutes / lateness limit: empty, or a number that rounds to 0..32767.
 bool acceptsNonNegativeWhole(const QString& text);
 // Holiday date box: empty or a date.
 bool acceptsDateText(const QString& text);

@@ -1,8 +1,11 @@
 #include "displaysettings.h"
 
+#include "advancesettings.h"
 #include "log.h"
 #include "profile.h"
 #include "valueforms.h"
+
+#include <optional>
 
 namespace corvane {
 
@@ -10,6 +13,15 @@ namespace {
 
 const QString kForm = QStringLiteral("表示フォーム");
 const QString kSound = QStringLiteral("サウンド");
+const QString kAdvance = QString::fromUtf16(kAdvanceSection);
+
+std::optional<int> lateLimitFrom(const QString& text)
+{
+    const auto minutes = parseWhole16(text);
+    if (!minutes || *minutes < 0)
+        return std::nullopt;
+    return *minutes;
+}
 
 QString orDefault(const QString& value, const QString& fallback)
 {
@@ -24,6 +36,11 @@ int DisplaySettings::advance() const
     return minutes ? *minutes : 0;
 }
 
+int DisplaySettings::lateLimit() const
+{
+    return lateLimitFrom(lateLimitMinutes).value_or(kDefaultLateLimitMinutes);
+}
+
 DisplaySettings readDisplaySettings(const QString& settingsPath,
                                     const std::function<void()>& expandAbbreviations)
 {
@@ -36,11 +53,16 @@ DisplaySettings readDisplaySettings(const ProfileTransaction& file,
     auto read = [&](const QString& section, const QString& key) { return file.readString(section, key); };
     DisplaySettings s;
     s.displaySeconds = read(QStringLiteral("表示"), QStringLiteral("時間"));
-    s.advanceMinutes = orDefault(read(QStringLiteral("事前表示"), QStringLiteral("時間")),
-                                 QStringLiteral("0"));
+    s.advanceMinutes = orDefault(read(kAdvance, QString::fromUtf16(kAdvanceKey)), QStringLiteral("0"));
     if (!parseWhole16(s.advanceMinutes))
         logLine(QStringLiteral("設定ファイル: 事前表示/時間 の値 \"%1\" は数値として読めないため 0 分とします")
                     .arg(s.advanceMinutes));
+    s.lateLimitMinutes =
+        orDefault(read(kAdvance, QString::fromUtf16(kLateLimitKey)), QString::number(kDefaultLateLimitMinutes));
+    if (!lateLimitFrom(s.lateLimitMinutes))
+        logLine(QStringLiteral("事前表示/遅延上限「%1」は0以上の整数ではないため、%2分とします")
+                    .arg(s.lateLimitMinutes)
+                    .arg(kDefaultLateLimitMinutes));
 
     if (expandAbbreviations)
         expandAbbreviations();

@@ -12,6 +12,7 @@ class ProfileTransaction;
 struct DisplaySettings {
     QString displaySeconds;   // "表示"/"時間"
     QString advanceMinutes;   // "事前表示"/"時間", "0" when empty
+    QString lateLimitMinutes; // "事前表示"/"遅延上限", "60" when empty
     // "表示フォーム"
     QString colour, top, left, height, width, fontName, fontSize;
     QString bold, italic, underline, strikeout, textColour;
@@ -21,6 +22,9 @@ struct DisplaySettings {
 
     // The advance in whole minutes; 0 when the text does not convert (logged by the loader).
     int advance() const;
+    // Minutes a reminder missed in a gap of the checks may be late and still be shown; 60
+    // when the text is no whole number of 0 or more (logged by the loader).
+    int lateLimit() const;
 };
 
 class DaySchedule;

@@ -4,6 +4,7 @@
 #include "clock.h"
 #include "dayschedule.h"
 #include "log.h"
+#include "missedreminders.h"
 
 namespace corvane {
 
@@ -16,6 +17,9 @@ constexpr int kSecondsPerDay = 24 * 60 * 60;
 ReminderCheck::Result ReminderCheck::CheckReminders()
 {
     const QDateTime now = Clock::now();
+    QString message;
+    if (m_missed)
+        message = m_missed->collect(m_schedule, m_advanceMinutes, kAcceptanceSeconds, now);
     DayList* list = m_schedule.listFor(now.date());
     if (!list)
         return Result::OtherDay;
@@ -23,7 +27,6 @@ ReminderCheck::Result ReminderCheck::CheckReminders()
     // Times of day only, in whole seconds: the calendar day was settled by the list choice.
     const int nowSeconds = now.time().msecsSinceStartOfDay() / 1000;
     const int advanceSeconds = m_advanceMinutes * 60;
-    QString message;
     for (ScheduleItem& item : *list) {
         if (item.shown)
             continue;

@@ -6,6 +6,7 @@ namespace corvane {
 
 class Announcer;
 class DaySchedule;
+class MissedReminders;
 
 class ReminderCheck {
 public:
@@ -20,15 +21,18 @@ public:
     // Minutes before an entry's time at which it comes up.
     void setAdvance(int minutes) { m_advanceMinutes = minutes; }
     void setAnnouncer(Announcer& announcer) { m_announcer = &announcer; }
+    // Where entries that a gap in the checks passed by are found; none: they are lost.
+    void setMissedReminders(MissedReminders* missed) { m_missed = missed; }
 
     // Reads Clock::now(); an entry is due from (its time − the advance) for 5 seconds and is
     // announced at most once. All entries due in one check go out as one message, one line
-    // (ended by "\n") each, in list order.
+    // (ended by "\n") each, in list order, after the entries shown late ("h:mm text").
     Result CheckReminders();
 
 private:
     DaySchedule& m_schedule;
     Announcer* m_announcer;
+    MissedReminders* m_missed = nullptr;
     int m_advanceMinutes = 0;
 };
 

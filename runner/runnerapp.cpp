@@ -92,6 +92,8 @@ void RunnerApp::prepareDay()
     m_announcer = m_makeAnnouncer(m_settings);
     m_check = std::make_unique<ReminderCheck>(m_schedule, *m_announcer);
     m_check->setAdvance(m_settings.advance());
+    m_missed.setLimit(m_settings.lateLimit());
+    m_check->setMissedReminders(&m_missed);
     returnFreedMemory();
 }
 

@@ -8,6 +8,7 @@
 
 #include "dayschedule.h"
 #include "displaysettings.h"
+#include "missedreminders.h"
 #include "remindercheck.h"
 
 namespace corvane {
@@ -57,6 +58,8 @@ private:
     DaySchedule m_schedule;
     DisplaySettings m_settings;
     std::unique_ptr<ReminderCheck> m_check;
+    // Outlives the rebuilds: a gap that crosses into a new day is finished after the rebuild.
+    MissedReminders m_missed;
     QString m_settingsPath;
     QString m_economicFetch;
     // A start-up import waits on the event loop; ticks arriving meanwhile must not start a

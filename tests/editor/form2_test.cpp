@@ -3,6 +3,7 @@
 // take-over and refusals, and the open-window flags.
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QListWidget>
 #include <QPushButton>
@@ -337,6 +338,36 @@ TEST_F(Form2Test, ReimportDisablesViewingAndReportsAFailure)
 
     click(m_window, QStringLiteral("Command7"));
     EXPECT_EQ(m_messages.messages.last(), QStringLiteral("ファイルがありません"));
+}
+
+TEST_F(Form2Test, TheLatenessLimitSitsByTheAdvanceRefusesBadValuesAndIsSaved)
+{
+    start();
+    QLineEdit* limit = box(QStringLiteral("Text10"));
+    EXPECT_EQ(limit->text(), QStringLiteral("60"));
+    EXPECT_EQ(find<QLabel>(m_window, QStringLiteral("Label15"))->text(), QStringLiteral("スリープ後の表示(分以内)"));
+    // Its label and box clear every other control, whatever the face's widths.
+    for (const QString& name : {QStringLiteral("Label15"), QStringLiteral("Text10")}) {
+        const QRect place = find(m_window, name)->geometry();
+        for (QWidget* other : m_window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (other->objectName() != name && other->isVisible())
+                EXPECT_FALSE(place.intersects(other->geometry()))
+                    << name.toStdString() << " overlaps " << other->objectName().toStdString();
+        }
+    }
+    box(QStringLiteral("Text2"))->setFocus();
+    QTest::keyClick(box(QStringLiteral("Text2")), Qt::Key_Tab);
+    EXPECT_TRUE(limit->hasFocus());
+    for (const char* refused : {"-3", "abc", "99999"}) {
+        typeInto(limit, QString::fromLatin1(refused));
+        QTest::keyClick(limit, Qt::Key_Tab);
+        EXPECT_TRUE(limit->hasFocus()) << refused;
+    }
+    typeInto(limit, QStringLiteral("15"));
+    QTest::keyClick(limit, Qt::Key_Tab);
+    EXPECT_FALSE(limit->hasFocus());
+    click(m_window, QStringLiteral("Command4"));
+    EXPECT_EQ(read(QStringLiteral("事前表示"), QStringLiteral("遅延上限")), QStringLiteral("15"));
 }
 
 TEST_F(Form2Test, BackSavesAndShowsTheEntriesAgain)

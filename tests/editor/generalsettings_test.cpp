@@ -32,12 +32,15 @@ TEST_F(GeneralSettingsTest, MissingValuesLoadTheirDefaultsAndSaveThem)
     EXPECT_FALSE(m_settings.economic);
     EXPECT_EQ(m_settings.displaySeconds, QStringLiteral("10"));
     EXPECT_EQ(m_settings.advanceMinutes, QStringLiteral("0"));
+    EXPECT_EQ(m_settings.lateLimitMinutes, QStringLiteral("60"));
     m_settings.displaySeconds.clear();
     m_settings.advanceMinutes.clear();
+    m_settings.lateLimitMinutes.clear();
     ASSERT_TRUE(SaveGeneralSettings(path(), m_settings));
     EXPECT_EQ(read(QStringLiteral("経済指標"), QStringLiteral("取得")), QStringLiteral("0"));
     EXPECT_EQ(read(QStringLiteral("表示"), QStringLiteral("時間")), QStringLiteral("10"));
     EXPECT_EQ(read(QStringLiteral("事前表示"), QStringLiteral("時間")), QStringLiteral("0"));
+    EXPECT_EQ(read(QStringLiteral("事前表示"), QStringLiteral("遅延上限")), QStringLiteral("60"));
     // Nothing set the look or the sound: those keys stay absent.
     for (const QString& key : displayKeys())
         EXPECT_FALSE(exists(QStringLiteral("表示フォーム"), key)) << key.toStdString();
@@ -56,9 +59,11 @@ TEST_F(GeneralSettingsTest, NumbersAreSavedRoundedHalvesToEven)
     for (const auto& row : rows) {
         m_settings.displaySeconds = QString::fromUtf16(row.typed);
         m_settings.advanceMinutes = QString::fromUtf16(row.typed);
+        m_settings.lateLimitMinutes = QString::fromUtf16(row.typed);
         ASSERT_TRUE(SaveGeneralSettings(path(), m_settings));
         EXPECT_EQ(read(QStringLiteral("表示"), QStringLiteral("時間")), QString::fromUtf16(row.stored));
         EXPECT_EQ(read(QStringLiteral("事前表示"), QStringLiteral("時間")), QString::fromUtf16(row.stored));
+        EXPECT_EQ(read(QStringLiteral("事前表示"), QStringLiteral("遅延上限")), QString::fromUtf16(row.stored));
     }
 }
 

@@ -20,6 +20,7 @@ TEST(DisplaySettingsFile, MissingFileHoldsTheDefaults)
     EXPECT_EQ(s.displaySeconds, QString());
     EXPECT_EQ(s.advanceMinutes, QStringLiteral("0"));
     EXPECT_EQ(s.advance(), 0);
+    EXPECT_EQ(s.lateLimit(), 60);
     EXPECT_EQ(s.colour, QStringLiteral("-2147483633")); // 0x8000000F, button face
     EXPECT_EQ(s.top, QStringLiteral("0"));
     EXPECT_EQ(s.left, QStringLiteral("0"));
@@ -76,4 +77,19 @@ TEST(DisplaySettingsFile, GarbageAdvanceCountsAsNoAdvance)
     const DisplaySettings s = readDisplaySettings(path);
     EXPECT_EQ(s.advanceMinutes, QStringLiteral("五分"));
     EXPECT_EQ(s.advance(), 0);
+}
+
+TEST(DisplaySettingsFile, LatenessLimitIsAWholeNumberOfZeroOrMore)
+{
+    TempFolder folder;
+    const QString path = folder.file(QStringLiteral("corvane設定.ini"));
+    const struct {
+        const char16_t* stored;
+        int minutes;
+    } rows[] = {{u"0", 0}, {u"15", 15}, {u"２０", 20}, {u"-5", 60}, {u"一時間", 60}, {u"99999", 60}};
+    for (const auto& row : rows) {
+        ASSERT_TRUE(profile::writeString(path, QStringLiteral("事前表示"), QStringLiteral("遅延上限"),
+                                         QString::fromUtf16(row.stored)));
+        EXPECT_EQ(readDisplaySettings(path).lateLimit(), row.minutes) << QString::fromUtf16(row.stored).toStdString();
+    }
 }

@@ -54,10 +54,10 @@ QList<SettingsKey> validSettings()
         {u"表示フォーム", u"FSTRI"}, {u"表示フォーム", u"FCOLO"}, {u"サウンド", u"音"},
         {u"サウンド", u"音パス"},    {u"サウンド", u"音回数"},  {u"サウンド", u"音声"},
         {u"サウンド", u"音声TXT"},   {u"サウンド", u"音声SH0"}, {u"本日の予定", u"時刻0"},
-        {u"本日の予定", u"内容0"},   {u"翌日の予定", u"時刻0"}};
+        {u"本日の予定", u"内容0"},   {u"翌日の予定", u"時刻0"}, {u"事前表示", u"遅延上限"}};
     const QStringList values = {"10", "0", "0", "2026/12/1", "14", "-2147483633", "0", "0", "1455", "2970",
                                 "ＭＳ Ｐゴシック", "10.5", "0", "0", "0", "0", "-2147483630", "1",
-                                "/nonexistent/a.wav", "2", "0", "", "", "8:00", "old", "8:00"};
+                                "/nonexistent/a.wav", "2", "0", "", "", "8:00", "old", "8:00", "60"};
     for (qsizetype i = 0; i < plain.size(); ++i)
         keys.append({QString::fromUtf16(plain[i].first), QString::fromUtf16(plain[i].second), values[i]});
     return keys;

@@ -2,7 +2,9 @@
 #include "announcer.h"
 #include "clock.h"
 #include "dayschedule.h"
+#include "missedreminders.h"
 #include "remindercheck.h"
+#include "stderrcapture.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>
@@ -36,7 +38,7 @@ protected:
     QStringList runSeconds(const QDateTime& from, const QDateTime& to)
     {
         QStringList at;
-        for (now = from; now <= to; now = now.addSecs(1)) {
+        for (now = from; now <= to; now = now.addSecs(1), monotonicMs += 1000) {
             const qsizetype before = announcer.messages.size();
             check.CheckReminders();
             if (announcer.messages.size() != before)
@@ -45,7 +47,20 @@ protected:
         return at;
     }
 
+    // The wall clock jumps to `wake` while the monotonic clock moves one second (a suspend);
+    // returns the message of the check that follows, if any.
+    QString wakeAt(const QDateTime& wake)
+    {
+        now = wake;
+        monotonicMs += 1000;
+        const qsizetype before = announcer.messages.size();
+        check.CheckReminders();
+        return announcer.messages.size() == before ? QString() : announcer.messages.last();
+    }
+
     QDateTime now;
+    qint64 monotonicMs = 0;
+    MissedReminders missed{[this] { return monotonicMs; }};
     std::unique_ptr<ScopedClock> clock;
     DaySchedule schedule;
     RecordingAnnouncer announcer;
@@ -122,6 +137,106 @@ TEST_F(CheckFixture, ListIsChosenByDate)
     now = at(kMonday.addDays(-1), 9, 0, 0);
     EXPECT_EQ(check.CheckReminders(), ReminderCheck::Result::OtherDay);
     EXPECT_EQ(announcer.messages.size(), 2);
+}
+
+TEST_F(CheckFixture, EntriesMissedInAGapAreShownLateWithinTheLimit)
+{
+    const struct {
+        const char* name;
+        DayList today;
+        int advance;
+        int limit;
+        QTime asleep, wake;
+        const char* message; // of the check at `wake`; "" for none
+    } rows[] = {
+        {"missed ones shown with their time", {item("8:30", "朝礼"), item("9:00", "定例会議")}, 0, 60, {8, 20},
+         {9, 20}, "8:30 朝礼\n9:00 定例会議\n"},
+        {"the advance moves the start", {item("9:00", "定例会議")}, 10, 60, {8, 45}, {8, 55}, "9:00 定例会議\n"},
+        {"beyond the limit", {item("9:00", "定例会議")}, 0, 60, {8, 50}, {10, 0, 1}, ""},
+        {"exactly at the limit", {item("9:00", "定例会議")}, 0, 60, {8, 50}, {10, 0}, "9:00 定例会議\n"},
+        {"limit 0 shows nothing late", {item("9:00", "定例会議")}, 0, 0, {8, 50}, {9, 0, 5}, ""},
+        {"woken inside its window: on time", {item("9:00", "定例会議")}, 0, 0, {8, 50}, {9, 0, 4}, "定例会議\n"},
+        {"late and on time in one window", {item("8:30", "朝礼"), item("9:00", "定例会議")}, 0, 60, {8, 20},
+         {9, 0, 1}, "8:30 朝礼\n定例会議\n"},
+        {"shown before the sleep", {item("8:30", "朝礼")}, 0, 60, {8, 30}, {9, 0}, ""},
+        {"a start before midnight is never due", {item("0:03", "早朝")}, 5, 60, {0, 0}, {0, 30}, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        schedule.setLists(kMonday, row.today, {});
+        check.setAdvance(row.advance);
+        missed.setLimit(row.limit);
+        check.setMissedReminders(&missed);
+        announcer.messages.clear();
+        now = QDateTime(kMonday, row.asleep);
+        check.CheckReminders();
+        const qsizetype before = announcer.messages.size();
+        EXPECT_EQ(wakeAt(QDateTime(kMonday, row.wake)), QString::fromUtf8(row.message));
+        EXPECT_LE(announcer.messages.size(), before + 1);
+        // The next ticks repeat nothing.
+        runSeconds(now.addSecs(1), now.addSecs(10));
+        EXPECT_EQ(announcer.messages.size(), before + (*row.message ? 1 : 0));
+        // Ends this row's gap; the next row starts on a fresh clock.
+        monotonicMs += 24 * 3600 * 1000;
+    }
+}
+
+TEST_F(CheckFixture, ASlowTickIsNoGap)
+{
+    check.setMissedReminders(&missed);
+    schedule.setLists(kMonday, {item("9:00", "A")}, {});
+    now = at(kMonday, 8, 59, 58);
+    check.CheckReminders();
+    // Both clocks moved 30 seconds: the event loop was held up, the machine did not sleep.
+    now = at(kMonday, 9, 0, 28);
+    monotonicMs += 30000;
+    EXPECT_EQ(check.CheckReminders(), ReminderCheck::Result::Quiet);
+}
+
+TEST_F(CheckFixture, AnEntryShownLateIsNotRepeatedWhenTheClockIsSetBack)
+{
+    check.setMissedReminders(&missed);
+    schedule.setLists(kMonday, {item("9:00", "A")}, {});
+    now = at(kMonday, 8, 50, 0);
+    check.CheckReminders();
+    EXPECT_EQ(wakeAt(at(kMonday, 9, 20, 0)), QStringLiteral("9:00 A\n"));
+    EXPECT_TRUE(runSeconds(at(kMonday, 8, 59, 50), at(kMonday, 9, 0, 10)).isEmpty());
+    EXPECT_TRUE(wakeAt(at(kMonday, 9, 30, 0)).isEmpty());
+}
+
+TEST_F(CheckFixture, AnEntryTooLateToShowComesUpOnTimeWhenTheClockIsSetBack)
+{
+    check.setMissedReminders(&missed);
+    missed.setLimit(0);
+    schedule.setLists(kMonday, {item("9:00", "A")}, {});
+    now = at(kMonday, 8, 50, 0);
+    check.CheckReminders();
+    EXPECT_TRUE(wakeAt(at(kMonday, 9, 20, 0)).isEmpty());
+    EXPECT_EQ(runSeconds(at(kMonday, 8, 59, 58), at(kMonday, 9, 0, 10)), QStringList{"9:00:00"});
+}
+
+TEST_F(CheckFixture, AGapIntoADayNotHeldWaitsForTheRebuildAndShowsOneWindow)
+{
+    check.setMissedReminders(&missed);
+    const QDate tuesday = kMonday.addDays(1);
+    schedule.setLists(kMonday, {item("23:55", "月曜分")}, {item("23:58", "火曜分"), item("0:01", "火曜深夜")});
+    now = at(tuesday, 0, 0, 0);
+    check.CheckReminders();
+    test::StderrCapture log;
+    now = at(tuesday.addDays(1), 0, 5, 0);
+    monotonicMs += 1000;
+    EXPECT_EQ(check.CheckReminders(), ReminderCheck::Result::OtherDay);
+    EXPECT_TRUE(announcer.messages.isEmpty());
+    // What the runner's rebuild does for the new day.
+    schedule.setLists(tuesday.addDays(1), {item("0:02", "水曜分"), item("0:10", "水曜の次")}, {});
+    EXPECT_EQ(check.CheckReminders(), ReminderCheck::Result::Announced);
+    EXPECT_EQ(announcer.messages, QStringList{QStringLiteral("23:58 火曜分\n0:02 水曜分\n")});
+    EXPECT_EQ(runSeconds(at(tuesday.addDays(1), 0, 9, 59), at(tuesday.addDays(1), 0, 10, 0)),
+              QStringList{"0:10:00"});
+    const QStringList lines = log.lines();
+    EXPECT_EQ(lines.filter(QStringLiteral("遅れが上限（60分）を超えたため表示しません: 0:01 火曜深夜（表示予定 2026/12/8 0:01:00、24時間")).size(), 1)
+        << lines.join(u'\n').toStdString();
+    EXPECT_EQ(lines.filter(QStringLiteral("遅れて表示します: 0:02 水曜分（表示予定 2026/12/9 0:02:00、3分遅れ）")).size(), 1);
 }
 
 TEST(DayScheduleSort, EqualTimesKeepTheirOrder)

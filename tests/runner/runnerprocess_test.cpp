@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QTcpServer>
+#include <QThread>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -170,4 +171,111 @@ TEST_F(RunnerProcessTest, DueEntryIsAnnouncedAtItsSecond)
         << runner.readStderr().toStdString();
     EXPECT_TRUE(CloseRunner());
     EXPECT_TRUE(runner.waitForExit());
+}
+
+namespace {
+
+// A runner on a clock the test moves; what it announced and what it missed is read from its log.
+class ClockedRunner {
+public:
+    explicit ClockedRunner(const TempFolder& folder)
+        : m_clock(folder.file(QStringLiteral("faketime.rc"))), m_runner(folder.path())
+    {
+    }
+    ~ClockedRunner()
+    {
+        EXPECT_TRUE(CloseRunner());
+        EXPECT_TRUE(m_runner.waitForExit());
+    }
+    // Starts the runner just before `fakeNow` and waits until the check has run at `fakeNow`
+    // (seen by announcing the settings' markerEntry), so that a jump falls between two checks.
+    void startAt(const QDateTime& fakeNow)
+    {
+        m_clock.set(fakeNow.addSecs(-2));
+        m_runner.start(m_clock);
+        ASSERT_TRUE(m_runner.waitForArmed()) << log().toStdString();
+        ASSERT_TRUE(waitUntil([&] { return count(QStringLiteral("お知らせ: 確認")) == 1; }, 8000)) << log().toStdString();
+    }
+    // Moves the clock and waits until the runner logged a line containing `part`.
+    bool jumpAndSee(const QDateTime& fakeNow, const QString& part)
+    {
+        m_clock.set(fakeNow);
+        return waitUntil([&] { return count(part) > 0; }, 8000);
+    }
+    int count(const QString& part)
+    {
+        return int(log().split(QLatin1Char('\n')).filter(part).size());
+    }
+    QString log() { return QString::fromUtf8(m_runner.readStderr()); }
+
+private:
+    FakeClock m_clock;
+    RunnerProcess m_runner;
+};
+
+const QDate kProcessMonday(2026, 12, 7);
+
+QDateTime onDay(int day, int h, int m, int s = 0) { return QDateTime(kProcessMonday.addDays(day), QTime(h, m, s)); }
+
+// A dated entry "確認" at `at`, that ClockedRunner::startAt waits for.
+QList<SettingsKey> markerEntry(const QDateTime& at)
+{
+    return {{QStringLiteral("時刻"), QStringLiteral("2-0"), at.time().toString(QStringLiteral("H:mm"))},
+            {QStringLiteral("内容"), QStringLiteral("2-0"), QStringLiteral("確認")},
+            {QStringLiteral("指定日"), QStringLiteral("2-0"), at.date().toString(QStringLiteral("yyyy/M/d"))}};
+}
+
+} // namespace
+
+TEST_F(RunnerProcessTest, AJumpOverAnEntryShowsItLateWithinTheLimitOnly)
+{
+    const struct {
+        const char* name;
+        const char16_t* limit; // nullptr: the key is absent
+        QDateTime wakeAt;
+        const char16_t* logged; // what the wake-up logs
+        bool announced;
+    } rows[] = {
+        {"20 minutes late, default limit", nullptr, onDay(0, 9, 20), u"お知らせ: 9:00 定例会議", true},
+        {"90 minutes late, default limit", nullptr, onDay(0, 10, 30),
+         u"遅れが上限（60分）を超えたため表示しません: 9:00 定例会議", false},
+        {"limit 0: as if there were no limit", u"0", onDay(0, 9, 1),
+         u"遅れが上限（0分）を超えたため表示しません: 9:00 定例会議", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QList<SettingsKey> keys = markerEntry(onDay(0, 8, 50));
+        keys.append({QStringLiteral("時刻"), QStringLiteral("0-0"), QStringLiteral("9:00")});
+        keys.append({QStringLiteral("内容"), QStringLiteral("0-0"), QStringLiteral("定例会議")});
+        keys.append({QStringLiteral("事前表示"), QStringLiteral("遅延上限"),
+                      row.limit ? QString::fromUtf16(row.limit) : QString()});
+        writeSettings(folder.file(QStringLiteral("corvane設定.ini")), keys);
+        ClockedRunner runner(folder);
+        runner.startAt(onDay(0, 8, 50));
+        EXPECT_TRUE(runner.jumpAndSee(row.wakeAt, QString::fromUtf16(row.logged))) << runner.log().toStdString();
+        // An announcement would have come from the same check as the line about the entry.
+        EXPECT_EQ(runner.count(QStringLiteral("お知らせ:")), row.announced ? 2 : 1) << runner.log().toStdString();
+    }
+}
+
+TEST_F(RunnerProcessTest, AJumpAcrossMidnightShowsTheMissedOnesOnceThenTheNewDayAsUsual)
+{
+    QList<SettingsKey> keys = markerEntry(onDay(0, 23, 50));
+    keys += {{QStringLiteral("時刻"), QStringLiteral("0-0"), QStringLiteral("0:02")},
+             {QStringLiteral("内容"), QStringLiteral("0-0"), QStringLiteral("体操")},
+             {QStringLiteral("時刻"), QStringLiteral("0-1"), QStringLiteral("0:10")},
+             {QStringLiteral("内容"), QStringLiteral("0-1"), QStringLiteral("点呼")},
+             {QStringLiteral("時刻"), QStringLiteral("0-2"), QStringLiteral("23:59")},
+             {QStringLiteral("内容"), QStringLiteral("0-2"), QStringLiteral("日報")}};
+    writeSettings(folder.file(QStringLiteral("corvane設定.ini")), keys);
+    ClockedRunner runner(folder);
+    runner.startAt(onDay(0, 23, 50));
+    // Asleep from Monday night to Wednesday: Tuesday's 23:59 from the list held since Monday's
+    // start and Wednesday's 0:02 from the lists rebuilt for Wednesday, in one window; the
+    // older ones are past the limit.
+    EXPECT_TRUE(runner.jumpAndSee(onDay(2, 0, 5), QStringLiteral("お知らせ: 23:59 日報 / 0:02 体操")))
+        << runner.log().toStdString();
+    EXPECT_TRUE(runner.jumpAndSee(onDay(2, 0, 9, 58), QStringLiteral("お知らせ: 点呼"))) << runner.log().toStdString();
+    EXPECT_EQ(runner.count(QStringLiteral("お知らせ:")), 3) << runner.log().toStdString();
+    EXPECT_EQ(runner.count(QStringLiteral("お知らせ: 23:59 日報")), 1);
 }

@@ -7,6 +7,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QSaveFile>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -78,12 +79,44 @@ QString libfaketime()
     return {};
 }
 
-void RunnerProcess::start(const QString& fakeTime)
+void FakeClock::set(const QDateTime& fakeNow)
 {
-    const QString program = install(m_folder);
+    // An offset from the real clock, written whole in one replace: a runner reading the file
+    // meanwhile sees the old offset or the new one.
+    const qint64 offset = QDateTime::currentDateTime().secsTo(fakeNow);
+    QSaveFile file(m_file);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write((offset < 0 ? QByteArray::number(offset) : '+' + QByteArray::number(offset)) + '\n');
+    ASSERT_TRUE(file.commit());
+}
+
+namespace {
+
+QProcessEnvironment runnerEnvironment()
+{
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("CORVANE_RUNNER_ARMED_MARKER"), QStringLiteral("1"));
+    return env;
+}
+
+} // namespace
+
+void RunnerProcess::start(const FakeClock& clock)
+{
+    QProcessEnvironment env = runnerEnvironment();
+    const QString library = libfaketime();
+    ASSERT_FALSE(library.isEmpty()) << "libfaketime not found";
+    env.insert(QStringLiteral("LD_PRELOAD"), library);
+    env.insert(QStringLiteral("FAKETIME_TIMESTAMP_FILE"), clock.file());
+    env.insert(QStringLiteral("FAKETIME_NO_CACHE"), QStringLiteral("1"));
+    env.insert(QStringLiteral("FAKETIME_DONT_FAKE_MONOTONIC"), QStringLiteral("1"));
+    start(env);
+}
+
+void RunnerProcess::start(const QString& fakeTime)
+{
+    QProcessEnvironment env = runnerEnvironment();
     if (!fakeTime.isEmpty()) {
         // The library itself rather than the faketime wrapper: the wrapper forks, and killing
         // it would leave the runner behind.
@@ -93,6 +126,12 @@ void RunnerProcess::start(const QString& fakeTime)
         env.insert(QStringLiteral("FAKETIME"), QLatin1Char('@') + fakeTime);
         env.insert(QStringLiteral("FAKETIME_DONT_RESET"), QStringLiteral("1"));
     }
+    start(env);
+}
+
+void RunnerProcess::start(const QProcessEnvironment& env)
+{
+    const QString program = install(m_folder);
     m_process.setProcessEnvironment(env);
     m_process.setWorkingDirectory(m_folder);
     m_process.start(program, {});

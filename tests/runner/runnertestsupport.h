@@ -3,6 +3,7 @@
 // files written through the real profile library, and a runner program copied into a folder
 // of its own and started as a real process.
 #include <QByteArray>
+#include <QDateTime>
 #include <QList>
 #include <QProcess>
 #include <QString>
@@ -38,6 +39,20 @@ QStringList derivedList(const QString& path, const QString& section);
 // The libfaketime library to preload; empty when it is not installed.
 QString libfaketime();
 
+// A wall clock that the test moves while the runners started with it run: libfaketime reads
+// its offset from a file at every call, and the monotonic clock runs on untouched, as across a
+// suspend or a clock set forward.
+class FakeClock {
+public:
+    explicit FakeClock(const QString& file) : m_file(file) {}
+    // From now on the runners' wall clock reads `fakeNow`, and runs on from there.
+    void set(const QDateTime& fakeNow);
+    QString file() const { return m_file; }
+
+private:
+    QString m_file;
+};
+
 // A copy of corvane_110 in `folder`, started as an independent process.
 class RunnerProcess {
 public:
@@ -47,12 +62,15 @@ public:
     static QString install(const QString& folder);
     // `fakeTime`: a start time for libfaketime ("2026-12-07 08:59:58"), empty for real time.
     void start(const QString& fakeTime = {});
+    // Started on a clock the test moves while it runs.
+    void start(const FakeClock& clock);
     bool waitForArmed(int timeoutMs = 10000);
     bool waitForExit(int timeoutMs = 10000);
     QByteArray readStderr();
     QProcess& process() { return m_process; }
 
 private:
+    void start(const QProcessEnvironment& env);
     QString m_folder;
     QProcess m_process;
     QByteArray m_stderr;

@@ -1,0 +1,47 @@
+#pragma once
+// Reminders whose moment passed while no check ran (the machine slept, the clock leapt
+// forward): shown late, once, when the runner notices the gap, unless they are later than the
+// user's limit.
+#include <QDateTime>
+#include <QSet>
+#include <QString>
+#include <optional>
+
+#include "clockgap.h"
+
+namespace corvane {
+
+class DaySchedule;
+
+class MissedReminders {
+public:
+    explicit MissedReminders(ClockGap::Monotonic monotonic = {});
+
+    // Minutes an entry may be late and still be shown; 0 shows none late.
+    void setLimit(int minutes) { m_limitMinutes = minutes; }
+
+    // Called by every check before it looks for due entries. Notes a gap ending at `now`; then
+    // takes from the schedule's lists each entry not shown yet whose start (time − advance)
+    // lies in the gap and whose own acceptance window is over, and logs it. Those within the
+    // limit are marked shown and their lines ("h:mm text\n", list order) returned. While the
+    // schedule does not hold the list of `now`'s date (a rebuild for the new day is due), the
+    // lines found so far and the rest of the gap wait for the call after the rebuild, so that
+    // one window shows them all.
+    QString collect(DaySchedule& schedule, int advanceMinutes, int acceptanceSeconds, const QDateTime& now);
+
+private:
+    struct Pending {
+        ClockSpan span;
+        QSet<QDate> daysTaken;
+        QString lines;
+    };
+    void takeDay(DaySchedule& schedule, const QDate& day, int advanceMinutes, int acceptanceSeconds,
+                 const QDateTime& now);
+    void logDaysNotHeld(const QDateTime& now) const;
+
+    ClockGap m_gap;
+    int m_limitMinutes = 60;
+    std::optional<Pending> m_pending;
+};
+
+} // namespace corvane
