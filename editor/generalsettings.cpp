@@ -107,6 +107,17 @@ void LoadGeneralSettings(const QString& path, GeneralSettings& settings)
 
 bool SaveGeneralSettings(const QString& path, const GeneralSettings& settings, QString* error)
 {
+    // Text the file cannot hold is named to the user before anything is written.
+    QStringList typed{settings.calendarUrl, settings.et, settings.cet, settings.gmt};
+    typed << settings.HolidayDates << settings.display.values() << settings.sound.values();
+    for (int i = 0; i < kAbbreviationCount; ++i)
+        typed << settings.abbreviations[i] << settings.abbreviationTexts[i];
+    if (QString why = checkStorable(typed.join(QString())); !why.isEmpty()) {
+        if (error)
+            *error = why;
+        return false;
+    }
+
     ProfileTransaction tx(path);
     tx.writeString(kEconomic, QStringLiteral("取得"), settings.economic ? QStringLiteral("1") : QStringLiteral("0"));
     tx.writeString(QStringLiteral("表示"), kTimeKey, wholeOr(settings.displaySeconds, QStringLiteral("10")));

@@ -3,6 +3,8 @@
 // display and sound keys left absent until set, and the sound capture rules.
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 #include "clock.h"
 #include "generalsettings.h"
 #include "nationalholidayadd.h"
@@ -132,6 +134,12 @@ TEST_F(GeneralSettingsTest, AFailedWriteIsReported)
     QString error;
     EXPECT_FALSE(SaveGeneralSettings(m_folder.file(QStringLiteral("無い/x.ini")), m_settings, &error));
     EXPECT_TRUE(error.startsWith(QStringLiteral("設定ファイルに書き込めませんでした")));
+
+    // A speech command the file cannot hold is named, and nothing is written.
+    m_settings.sound[QStringLiteral("音声SH0")] = QStringLiteral("say 🔔");
+    EXPECT_FALSE(SaveGeneralSettings(path(), m_settings, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("「🔔」"))) << qPrintable(error);
+    EXPECT_FALSE(QFile::exists(path()));
 }
 
 TEST(HolidayList, RebuildKeepsEntryOrderAndDuplicatesAndDropsThePast)

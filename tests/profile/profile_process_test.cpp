@@ -1,5 +1,6 @@
-// The settings file under real processes: concurrent writers lose nothing, and a writer
-// killed at any moment leaves the old file or the new one, never a torn one.
+// The settings file under real processes: concurrent writers lose nothing, readers never take
+// the file for missing while it is replaced, and a writer killed at any moment leaves the old
+// file or the new one, never a torn one.
 #include "generationstate.h"
 #include "profile.h"
 #include "tempfolder.h"
@@ -10,6 +11,7 @@
 #include <QRandomGenerator>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <csignal>
 
 using namespace corvane;
@@ -44,8 +46,20 @@ TEST(ProfileProcesses, ThreeConcurrentWritersLoseNoKey)
         writer->start(kTool, {u"keys"_s, path, prefix, u"500"_s});
         writers.push_back(std::move(writer));
     }
+    // Meanwhile a reader in a tight loop always finds the file that is being replaced.
+    int reads = 0, missed = 0;
+    const auto running = [&] {
+        return std::any_of(writers.begin(), writers.end(),
+                           [](const auto& w) { return !w->waitForFinished(0) && w->state() != QProcess::NotRunning; });
+    };
+    while (running()) {
+        for (int i = 0; i < 50; ++i, ++reads)
+            missed += profile::readString(path, u"未知"_s, u"x"_s).isEmpty();
+    }
+    EXPECT_GT(reads, 0);
+    EXPECT_EQ(missed, 0) << "of " << reads << " reads";
     for (auto& writer : writers) {
-        ASSERT_TRUE(writer->waitForFinished(240000));
+        ASSERT_TRUE(writer->state() == QProcess::NotRunning || writer->waitForFinished(240000));
         EXPECT_EQ(writer->exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(writer->exitCode(), 0);
     }
