@@ -68,7 +68,9 @@ QuickEntryResult RegisterQuickEntry(const QString& settingsPath, const QuickEntr
     }, &error);
     if (!written) {
         logLine(QStringLiteral("予定の追加: %1 に書き込めません: %2").arg(settingsPath, error));
-        return refused(kWriteFailedMessage);
+        QuickEntryResult result = refused(kWriteFailedMessage);
+        result.message += QLatin1Char('\n') + error; // the user can act on the reason
+        return result;
     }
     if (slot < 0)
         return refused(kSlotsFullMessage);

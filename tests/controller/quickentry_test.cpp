@@ -217,14 +217,17 @@ TEST_F(QuickAddTest, FailedWriteIsReported)
         RegisterQuickEntry(unwritable, {QuickDay::Today, QStringLiteral("10:00"), QStringLiteral("x")});
 
     EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.message, QStringLiteral("設定ファイルに書き込めませんでした。予定は登録されていません"));
+    EXPECT_TRUE(result.message.startsWith(QStringLiteral("設定ファイルに書き込めませんでした。予定は登録されていません\n")));
     EXPECT_EQ(result.slot, -1);
 
     // A file the user made read-only stays as it is.
     seedDated(0, QStringLiteral("2026/12/24"), QStringLiteral("9:00"), QStringLiteral("予定"));
     QFile::setPermissions(path(), QFileDevice::ReadOwner);
     const QByteArray before = test::readFileBytes(path());
-    EXPECT_FALSE(RegisterQuickEntry(path(), {QuickDay::Today, QStringLiteral("10:00"), QStringLiteral("x")}).ok);
+    const QuickEntryResult readOnly =
+        RegisterQuickEntry(path(), {QuickDay::Today, QStringLiteral("10:00"), QStringLiteral("x")});
+    EXPECT_FALSE(readOnly.ok);
+    EXPECT_TRUE(readOnly.message.contains(QStringLiteral("読み取り専用"))) << qPrintable(readOnly.message);
     EXPECT_EQ(test::readFileBytes(path()), before);
 }
 
