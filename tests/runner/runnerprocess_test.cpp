@@ -279,3 +279,36 @@ TEST_F(RunnerProcessTest, AJumpAcrossMidnightShowsTheMissedOnesOnceThenTheNewDay
     EXPECT_EQ(runner.count(QStringLiteral("お知らせ:")), 3) << runner.log().toStdString();
     EXPECT_EQ(runner.count(QStringLiteral("お知らせ: 23:59 日報")), 1);
 }
+
+TEST_F(RunnerProcessTest, FileTheRunnerMayNotWriteIsReadLoggedAndLeftAsItIs)
+{
+    const QString text = QStringLiteral("[時刻]\r\n0-0=9:00\r\n[内容]\r\n0-0=朝会\r\n");
+    const QByteArray utf16 = QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    struct Row {
+        const char* what;
+        QByteArray bytes;
+        bool readOnly;
+        const char16_t* logged;
+    } rows[] = {
+        {"read-only", toCp932(text), true, u"読み取り専用"},
+        {"UTF-16", utf16, false, u"UTF-16"},
+    };
+    const QString path = folder.file(QStringLiteral("corvane設定.ini"));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        QFile::remove(path);
+        folder.writeBytes(QStringLiteral("corvane設定.ini"), row.bytes);
+        if (row.readOnly)
+            QFile::setPermissions(path, QFileDevice::ReadOwner);
+        RunnerProcess runner(folder.path());
+        runner.start(QStringLiteral("2026-12-07 08:00:00"));
+        ASSERT_TRUE(runner.waitForArmed()) << runner.readStderr().toStdString();
+        const QString log = QString::fromUtf8(runner.readStderr());
+        EXPECT_TRUE(log.contains(QString::fromUtf16(row.logged))) << log.toStdString();
+        EXPECT_TRUE(log.contains(QStringLiteral("本日の予定 1件"))) << log.toStdString();
+        EXPECT_EQ(folder.readBytes(QStringLiteral("corvane設定.ini")), row.bytes);
+        EXPECT_TRUE(CloseRunner());
+        EXPECT_TRUE(runner.waitForExit());
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+}
