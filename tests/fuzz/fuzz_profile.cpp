@@ -45,13 +45,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
 {
     const QByteArray data(reinterpret_cast<const char*>(bytes), qsizetype(size));
     ProfileDocument document(data);
-    const QByteArray normalized = profilebytes::normalizedFileBytes(data);
+    ProfileEncoding encoding;
+    const QByteArray text = profileText(data, &encoding);
 
     for (size_t seed = 0; seed < 4; ++seed) {
         const QByteArray section = pick(data, size * 31 + seed * 7);
         const QByteArray key = pick(data, size * 17 + seed * 13 + 3);
-        const auto fast = profilebytes::findValue(normalized, profilebytes::foldName(section),
-                                                  profilebytes::foldName(key));
+        const auto fast = profilebytes::findValue(text, profilebytes::foldName(section, encoding.charset),
+                                                  profilebytes::foldName(key, encoding.charset), encoding.charset);
         const auto full = document.value(section, key);
         REQUIRE(fast.has_value() == full.has_value());
         if (fast)
