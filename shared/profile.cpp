@@ -189,17 +189,25 @@ bool writeLocked(ProfileLock& lock, const QString& path, const ProfileDocument& 
     return true;
 }
 
+// The file as it is under the lock just taken; false with *error when the lock or the read fails.
+bool readLocked(const ProfileLock& lock, const QString& path, QByteArray* bytes, QString* error)
+{
+    if (!lock.isLocked())
+        return fail(error, lock.error());
+    QString readError;
+    if (!readSettledProfileBytes(path, bytes, &readError))
+        return fail(error, readError);
+    return true;
+}
+
 // One locked read-change-replace cycle. An unchanged document is not written (and a missing
 // file is not created).
 bool modify(const QString& path, const Operations& operations, QString* error, ProfileDocument* result = nullptr)
 {
     ProfileLock lock(path);
-    if (!lock.isLocked())
-        return fail(error, lock.error());
     QByteArray bytes;
-    QString readError;
-    if (!readSettledProfileBytes(path, &bytes, &readError))
-        return fail(error, readError);
+    if (!readLocked(lock, path, &bytes, error))
+        return false;
     ProfileDocument document(bytes);
     bool changed = false;
     for (const auto& operation : operations) {
@@ -381,12 +389,9 @@ bool ProfileTransaction::commit(QString* error)
 bool updateProfile(const QString& path, const std::function<bool(ProfileTransaction&)>& decide, QString* error)
 {
     ProfileLock lock(path);
-    if (!lock.isLocked())
-        return fail(error, lock.error());
     QByteArray bytes;
-    QString readError;
-    if (!readSettledProfileBytes(path, &bytes, &readError))
-        return fail(error, readError);
+    if (!readLocked(lock, path, &bytes, error))
+        return false;
     ProfileTransaction tx(path, bytes);
     if (!decide(tx))
         return true;
