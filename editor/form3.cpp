@@ -9,6 +9,7 @@
 #include "colours.h"
 #include "dialogs.h"
 #include "formlayout.h"
+#include "screenfit.h"
 #include "twips.h"
 #include "valueforms.h"
 
@@ -70,8 +71,9 @@ void Form3::applySettings()
     const int top = twipsToPixelsY(numberOr(m_settings.displayValue(QStringLiteral("TOP")), 0));
     const int width = twipsToPixelsX(numberOr(m_settings.displayValue(QStringLiteral("WIDTH")), kDefaultWidth));
     const int height = twipsToPixelsY(numberOr(m_settings.displayValue(QStringLiteral("HEIGHT")), kDefaultHeight));
-    move(left, top);
-    m_outerSize = QSize(width, height);
+    const QRect outer = fitStoredWindow(QRect(left, top, width, height));
+    move(outer.topLeft());
+    m_outerSize = outer.size();
     fitOuterSize();
     applyColoursAndFont();
 }
