@@ -1,5 +1,6 @@
 #include "dayschedule.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace corvane {
@@ -29,15 +30,9 @@ void DaySchedule::setAbbreviations(const Abbreviations& abbreviations)
 
 void DaySchedule::sortByTime(DayList& list)
 {
-    // Passes of adjacent swaps, only when strictly later: entries of equal time keep the
-    // order of the categories they came from.
-    const qsizetype count = list.size();
-    for (qsizetype pass = 0; pass + 1 < count; ++pass) {
-        for (qsizetype i = 0; i + 1 < count; ++i) {
-            if (list[i].at > list[i + 1].at)
-                list.swapItemsAt(i, i + 1);
-        }
-    }
+    // Stable: entries of equal time keep the order of the categories they came from.
+    std::stable_sort(list.begin(), list.end(),
+                     [](const ScheduleItem& a, const ScheduleItem& b) { return a.at < b.at; });
 }
 
 void DaySchedule::ExpandAbbreviations()
