@@ -1,5 +1,7 @@
 #include "dayschedule.h"
 
+#include <QHash>
+#include <QPair>
 #include <algorithm>
 #include <utility>
 
@@ -21,6 +23,30 @@ void DaySchedule::setLists(const QDate& buildDate, DayList today, DayList tomorr
     m_buildDate = buildDate;
     m_today = std::move(today);
     m_tomorrow = std::move(tomorrow);
+}
+
+namespace {
+void keepShown(const DayList& before, DayList& after)
+{
+    QHash<QPair<QString, QString>, int> shown;
+    for (const ScheduleItem& item : before) {
+        if (item.shown)
+            ++shown[{item.time, item.text}];
+    }
+    for (ScheduleItem& item : after) {
+        auto found = shown.find({item.time, item.text});
+        if (found != shown.end() && found.value() > 0) {
+            --found.value();
+            item.shown = true;
+        }
+    }
+}
+} // namespace
+
+void DaySchedule::keepShownFrom(const DayList& today, const DayList& tomorrow)
+{
+    keepShown(today, m_today);
+    keepShown(tomorrow, m_tomorrow);
 }
 
 void DaySchedule::setAbbreviations(const Abbreviations& abbreviations)

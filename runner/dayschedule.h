@@ -47,6 +47,10 @@ public:
     // after; nullptr on any other date.
     DayList* listFor(const QDate& date);
 
+    // After rebuilding the same days: an entry announced from the earlier lists (same time
+    // and text, counted once each) stays announced, so a rebuild never announces one twice.
+    void keepShownFrom(const DayList& today, const DayList& tomorrow);
+
     // For callers that hold lists already (and for tests of the check).
     void setLists(const QDate& buildDate, DayList today, DayList tomorrow);
     void setAbbreviations(const Abbreviations& abbreviations);

@@ -26,24 +26,35 @@ bool economicRebuildDue(const QString& economicFetch, const QString& builtOn, QD
     return built->month() != today.month();
 }
 
-QString CheckEconomicRefresh(const QString& settingsPath, const QString& previousFetch)
+EconomicRefreshDecision decideEconomicRefresh(const QString& settingsPath, const QString& previousFetch)
 {
     const QString section = QStringLiteral("経済指標");
-    QString economicFetch = profile::readString(settingsPath, section, QStringLiteral("取得"));
-    if (economicFetch.isEmpty())
-        economicFetch = previousFetch;
-    const QString builtOn = economicFetch == u"1"
+    EconomicRefreshDecision decision;
+    decision.economicFetch = profile::readString(settingsPath, section, QStringLiteral("取得"));
+    if (decision.economicFetch.isEmpty())
+        decision.economicFetch = previousFetch;
+    const QString builtOn = decision.economicFetch == u"1"
                                 ? profile::readString(settingsPath, section, QStringLiteral("作成日"))
                                 : QString();
-    if (!economicRebuildDue(economicFetch, builtOn, Clock::today()))
-        return economicFetch;
+    decision.importDue = economicRebuildDue(decision.economicFetch, builtOn, Clock::today());
+    return decision;
+}
 
-    const QString workbookPath = QDir::toNativeSeparators(
+QString indicatorWorkbookBeside(const QString& settingsPath)
+{
+    return QDir::toNativeSeparators(
         QFileInfo(settingsPath).dir().filePath(QString::fromUtf16(kIndicatorWorkbookName)));
+}
+
+QString CheckEconomicRefresh(const QString& settingsPath, const QString& previousFetch)
+{
+    const EconomicRefreshDecision decision = decideEconomicRefresh(settingsPath, previousFetch);
+    if (!decision.importDue)
+        return decision.economicFetch;
     QString reason;
-    if (!ImportEconomicCalendar(settingsPath, workbookPath, &reason))
+    if (!ImportEconomicCalendar(settingsPath, indicatorWorkbookBeside(settingsPath), &reason))
         logLine(QStringLiteral("経済指標カレンダーの取り込みに失敗しました: %1").arg(reason));
-    return economicFetch;
+    return decision.economicFetch;
 }
 
 } // namespace corvane

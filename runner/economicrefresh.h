@@ -12,6 +12,17 @@ namespace corvane {
 // the workbook that is there, if any.
 QString CheckEconomicRefresh(const QString& settingsPath, const QString& previousFetch = {});
 
+// What the policy finds in the file: EconomicFetch (as CheckEconomicRefresh returns it) and
+// whether an import is due. The day rebuild decides with this and imports in the background.
+struct EconomicRefreshDecision {
+    QString economicFetch;
+    bool importDue = false;
+};
+EconomicRefreshDecision decideEconomicRefresh(const QString& settingsPath, const QString& previousFetch);
+
+// The indicator workbook beside the settings file.
+QString indicatorWorkbookBeside(const QString& settingsPath);
+
 // The policy's decision: the feature is on ("取得" exactly "1") and the last import is absent
 // or from another month number (the year is not compared). A "作成日" that is not a date
 // counts as never built.

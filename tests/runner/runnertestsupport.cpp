@@ -10,6 +10,8 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 
 namespace corvane::test {
 
@@ -93,10 +95,36 @@ void RunnerProcess::start(const QString& fakeTime)
         env.insert(QStringLiteral("FAKETIME"), QLatin1Char('@') + fakeTime);
         env.insert(QStringLiteral("FAKETIME_DONT_RESET"), QStringLiteral("1"));
     }
+    for (const QString& name : m_extraEnvironment.keys())
+        env.insert(name, m_extraEnvironment.value(name));
     m_process.setProcessEnvironment(env);
     m_process.setWorkingDirectory(m_folder);
     m_process.start(program, {});
     ASSERT_TRUE(m_process.waitForStarted(5000));
+}
+
+void RunnerProcess::startWithClockFile(const QString& clockFile)
+{
+    const QString library = libfaketime();
+    ASSERT_FALSE(library.isEmpty()) << "libfaketime not found";
+    setEnvironment(QStringLiteral("LD_PRELOAD"), library);
+    setEnvironment(QStringLiteral("FAKETIME_TIMESTAMP_FILE"), clockFile);
+    setEnvironment(QStringLiteral("FAKETIME_NO_CACHE"), QStringLiteral("1"));
+    // Qt's timers and the announcement's waits run on the real monotonic clock.
+    setEnvironment(QStringLiteral("FAKETIME_DONT_FAKE_MONOTONIC"), QStringLiteral("1"));
+    start();
+}
+
+void FakeClockFile::set(const QDateTime& at) const
+{
+    // An offset from the real clock: libfaketime adds it to every reading.
+    const qint64 offset = QDateTime::currentDateTime().secsTo(at);
+    QFile file(m_path + QStringLiteral(".new"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write((offset >= 0 ? "+" : "") + QByteArray::number(offset) + "\n");
+    file.close();
+    // Replaced whole, so the runner never reads half a line.
+    ASSERT_EQ(::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(m_path).constData()), 0);
 }
 
 QByteArray RunnerProcess::readStderr()

@@ -47,6 +47,10 @@ public:
     static QString install(const QString& folder);
     // `fakeTime`: a start time for libfaketime ("2026-12-07 08:59:58"), empty for real time.
     void start(const QString& fakeTime = {});
+    // Set in the runner's environment after the defaults above (e.g. another platform).
+    void setEnvironment(const QString& name, const QString& value) { m_extraEnvironment.insert(name, value); }
+    // Starts with a clock the test can move while the runner runs (see FakeClockFile).
+    void startWithClockFile(const QString& clockFile);
     bool waitForArmed(int timeoutMs = 10000);
     bool waitForExit(int timeoutMs = 10000);
     QByteArray readStderr();
@@ -56,6 +60,20 @@ private:
     QString m_folder;
     QProcess m_process;
     QByteArray m_stderr;
+    QProcessEnvironment m_extraEnvironment;
+};
+
+// A libfaketime clock file: the runner's clock reads it at every call, so the test can set the
+// time of day while the runner runs. The time runs on from each setting.
+class FakeClockFile {
+public:
+    explicit FakeClockFile(const QString& path) : m_path(path) {}
+    QString path() const { return m_path; }
+    // From now on the clock reads `at` (and then runs on).
+    void set(const QDateTime& at) const;
+
+private:
+    QString m_path;
 };
 
 // Waits (processing events) until `condition` holds or `timeoutMs` passes.
