@@ -41,7 +41,8 @@ bool ReadCalendarPage(const QByteArray& body, const QByteArray& contentType,
                       const TimeDifferences& differences, QDate today, QList<IndicatorRow>* rows,
                       QString* reason)
 {
-    const std::optional<TableGrid> grid = readFirstTable(pageToUtf8(body, contentType));
+    // The conversion reads the table's first four columns only.
+    const std::optional<TableGrid> grid = readFirstTable(pageToUtf8(body, contentType), kForeignColumn + 1);
     if (!grid) {
         *reason = QStringLiteral("経済指標カレンダーのページに表がありません");
         return false;

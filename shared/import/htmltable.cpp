@@ -256,7 +256,7 @@ std::vector<xmlNode*> rowCells(xmlNode* row)
     return cells;
 }
 
-TableGrid layOutGrid(xmlNode* table)
+TableGrid layOutGrid(xmlNode* table, int keepColumns)
 {
     TableGrid grid;
     // busyUntil[c]: the first row at which column c is no longer covered by a cell spanning
@@ -269,15 +269,15 @@ TableGrid layOutGrid(xmlNode* table)
         QList<GridCell> row;
         int c = 0;
         for (xmlNode* cellElement : rowCells(rowElement)) {
-            while (c < kGridMaxColumns && busyUntil[size_t(c)] > r)
+            while (c < keepColumns && busyUntil[size_t(c)] > r)
                 ++c;
-            if (c >= kGridMaxColumns)
+            if (c >= keepColumns)
                 break;
             const int colspan = std::max(1, spanAttribute(cellElement, "colspan", 1, kMaxColspan));
             int rowspan = spanAttribute(cellElement, "rowspan", 1, kMaxRowspan);
             if (rowspan == 0)
                 rowspan = kMaxRowspan;
-            const int end = std::min(kGridMaxColumns, c + colspan);
+            const int end = std::min(keepColumns, c + colspan);
             for (int k = c; k < end; ++k)
                 busyUntil[size_t(k)] = std::max(busyUntil[size_t(k)], r + rowspan);
             GridCell cell = makeCell(cellElement);
@@ -305,7 +305,7 @@ const GridCell& TableGrid::at(int row, int column) const
     return column < cells.size() ? cells[column] : empty;
 }
 
-std::optional<TableGrid> readFirstTable(const QByteArray& utf8Html)
+std::optional<TableGrid> readFirstTable(const QByteArray& utf8Html, int keepColumns)
 {
     const DocPtr doc = parseDocument(utf8Html);
     if (!doc)
@@ -313,7 +313,7 @@ std::optional<TableGrid> readFirstTable(const QByteArray& utf8Html)
     xmlNode* table = findFirstTable(doc.get());
     if (!table)
         return std::nullopt;
-    return layOutGrid(table);
+    return layOutGrid(table, std::clamp(keepColumns, 0, kGridMaxColumns));
 }
 
 bool parseHtmlOnly(const QByteArray& utf8Html) { return bool(parseDocument(utf8Html)); }
