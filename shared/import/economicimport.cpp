@@ -7,7 +7,15 @@
 #include "settingspath.h"
 #include "valueforms.h"
 
+#include "workbookfiles.h"
+
+#include <QDir>
 #include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <filesystem>
+#include <system_error>
 
 namespace corvane {
 
@@ -29,6 +37,50 @@ int readDifference(const QString& settingsPath, const QString& key)
 }
 
 } // namespace
+
+bool ReplaceIndicatorWorkbook(const QString& path, QList<IndicatorRow> rows, QString* reason)
+{
+    // A spreadsheet that has the workbook open would keep its stale copy, and saving that
+    // would throw this import away.
+    if (isWorkbookBusy(path)) {
+        *reason = QStringLiteral("経済指標.xlsが表示中のため取り込めません。ファイルを閉じてから再度取り込んでください");
+        return false;
+    }
+    const QFileInfo target(path);
+    QString fresh;
+    {
+        // Reserves a name of our own beside the workbook; the writer creates the file anew.
+        QTemporaryFile reserve(target.dir().filePath(target.fileName() + QStringLiteral(".XXXXXX")));
+        if (!reserve.open()) {
+            *reason = QStringLiteral("経済指標.xlsを保存できませんでした（%1）").arg(reserve.errorString());
+            return false;
+        }
+        fresh = reserve.fileName();
+    }
+    const qsizetype count = rows.size();
+    QString why;
+    if (!WriteIndicatorWorkbook(fresh, std::move(rows), &why)) {
+        QFile::remove(fresh);
+        *reason = QStringLiteral("経済指標.xlsを保存できませんでした（%1）").arg(why);
+        return false;
+    }
+    // What the runner will read: a workbook our own reader rejects must not replace a good one.
+    const QList<IndicatorRow> back = ReadIndicatorWorkbook(fresh, &why);
+    if (!why.isEmpty() || back.size() != count) {
+        QFile::remove(fresh);
+        *reason = QStringLiteral("作成した経済指標.xlsを読み直せないため、前のブックを残します（%1）")
+                      .arg(why.isEmpty() ? QStringLiteral("%1件のうち%2件しか読めません").arg(count).arg(back.size()) : why);
+        return false;
+    }
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(fresh).toStdString(), QFile::encodeName(path).toStdString(), error);
+    if (error) {
+        QFile::remove(fresh);
+        *reason = QStringLiteral("経済指標.xlsを保存できませんでした（%1）").arg(QString::fromLocal8Bit(error.message()));
+        return false;
+    }
+    return true;
+}
 
 TimeDifferences readTimeDifferences(const QString& settingsPath)
 {
@@ -90,8 +142,8 @@ void EconomicCalendarImport::onFetched(bool ok, const QString& reason)
         return;
     }
     const int count = int(rows.size());
-    if (!WriteIndicatorWorkbook(m_workbookPath, std::move(rows), &why)) {
-        complete(false, QStringLiteral("経済指標.xlsを保存できませんでした（%1）").arg(why));
+    if (!ReplaceIndicatorWorkbook(m_workbookPath, std::move(rows), &why)) {
+        complete(false, why);
         return;
     }
     // Last, and only now: a stamp without a saved workbook would stop the next refresh.
