@@ -95,8 +95,8 @@ void Form3::showEvent(QShowEvent* event)
 void Form3::applyColoursAndFont()
 {
     QPalette windowPalette = palette();
-    const QColor back = toQColor(colourOr(m_settings.displayValue(QStringLiteral("色")), kButtonFaceIndex), windowPalette);
-    const QColor text = toQColor(colourOr(m_settings.displayValue(QStringLiteral("FCOLO")), kButtonTextIndex), windowPalette);
+    const QColor back = toQColor(colourOr(m_settings.displayValue(QStringLiteral("色")), kButtonFaceIndex), windowPalette, QPalette::Button);
+    const QColor text = toQColor(colourOr(m_settings.displayValue(QStringLiteral("FCOLO")), kButtonTextIndex), windowPalette, QPalette::ButtonText);
     windowPalette.setColor(QPalette::Window, back);
     setPalette(windowPalette);
     QPalette samplePalette = m_sample->palette();

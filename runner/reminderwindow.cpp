@@ -60,8 +60,8 @@ void ReminderWindow::setUp(const ReminderLook& look, const QString& caption, con
 
     const QPalette system = QApplication::palette();
     QPalette palette = system;
-    palette.setColor(QPalette::Window, toQColor(look.background, system));
-    palette.setColor(QPalette::WindowText, toQColor(look.text, system));
+    palette.setColor(QPalette::Window, toQColor(look.background, system, QPalette::Button));
+    palette.setColor(QPalette::WindowText, toQColor(look.text, system, QPalette::ButtonText));
     setPalette(palette);
     m_label->setPalette(palette);
 

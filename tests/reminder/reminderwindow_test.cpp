@@ -206,12 +206,20 @@ TEST(ReminderWindow, ColoursFromColourrefAndSystemIndexes)
         EXPECT_EQ(shown.window()->palette().color(QPalette::Window), QColor(0xFF, 0xFF, 0xC0));
         EXPECT_EQ(shown.label()->palette().color(QPalette::WindowText), QColor(0xFF, 0, 0));
     }
-    s.colour = QString::number(ColourValue::system(5).raw);    // window background
-    s.textColour = QString::number(ColourValue::system(8).raw); // window text
-    Shown shown(s);
     const QPalette system = QApplication::palette();
-    EXPECT_EQ(shown.label()->palette().color(QPalette::Window), system.color(QPalette::Base));
-    EXPECT_EQ(shown.label()->palette().color(QPalette::WindowText), system.color(QPalette::Text));
+    {
+        s.colour = QString::number(ColourValue::system(5).raw);    // window background
+        s.textColour = QString::number(ColourValue::system(8).raw); // window text
+        Shown shown(s);
+        EXPECT_EQ(shown.label()->palette().color(QPalette::Window), system.color(QPalette::Base));
+        EXPECT_EQ(shown.label()->palette().color(QPalette::WindowText), system.color(QPalette::Text));
+    }
+    // Indexes no system colour has: the text stays readable on the background.
+    s.colour = QString::number(ColourValue::system(200).raw);
+    s.textColour = QStringLiteral("-1");
+    Shown shown(s);
+    EXPECT_EQ(shown.label()->palette().color(QPalette::Window), system.color(QPalette::Button));
+    EXPECT_EQ(shown.label()->palette().color(QPalette::WindowText), system.color(QPalette::ButtonText));
 }
 
 TEST(ReminderWindow, StaysOnTopWithoutTakingTheFocus)
