@@ -35,7 +35,7 @@ DisplaySettings readDisplaySettings(const QString& settingsPath,
     s.advanceMinutes = orDefault(read(QStringLiteral("事前表示"), QStringLiteral("時間")),
                                  QStringLiteral("0"));
     if (!parseWhole16(s.advanceMinutes))
-        logLine(QStringLiteral("事前表示/時間 \"%1\" is not a number; using 0 minutes")
+        logLine(QStringLiteral("事前表示/時間 の値 \"%1\" は数値として使えません。0 分を使います")
                     .arg(s.advanceMinutes));
 
     if (expandAbbreviations)

@@ -94,19 +94,26 @@ bool ReadCalendarPage(const QByteArray& body, const QByteArray& contentType,
                       QString* reason)
 {
     // The conversion reads the table's first four columns only.
-    const std::optional<TableGrid> grid = readFirstTable(pageToUtf8(body, contentType), kForeignColumn + 1);
-    if (!grid) {
-        *reason = QStringLiteral("経済指標カレンダーのページに表がありません");
+    bool tooDeep = false;
+    const std::optional<TableGrid> grid = readFirstTable(pageToUtf8(body, contentType), kForeignColumn + 1, &tooDeep);
+    const QString depthNote = QStringLiteral("ページの要素の入れ子が256段を超えるため、その先は読めませんでした");
+    if (tooDeep)
+        logLine(QStringLiteral("経済指標カレンダー: ") + depthNote);
+    // A page cut short by the parser's limit says so, whatever is missing because of it.
+    auto failWith = [&](const QString& text) {
+        *reason = tooDeep ? text + QStringLiteral("（%1）").arg(depthNote) : text;
         return false;
-    }
+    };
+    if (!grid)
+        return failWith(QStringLiteral("経済指標カレンダーのページに表がありません"));
     CalendarConversion conversion = ConvertCalendarGrid(*grid, differences, today);
     for (const QString& line : conversion.droppedReasons)
         logLine(line);
-    if (conversion.rows.isEmpty()) {
-        // Writing an empty workbook over a good one would lose the month's releases.
-        *reason = QStringLiteral("経済指標カレンダーのページの最初の表に公表予定がありません");
-        return false;
-    }
+    for (const QString& line : conversion.notes)
+        logLine(line);
+    // Writing an empty workbook over a good one would lose the month's releases.
+    if (conversion.rows.isEmpty())
+        return failWith(QStringLiteral("経済指標カレンダーのページの最初の表に公表予定がありません"));
     *rows = std::move(conversion.rows);
     return true;
 }

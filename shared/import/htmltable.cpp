@@ -23,16 +23,33 @@ struct DocFree {
 };
 using DocPtr = std::unique_ptr<xmlDoc, DocFree>;
 
-DocPtr parseDocument(const QByteArray& utf8Html)
+struct ContextFree {
+    void operator()(htmlParserCtxt* context) const { htmlFreeParserCtxt(context); }
+};
+
+// `tooDeep`, when given, tells whether the parser stopped at its nesting limit (what lies
+// deeper, and after it, is then missing from the document).
+DocPtr parseDocument(const QByteArray& utf8Html, bool* tooDeep = nullptr)
 {
+    if (tooDeep)
+        *tooDeep = false;
     if (utf8Html.size() > INT_MAX)
+        return {};
+    const std::unique_ptr<htmlParserCtxt, ContextFree> context(htmlNewParserCtxt());
+    if (!context)
         return {};
     // The page was decoded to UTF-8 before it got here: the encoding given wins over any meta
     // tag the page still carries. NONET: a page never makes us fetch anything else.
     const int options = HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING
                         | HTML_PARSE_NONET | HTML_PARSE_COMPACT;
-    return DocPtr(htmlReadMemory(utf8Html.constData(), int(utf8Html.size()), nullptr, "UTF-8",
-                                 options));
+    DocPtr doc(htmlCtxtReadMemory(context.get(), utf8Html.constData(), int(utf8Html.size()), nullptr,
+                                  "UTF-8", options));
+    if (tooDeep) {
+        const xmlError* error = xmlCtxtGetLastError(context.get());
+        *tooDeep = error && error->code == XML_ERR_INTERNAL_ERROR && error->message
+                   && std::strstr(error->message, "depth");
+    }
+    return doc;
 }
 
 bool isElement(const xmlNode* node, const char* name)
@@ -305,9 +322,9 @@ const GridCell& TableGrid::at(int row, int column) const
     return column < cells.size() ? cells[column] : empty;
 }
 
-std::optional<TableGrid> readFirstTable(const QByteArray& utf8Html, int keepColumns)
+std::optional<TableGrid> readFirstTable(const QByteArray& utf8Html, int keepColumns, bool* tooDeep)
 {
-    const DocPtr doc = parseDocument(utf8Html);
+    const DocPtr doc = parseDocument(utf8Html, tooDeep);
     if (!doc)
         return std::nullopt;
     xmlNode* table = findFirstTable(doc.get());
