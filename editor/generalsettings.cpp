@@ -98,17 +98,47 @@ void LoadGeneralSettings(const QString& path, GeneralSettings& settings)
     }
 }
 
+namespace {
+bool commitOrMessage(ProfileTransaction& tx, QString* error)
+{
+    QString reason;
+    if (!tx.commit(&reason)) {
+        logLine(QStringLiteral("全般の設定を保存できませんでした: ") + reason);
+        if (error)
+            *error = QStringLiteral("設定ファイルに書き込めませんでした\n") + reason;
+        return false;
+    }
+    return true;
+}
+
+// The time differences and the calendar address, as the import reads them.
+void writeEconomicGroup(ProfileTransaction& tx, const GeneralSettings& settings)
+{
+    tx.writeString(kDifference, QStringLiteral("ET"), settings.et);
+    tx.writeString(kDifference, QStringLiteral("CET"), settings.cet);
+    tx.writeString(kDifference, QStringLiteral("GMT"), settings.gmt);
+    if (settings.calendarUrl != settings.loadedCalendarUrl)
+        tx.writeString(kEconomic, QStringLiteral("URL"), settings.calendarUrl);
+}
+} // namespace
+
+bool SaveEconomicSettings(const QString& path, GeneralSettings& settings, QString* error)
+{
+    ProfileTransaction tx(path);
+    writeEconomicGroup(tx, settings);
+    if (!commitOrMessage(tx, error))
+        return false;
+    settings.loadedCalendarUrl = settings.calendarUrl;
+    return true;
+}
+
 bool SaveGeneralSettings(const QString& path, const GeneralSettings& settings, QString* error)
 {
     ProfileTransaction tx(path);
     tx.writeString(kEconomic, QStringLiteral("取得"), settings.economic ? QStringLiteral("1") : QStringLiteral("0"));
     tx.writeString(QStringLiteral("表示"), kTimeKey, wholeOr(settings.displaySeconds, QStringLiteral("10")));
     tx.writeString(QStringLiteral("事前表示"), kTimeKey, wholeOr(settings.advanceMinutes, QStringLiteral("0")));
-    tx.writeString(kDifference, QStringLiteral("ET"), settings.et);
-    tx.writeString(kDifference, QStringLiteral("CET"), settings.cet);
-    tx.writeString(kDifference, QStringLiteral("GMT"), settings.gmt);
-    if (settings.calendarUrl != settings.loadedCalendarUrl)
-        tx.writeString(kEconomic, QStringLiteral("URL"), settings.calendarUrl);
+    writeEconomicGroup(tx, settings);
 
     if (settings.HolidayDates.isEmpty()) {
         tx.deleteSection(kHolidays);
@@ -134,14 +164,7 @@ bool SaveGeneralSettings(const QString& path, const GeneralSettings& settings, Q
             tx.writeString(kSound, key, settings.sound.value(key));
     }
 
-    QString reason;
-    if (!tx.commit(&reason)) {
-        logLine(QStringLiteral("全般の設定を保存できませんでした: ") + reason);
-        if (error)
-            *error = QStringLiteral("設定ファイルに書き込めませんでした\n") + reason;
-        return false;
-    }
-    return true;
+    return commitOrMessage(tx, error);
 }
 
 QStringList RebuildHolidayList(const QStringList& items)
