@@ -56,6 +56,16 @@ QString tooLarge(qint64 maxBytes)
     return fetchFailure(QStringLiteral("ページが大きすぎます（%1バイトを超えています）").arg(maxBytes));
 }
 
+// A reply packed although only the plain body was asked for: its text cannot be read.
+QString refusedEncoding(const QNetworkReply* reply)
+{
+    const QByteArray encoding = reply->rawHeader("Content-Encoding").trimmed().toLower();
+    if (encoding.isEmpty() || encoding == "identity")
+        return {};
+    return fetchFailure(QStringLiteral("応答を展開できません（頼んでいない圧縮形式 %1 で送られました）")
+                            .arg(QString::fromLatin1(encoding)));
+}
+
 } // namespace
 
 std::optional<QUrl> calendarUrl(const QString& address, QString* reason)
@@ -119,6 +129,10 @@ void CalendarFetch::start(const QString& address, const FetchLimits& limits)
     }
     QNetworkRequest request(*url);
     request.setMaximumRedirectsAllowed(m_limits.maxRedirects);
+    // The body as sent, never unpacked by the network layer: a small compressed reply can
+    // unpack to gigabytes, and unpacking behind a bounded read buffer stalls until the time
+    // limit. The cap then counts the bytes that are really held.
+    request.setRawHeader("Accept-Encoding", "identity");
     request.setHeader(QNetworkRequest::UserAgentHeader, QByteArrayLiteral("corvane/0.1"));
     m_reply = m_network->get(request);
     m_reply->setReadBufferSize(m_limits.readBufferBytes);
@@ -134,6 +148,10 @@ void CalendarFetch::onReadyRead()
     const QVariant announced = m_reply->header(QNetworkRequest::ContentLengthHeader);
     if (announced.isValid() && announced.toLongLong() > m_limits.maxBytes) {
         fail(tooLarge(m_limits.maxBytes));
+        return;
+    }
+    if (const QString why = refusedEncoding(m_reply); !why.isEmpty()) {
+        fail(why);
         return;
     }
     if (!takeAvailable())
@@ -168,6 +186,11 @@ void CalendarFetch::onFinished()
     QNetworkReply* reply = m_reply;
     if (!m_abortReason.isEmpty()) {
         finishWith(false, m_abortReason);
+        return;
+    }
+    if (const QString why = refusedEncoding(reply); !why.isEmpty()) {
+        m_page.body.clear();
+        finishWith(false, why);
         return;
     }
     if (!takeAvailable()) {
