@@ -170,14 +170,19 @@ void Form2::captureControls()
     m_settings.displaySeconds = m_seconds->text();
     m_settings.advanceMinutes = m_advance->text();
     m_settings.lateLimitMinutes = m_lateLimit->text();
-    m_settings.et = m_et->text();
-    m_settings.cet = m_cet->text();
-    m_settings.gmt = m_gmt->text();
-    m_settings.calendarUrl = m_url->text().trimmed();
+    captureEconomicControls();
     for (int i = 0; i < kAbbreviationCount; ++i) {
         m_settings.abbreviations[size_t(i)] = m_abbreviations[size_t(i)]->text();
         m_settings.abbreviationTexts[size_t(i)] = m_abbreviationTexts[size_t(i)]->text();
     }
+}
+
+void Form2::captureEconomicControls()
+{
+    m_settings.et = m_et->text();
+    m_settings.cet = m_cet->text();
+    m_settings.gmt = m_gmt->text();
+    m_settings.calendarUrl = m_url->text().trimmed();
 }
 
 void Form2::showEconomicGroup(bool visible)
@@ -298,6 +303,25 @@ void Form2::reimport()
 {
     if (!m_importer)
         return;
+    // The import reads the file: what the boxes show goes there first.
+    for (QLineEdit* box : {m_et, m_cet, m_gmt}) {
+        if (const QString message = checkTimeDifference(box->text()); !message.isEmpty()) {
+            showMessage(this, message);
+            box->setFocus();
+            return;
+        }
+    }
+    if (const QString message = checkCalendarUrl(m_url->text().trimmed()); !message.isEmpty()) {
+        showMessage(this, message);
+        m_url->setFocus();
+        return;
+    }
+    captureEconomicControls();
+    QString error;
+    if (!SaveEconomicSettings(SettingsPath(), m_settings, &error)) {
+        showMessage(this, error);
+        return;
+    }
     m_view->setEnabled(false);
     m_reimport->setEnabled(false);
     m_importer([self = QPointer<Form2>(this)](bool ok, const QString& reason) {

@@ -46,6 +46,8 @@ private:
     void setTabOrder();
     void fillControls();
     void captureControls();
+    // The time differences and the address, which the import reads from the file.
+    void captureEconomicControls();
     void showEconomicGroup(bool visible);
     void addHoliday();
     void deleteHolidays();

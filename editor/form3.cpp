@@ -9,6 +9,7 @@
 #include "colours.h"
 #include "dialogs.h"
 #include "formlayout.h"
+#include "screenfit.h"
 #include "twips.h"
 #include "valueforms.h"
 
@@ -70,8 +71,9 @@ void Form3::applySettings()
     const int top = twipsToPixelsY(numberOr(m_settings.displayValue(QStringLiteral("TOP")), 0));
     const int width = twipsToPixelsX(numberOr(m_settings.displayValue(QStringLiteral("WIDTH")), kDefaultWidth));
     const int height = twipsToPixelsY(numberOr(m_settings.displayValue(QStringLiteral("HEIGHT")), kDefaultHeight));
-    move(left, top);
-    m_outerSize = QSize(width, height);
+    const QRect outer = fitStoredWindow(QRect(left, top, width, height));
+    move(outer.topLeft());
+    m_outerSize = outer.size();
     fitOuterSize();
     applyColoursAndFont();
 }
@@ -93,8 +95,8 @@ void Form3::showEvent(QShowEvent* event)
 void Form3::applyColoursAndFont()
 {
     QPalette windowPalette = palette();
-    const QColor back = toQColor(colourOr(m_settings.displayValue(QStringLiteral("色")), kButtonFaceIndex), windowPalette);
-    const QColor text = toQColor(colourOr(m_settings.displayValue(QStringLiteral("FCOLO")), kButtonTextIndex), windowPalette);
+    const QColor back = toQColor(colourOr(m_settings.displayValue(QStringLiteral("色")), kButtonFaceIndex), windowPalette, QPalette::Button);
+    const QColor text = toQColor(colourOr(m_settings.displayValue(QStringLiteral("FCOLO")), kButtonTextIndex), windowPalette, QPalette::ButtonText);
     windowPalette.setColor(QPalette::Window, back);
     setPalette(windowPalette);
     QPalette samplePalette = m_sample->palette();

@@ -105,6 +105,45 @@ void LoadGeneralSettings(const QString& path, GeneralSettings& settings)
     }
 }
 
+namespace {
+bool commitOrMessage(ProfileTransaction& tx, QString* error)
+{
+    QString reason;
+    if (!tx.commit(&reason)) {
+        logLine(QStringLiteral("全般の設定を保存できませんでした: ") + reason);
+        if (error)
+            *error = QStringLiteral("設定ファイルに書き込めませんでした\n") + reason;
+        return false;
+    }
+    return true;
+}
+
+// The time differences and the calendar address, as the import reads them.
+void writeEconomicGroup(ProfileTransaction& tx, const GeneralSettings& settings)
+{
+    tx.writeString(kDifference, QStringLiteral("ET"), settings.et);
+    tx.writeString(kDifference, QStringLiteral("CET"), settings.cet);
+    tx.writeString(kDifference, QStringLiteral("GMT"), settings.gmt);
+    if (settings.calendarUrl != settings.loadedCalendarUrl)
+        tx.writeString(kEconomic, QStringLiteral("URL"), settings.calendarUrl);
+}
+} // namespace
+
+bool SaveEconomicSettings(const QString& path, GeneralSettings& settings, QString* error)
+{
+    if (QString why = checkStorable(settings.calendarUrl + settings.et + settings.cet + settings.gmt); !why.isEmpty()) {
+        if (error)
+            *error = why;
+        return false;
+    }
+    ProfileTransaction tx(path);
+    writeEconomicGroup(tx, settings);
+    if (!commitOrMessage(tx, error))
+        return false;
+    settings.loadedCalendarUrl = settings.calendarUrl;
+    return true;
+}
+
 bool SaveGeneralSettings(const QString& path, const GeneralSettings& settings, QString* error)
 {
     // Text the file cannot hold is named to the user before anything is written.
@@ -123,11 +162,7 @@ bool SaveGeneralSettings(const QString& path, const GeneralSettings& settings, Q
     tx.writeString(QStringLiteral("表示"), kTimeKey, wholeOr(settings.displaySeconds, QStringLiteral("10")));
     tx.writeString(kAdvance, kAdvanceTime, wholeOr(settings.advanceMinutes, QStringLiteral("0")));
     tx.writeString(kAdvance, kLateLimit, wholeOr(settings.lateLimitMinutes, kDefaultLateLimit));
-    tx.writeString(kDifference, QStringLiteral("ET"), settings.et);
-    tx.writeString(kDifference, QStringLiteral("CET"), settings.cet);
-    tx.writeString(kDifference, QStringLiteral("GMT"), settings.gmt);
-    if (settings.calendarUrl != settings.loadedCalendarUrl)
-        tx.writeString(kEconomic, QStringLiteral("URL"), settings.calendarUrl);
+    writeEconomicGroup(tx, settings);
 
     if (settings.HolidayDates.isEmpty()) {
         tx.deleteSection(kHolidays);
@@ -153,14 +188,7 @@ bool SaveGeneralSettings(const QString& path, const GeneralSettings& settings, Q
             tx.writeString(kSound, key, settings.sound.value(key));
     }
 
-    QString reason;
-    if (!tx.commit(&reason)) {
-        logLine(QStringLiteral("全般の設定を保存できませんでした: ") + reason);
-        if (error)
-            *error = QStringLiteral("設定ファイルに書き込めませんでした\n") + reason;
-        return false;
-    }
-    return true;
+    return commitOrMessage(tx, error);
 }
 
 QStringList RebuildHolidayList(const QStringList& items)

@@ -52,6 +52,11 @@ void LoadGeneralSettings(const QString& path, GeneralSettings& settings);
 // could not be written (nothing is written then).
 bool SaveGeneralSettings(const QString& path, const GeneralSettings& settings, QString* error = nullptr);
 
+// "再作成" imports with what the window shows: the time differences and the calendar address
+// (only those) are written first, as one transaction. False with the message for the user when
+// the file could not be written.
+bool SaveEconomicSettings(const QString& path, GeneralSettings& settings, QString* error = nullptr);
+
 // The holiday list after an add or delete: items that are dates of today or later, in list
 // order.
 QStringList RebuildHolidayList(const QStringList& items);

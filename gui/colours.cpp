@@ -2,7 +2,7 @@
 
 namespace corvane {
 
-QPalette::ColorRole systemColourRole(int index)
+QPalette::ColorRole systemColourRole(int index, QPalette::ColorRole unknown)
 {
     switch (index) {
     case 5: return QPalette::Base;             // window background
@@ -23,14 +23,14 @@ QPalette::ColorRole systemColourRole(int index)
     case 4: return QPalette::Window;
     case 7:
     case 9: return QPalette::WindowText;
-    default: return QPalette::Window;
+    default: return unknown;
     }
 }
 
-QColor toQColor(const ColourValue& value, const QPalette& palette)
+QColor toQColor(const ColourValue& value, const QPalette& palette, QPalette::ColorRole unknown)
 {
     if (value.isSystem())
-        return palette.color(QPalette::Active, systemColourRole(value.systemIndex()));
+        return palette.color(QPalette::Active, systemColourRole(value.systemIndex(), unknown));
     return QColor(value.red(), value.green(), value.blue());
 }
 

@@ -8,8 +8,12 @@
 
 namespace corvane {
 
-QPalette::ColorRole systemColourRole(int index);
-QColor toQColor(const ColourValue& value, const QPalette& palette);
+// The role of a system colour index; `unknown` for an index the table does not know (a
+// hand-edited "-1" names index 255), so that text never falls back to a background colour.
+QPalette::ColorRole systemColourRole(int index, QPalette::ColorRole unknown);
+// `unknown`: the role of an unknown system index, ButtonText for a text colour and Button for a
+// background, as the stored defaults are.
+QColor toQColor(const ColourValue& value, const QPalette& palette, QPalette::ColorRole unknown);
 // The stored value of an RGB colour (as a colour dialog returns it).
 ColourValue fromQColor(const QColor& colour);
 

@@ -10,6 +10,8 @@ public:
     // message: the due entries' texts, each ended by "\n", in list order. Returns at once;
     // the announcement runs on the event loop.
     virtual void announce(const QString& message) = 0;
+    // An announcement is on screen (or its sound or speech still runs).
+    virtual bool isAnnouncing() const { return false; }
 };
 
 } // namespace corvane

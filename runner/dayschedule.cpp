@@ -1,5 +1,8 @@
 #include "dayschedule.h"
 
+#include <QHash>
+#include <QPair>
+#include <algorithm>
 #include <utility>
 
 namespace corvane {
@@ -22,6 +25,30 @@ void DaySchedule::setLists(const QDate& buildDate, DayList today, DayList tomorr
     m_tomorrow = std::move(tomorrow);
 }
 
+namespace {
+void keepShown(const DayList& before, DayList& after)
+{
+    QHash<QPair<QString, QString>, int> shown;
+    for (const ScheduleItem& item : before) {
+        if (item.shown)
+            ++shown[{item.time, item.text}];
+    }
+    for (ScheduleItem& item : after) {
+        auto found = shown.find({item.time, item.text});
+        if (found != shown.end() && found.value() > 0) {
+            --found.value();
+            item.shown = true;
+        }
+    }
+}
+} // namespace
+
+void DaySchedule::keepShownFrom(const DayList& today, const DayList& tomorrow)
+{
+    keepShown(today, m_today);
+    keepShown(tomorrow, m_tomorrow);
+}
+
 void DaySchedule::setAbbreviations(const Abbreviations& abbreviations)
 {
     m_abbreviations = abbreviations;
@@ -29,15 +56,9 @@ void DaySchedule::setAbbreviations(const Abbreviations& abbreviations)
 
 void DaySchedule::sortByTime(DayList& list)
 {
-    // Passes of adjacent swaps, only when strictly later: entries of equal time keep the
-    // order of the categories they came from.
-    const qsizetype count = list.size();
-    for (qsizetype pass = 0; pass + 1 < count; ++pass) {
-        for (qsizetype i = 0; i + 1 < count; ++i) {
-            if (list[i].at > list[i + 1].at)
-                list.swapItemsAt(i, i + 1);
-        }
-    }
+    // Stable: entries of equal time keep the order of the categories they came from.
+    std::stable_sort(list.begin(), list.end(),
+                     [](const ScheduleItem& a, const ScheduleItem& b) { return a.at < b.at; });
 }
 
 void DaySchedule::ExpandAbbreviations()

@@ -25,6 +25,10 @@ using DayList = QList<ScheduleItem>;
 // DayClass values: 0 Monday … 6 Sunday, 7 a registered holiday (whatever its weekday).
 inline constexpr int kHolidayClass = 7;
 
+// Indicator rows taken into one day's list, far more than any real calendar holds in a day: a
+// hostile or broken workbook cannot make the lists, the derived sections and every tick huge.
+inline constexpr int kMaxIndicatorRowsPerDay = 500;
+
 
 class DaySchedule {
 public:
@@ -50,11 +54,15 @@ public:
     // after; nullptr on any other date.
     DayList* listFor(const QDate& date);
 
+    // After rebuilding the same days: an entry announced from the earlier lists (same time
+    // and text, counted once each) stays announced, so a rebuild never announces one twice.
+    void keepShownFrom(const DayList& today, const DayList& tomorrow);
+
     // For callers that hold lists already (and for tests of the check).
     void setLists(const QDate& buildDate, DayList today, DayList tomorrow);
     void setAbbreviations(const Abbreviations& abbreviations);
 
-    // Stable exchange sort by time of day: equal times keep their order.
+    // Stable sort by time of day: equal times keep their order.
     static void sortByTime(DayList& list);
     // DayClass of a date that is not a registered holiday.
     static int weekdayClass(const QDate& date) { return date.dayOfWeek() - 1; }

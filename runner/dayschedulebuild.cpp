@@ -294,6 +294,8 @@ void DaySchedule::appendIndicatorRows(const QString& settingsPath)
         logLine(QStringLiteral("経済指標ワークブック %1: %2").arg(workbook, error));
     const QDate day0 = m_buildDate;
     const QDate day1 = m_buildDate.addDays(1);
+    int taken[2] = {0, 0};
+    int dropped[2] = {0, 0};
     for (const IndicatorRow& row : rows) {
         if (row.date != day0 && row.date != day1)
             continue;
@@ -302,8 +304,21 @@ void DaySchedule::appendIndicatorRows(const QString& settingsPath)
                         .arg(workbook, row.name, formatDate(row.date)));
             continue;
         }
+        const int day = row.date == day0 ? 0 : 1;
+        if (taken[day] >= kMaxIndicatorRowsPerDay) {
+            ++dropped[day];
+            continue;
+        }
+        ++taken[day];
         const QTime at(row.time.hour(), row.time.minute());
         (row.date == day0 ? m_today : m_tomorrow).append({formatTime(at), at, row.name, false});
+    }
+    for (int day = 0; day < 2; ++day) {
+        if (dropped[day] > 0)
+            logLine(QStringLiteral("経済指標ワークブック %1: %2 の公表予定は %3件までとし、残りの %4件は使いません")
+                        .arg(workbook, formatDate(day == 0 ? day0 : day1))
+                        .arg(kMaxIndicatorRowsPerDay)
+                        .arg(dropped[day]));
     }
 }
 

@@ -20,6 +20,8 @@ struct DisplaySettings {
     QString sound, soundPath, soundRepeat, speech, speechTextPath;
     std::array<QString, 3> speechCommands;
 
+    bool operator==(const DisplaySettings&) const = default;
+
     // The advance in whole minutes; 0 when the text does not convert (logged by the loader).
     int advance() const;
     // Minutes a reminder missed in a gap of the checks may be late and still be shown; 60

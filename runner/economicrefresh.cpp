@@ -26,6 +26,30 @@ bool economicRebuildDue(const QString& economicFetch, const QString& builtOn, QD
     return built->month() != today.month();
 }
 
+EconomicRefreshDecision decideEconomicRefresh(const QString& settingsPath, const QString& previousFetch)
+{
+    return decideEconomicRefresh(ProfileTransaction(settingsPath), previousFetch);
+}
+
+EconomicRefreshDecision decideEconomicRefresh(const ProfileTransaction& file, const QString& previousFetch)
+{
+    const QString section = QStringLiteral("経済指標");
+    EconomicRefreshDecision decision;
+    decision.economicFetch = file.readString(section, QStringLiteral("取得"));
+    if (decision.economicFetch.isEmpty())
+        decision.economicFetch = previousFetch;
+    const QString builtOn =
+        decision.economicFetch == u"1" ? file.readString(section, QStringLiteral("作成日")) : QString();
+    decision.importDue = economicRebuildDue(decision.economicFetch, builtOn, Clock::today());
+    return decision;
+}
+
+QString indicatorWorkbookBeside(const QString& settingsPath)
+{
+    return QDir::toNativeSeparators(
+        QFileInfo(settingsPath).dir().filePath(QString::fromUtf16(kIndicatorWorkbookName)));
+}
+
 QString CheckEconomicRefresh(const QString& settingsPath, const QString& previousFetch)
 {
     bool imported = false;
@@ -34,23 +58,14 @@ QString CheckEconomicRefresh(const QString& settingsPath, const QString& previou
 
 QString CheckEconomicRefresh(const ProfileTransaction& file, const QString& previousFetch, bool* imported)
 {
-    *imported = false;
-    const QString settingsPath = file.path();
-    const QString section = QStringLiteral("経済指標");
-    QString economicFetch = file.readString(section, QStringLiteral("取得"));
-    if (economicFetch.isEmpty())
-        economicFetch = previousFetch;
-    const QString builtOn = economicFetch == u"1" ? file.readString(section, QStringLiteral("作成日")) : QString();
-    if (!economicRebuildDue(economicFetch, builtOn, Clock::today()))
-        return economicFetch;
-    *imported = true;
-
-    const QString workbookPath = QDir::toNativeSeparators(
-        QFileInfo(settingsPath).dir().filePath(QString::fromUtf16(kIndicatorWorkbookName)));
+    const EconomicRefreshDecision decision = decideEconomicRefresh(file, previousFetch);
+    *imported = decision.importDue;
+    if (!decision.importDue)
+        return decision.economicFetch;
     QString reason;
-    if (!ImportEconomicCalendar(settingsPath, workbookPath, &reason))
+    if (!ImportEconomicCalendar(file.path(), indicatorWorkbookBeside(file.path()), &reason))
         logLine(QStringLiteral("経済指標カレンダーの取り込みに失敗しました: %1").arg(reason));
-    return economicFetch;
+    return decision.economicFetch;
 }
 
 } // namespace corvane

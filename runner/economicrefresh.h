@@ -17,6 +17,18 @@ QString CheckEconomicRefresh(const QString& settingsPath, const QString& previou
 // changed the file since the snapshot).
 QString CheckEconomicRefresh(const ProfileTransaction& file, const QString& previousFetch, bool* imported);
 
+// What the policy finds in the file: EconomicFetch (as CheckEconomicRefresh returns it) and
+// whether an import is due. The day rebuild decides with this and imports in the background.
+struct EconomicRefreshDecision {
+    QString economicFetch;
+    bool importDue = false;
+};
+EconomicRefreshDecision decideEconomicRefresh(const QString& settingsPath, const QString& previousFetch);
+EconomicRefreshDecision decideEconomicRefresh(const ProfileTransaction& file, const QString& previousFetch);
+
+// The indicator workbook beside the settings file.
+QString indicatorWorkbookBeside(const QString& settingsPath);
+
 // The policy's decision: the feature is on ("取得" exactly "1") and the last import is absent
 // or from another month number (the year is not compared). A "作成日" that is not a date
 // counts as never built.

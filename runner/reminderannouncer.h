@@ -24,7 +24,7 @@ public:
     // Shows `message` (the due texts, each ended by "\n") now, replacing one on screen.
     void AnnounceReminder(const QString& message);
 
-    bool isAnnouncing() const { return m_announcement->isActive(); }
+    bool isAnnouncing() const override { return m_announcement->isActive(); }
     ReminderWindow* window() const { return m_window.get(); }
     const ReminderLook& look() const { return m_look; }
     const ReminderPlan& plan() const { return m_plan; }

@@ -1,6 +1,7 @@
 #include "reminderwindow.h"
 
 #include "colours.h"
+#include "screenfit.h"
 #include "twips.h"
 
 #include <QApplication>
@@ -59,15 +60,22 @@ void ReminderWindow::setUp(const ReminderLook& look, const QString& caption, con
 
     const QPalette system = QApplication::palette();
     QPalette palette = system;
-    palette.setColor(QPalette::Window, toQColor(look.background, system));
-    palette.setColor(QPalette::WindowText, toQColor(look.text, system));
+    palette.setColor(QPalette::Window, toQColor(look.background, system, QPalette::Button));
+    palette.setColor(QPalette::WindowText, toQColor(look.text, system, QPalette::ButtonText));
     setPalette(palette);
     m_label->setPalette(palette);
 
     const QScreen* screen = this->screen();
-    m_outer = twipsRect(look.left, look.top, look.width, look.height, screen);
+    m_outer = fitStoredWindow(twipsRect(look.left, look.top, look.width, look.height, screen));
     applyOuterGeometry();
-    m_label->setGeometry(twipsRect(kLabelLeft, kLabelTop, look.labelWidth, look.labelHeight, screen));
+    // The label of a huge stored size is cut to the window it shows in (its design size stays,
+    // wider than a narrow window): the text beyond the window is never seen, and a label of
+    // millions of pixels would be laid out and painted all the same.
+    QRect label = twipsRect(kLabelLeft, kLabelTop, look.labelWidth, look.labelHeight, screen);
+    const QSize design = twipsRect(0, 0, kLabelDesignWidth, kLabelDesignHeight, screen).size();
+    label.setWidth(std::min(label.width(), std::max(m_outer.width(), design.width())));
+    label.setHeight(std::min(label.height(), std::max(m_outer.height(), design.height())));
+    m_label->setGeometry(label);
 
     QFont font(look.fontName);
     font.setPointSize(look.fontPoints);

@@ -2,6 +2,7 @@
 
 #include "announcer.h"
 #include "economicrefresh.h"
+#include "import/economicimport.h"
 #include "profile.h"
 #include "log.h"
 #include "runnercontrol.h"
@@ -84,29 +85,91 @@ void RunnerApp::prepareDay()
         return;
     if (imported)
         file = std::make_unique<ProfileTransaction>(m_settingsPath);
-    m_schedule.LoadHolidays(*file);
-    m_schedule.BuildDaySchedule(*file, m_economicFetch);
-    m_settings = LoadDisplaySettings(*file, m_schedule);
-    // An announcement still on screen across midnight finishes with the announcer that began it.
-    m_retiredAnnouncer = std::move(m_announcer);
-    m_announcer = m_makeAnnouncer(m_settings);
-    m_check = std::make_unique<ReminderCheck>(m_schedule, *m_announcer);
+    buildLists(*file);
+}
+
+void RunnerApp::prepareNewDay()
+{
+    m_import.reset();
+    const ProfileTransaction file(m_settingsPath);
+    const EconomicRefreshDecision refresh = decideEconomicRefresh(file, m_economicFetch);
+    m_economicFetch = refresh.economicFetch;
+    buildLists(file);
+    if (refresh.importDue)
+        startBackgroundImport();
+}
+
+void RunnerApp::buildLists(const ProfileTransaction& file)
+{
+    m_schedule.LoadHolidays(file);
+    m_schedule.BuildDaySchedule(file, m_economicFetch);
+    const DisplaySettings settings = LoadDisplaySettings(file, m_schedule);
+    const bool changed = !m_announcer || settings != m_settings;
+    m_settings = settings;
+    if (changed)
+        renewAnnouncer();
+    if (!m_check)
+        m_check = std::make_unique<ReminderCheck>(m_schedule, *m_announcer);
     m_check->setAdvance(m_settings.advance());
     m_missed.setLimit(m_settings.lateLimit());
     m_check->setMissedReminders(&m_missed);
     returnFreedMemory();
 }
 
+void RunnerApp::renewAnnouncer()
+{
+    if (m_announcer && m_announcer->isAnnouncing()) {
+        m_announcerStale = true;
+        return;
+    }
+    m_announcerStale = false;
+    // The check points at the announcer: switch it before the old one goes.
+    std::unique_ptr<Announcer> old = std::move(m_announcer);
+    m_announcer = m_makeAnnouncer(m_settings);
+    if (m_check)
+        m_check->setAnnouncer(*m_announcer);
+}
+
+void RunnerApp::startBackgroundImport()
+{
+    m_import = std::make_unique<EconomicCalendarImport>(m_settingsPath, indicatorWorkbookBeside(m_settingsPath));
+    connect(m_import.get(), &EconomicCalendarImport::finished, this, &RunnerApp::onBackgroundImportFinished);
+    m_import->start();
+}
+
+void RunnerApp::onBackgroundImportFinished(bool ok, const QString& reason)
+{
+    // Deleted later: the import is still emitting.
+    if (QObject* done = m_import.release())
+        done->deleteLater();
+    if (m_closed)
+        return;
+    if (!ok) {
+        logLine(QStringLiteral("経済指標カレンダーの取り込みに失敗しました: %1").arg(reason));
+        return;
+    }
+    const DayList today = m_schedule.today();
+    const DayList tomorrow = m_schedule.tomorrow();
+    buildLists(ProfileTransaction(m_settingsPath));
+    m_schedule.keepShownFrom(today, tomorrow);
+    logLine(QStringLiteral("経済指標カレンダーを取り込み、本日と翌日の予定を作り直しました（本日の予定 %1件、翌日の予定 %2件）")
+                .arg(m_schedule.today().size())
+                .arg(m_schedule.tomorrow().size()));
+}
+
 void RunnerApp::tick()
 {
     if (!m_check || m_preparing || m_closed)
         return;
+    if (m_announcerStale)
+        renewAnnouncer();
     if (m_check->CheckReminders() != ReminderCheck::Result::OtherDay)
         return;
     // The runner has outlived the day after its start: serve the new day as a fresh start
-    // would, then check this second against the new lists.
+    // would, then check this second against the new lists. The calendar import that a new
+    // month calls for must not hold up this check: it runs in the background.
     logLine(QStringLiteral("日付が変わったため、本日と翌日の予定を作り直します"));
-    prepareDay();
+    prepareNewDay();
     m_check->CheckReminders();
 }
 

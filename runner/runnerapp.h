@@ -14,6 +14,8 @@
 namespace corvane {
 
 class Announcer;
+class EconomicCalendarImport;
+class ProfileTransaction;
 class RunnerControlServer;
 class SecondTicker;
 class SingleInstance;
@@ -45,8 +47,18 @@ signals:
     void closed();
 
 private:
-    // LoadHolidays, CheckEconomicRefresh, BuildDaySchedule, LoadDisplaySettings.
+    // Start-up: LoadHolidays, CheckEconomicRefresh (waiting for an import), then the lists.
     void prepareDay();
+    // A new day while running: the lists from the workbook that is there, checked at once;
+    // an import that is due runs in the background and the lists are built again after it.
+    void prepareNewDay();
+    // BuildDaySchedule, LoadDisplaySettings and the announcer for the held settings.
+    void buildLists(const ProfileTransaction& file);
+    void startBackgroundImport();
+    void onBackgroundImportFinished(bool ok, const QString& reason);
+    // The announcer for m_settings; one that is announcing finishes first, so that its
+    // window stays the only one (see m_announcerStale).
+    void renewAnnouncer();
     void onCloseRequested();
 
     AnnouncerFactory m_makeAnnouncer;
@@ -54,7 +66,10 @@ private:
     std::unique_ptr<RunnerControlServer> m_control;
     std::unique_ptr<SecondTicker> m_ticker;
     std::unique_ptr<Announcer> m_announcer;
-    std::unique_ptr<Announcer> m_retiredAnnouncer;
+    // The settings changed while an announcement was on screen: the announcer is made anew
+    // once it is idle. Until then newly due entries come up in the same window.
+    bool m_announcerStale = false;
+    std::unique_ptr<EconomicCalendarImport> m_import;
     DaySchedule m_schedule;
     DisplaySettings m_settings;
     std::unique_ptr<ReminderCheck> m_check;

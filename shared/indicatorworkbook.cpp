@@ -1,5 +1,6 @@
 #include "indicatorworkbook.h"
 
+#include "xls/bytewriter.h"
 #include "xls/xlsreader.h"
 #include "xls/xlswriter.h"
 
@@ -128,6 +129,11 @@ bool WriteIndicatorWorkbook(const QString& path, QList<IndicatorRow> rows, QStri
             setError(error, QStringLiteral("経済指標の日付が不正です: %1").arg(row.name));
             return false;
         }
+    // The workbook reader takes a text over at most one record boundary of the string table
+    // (a longer one comes back cut short or the whole workbook is refused): names are cut,
+    // at a whole character, to what always fits. No real release name comes near it.
+    for (IndicatorRow& row : rows)
+        row.name = xls::cutAtWholeCharacter(row.name, kMaxIndicatorNameLength);
     std::stable_sort(rows.begin(), rows.end(), [](const IndicatorRow& a, const IndicatorRow& b) {
         if (a.date != b.date)
             return a.date < b.date;

@@ -16,6 +16,9 @@ struct IndicatorRow {
     bool operator==(const IndicatorRow&) const = default;
 };
 
+// Release names are cut to this many UTF-16 units, at a whole character.
+inline constexpr int kMaxIndicatorNameLength = 4095;
+
 // Writes the workbook with the layout of the indicator sheet (headings, formats, borders,
 // rows sorted by date then time). Replaces the file atomically. False with a reason on failure;
 // the old file is then unchanged.

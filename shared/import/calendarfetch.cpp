@@ -4,6 +4,8 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
+#include <algorithm>
+
 namespace corvane {
 
 namespace {
@@ -34,6 +36,10 @@ QString networkErrorDetail(QNetworkReply::NetworkError error, const QUrl& url)
     case QNetworkReply::ProtocolUnknownError:
     case QNetworkReply::ProtocolInvalidOperationError:
         return QStringLiteral("http と https 以外のアドレスへの転送は受け付けません");
+    case QNetworkReply::UnknownContentError:
+        // Also what the network layer reports for a compressed reply that unpacks to far more
+        // than it weighs.
+        return QStringLiteral("応答が大きすぎるか、展開できません");
     case QNetworkReply::ProxyConnectionRefusedError:
     case QNetworkReply::ProxyConnectionClosedError:
     case QNetworkReply::ProxyNotFoundError:
@@ -43,6 +49,21 @@ QString networkErrorDetail(QNetworkReply::NetworkError error, const QUrl& url)
     default:
         return QStringLiteral("通信エラー %1").arg(int(error));
     }
+}
+
+QString tooLarge(qint64 maxBytes)
+{
+    return fetchFailure(QStringLiteral("ページが大きすぎます（%1バイトを超えています）").arg(maxBytes));
+}
+
+// A reply packed although only the plain body was asked for: its text cannot be read.
+QString refusedEncoding(const QNetworkReply* reply)
+{
+    const QByteArray encoding = reply->rawHeader("Content-Encoding").trimmed().toLower();
+    if (encoding.isEmpty() || encoding == "identity")
+        return {};
+    return fetchFailure(QStringLiteral("応答を展開できません（頼んでいない圧縮形式 %1 で送られました）")
+                            .arg(QString::fromLatin1(encoding)));
 }
 
 } // namespace
@@ -98,6 +119,7 @@ void CalendarFetch::start(const QString& address, const FetchLimits& limits)
     m_limits = limits;
     m_page = {};
     m_abortReason.clear();
+    m_peakBytesHeld = 0;
 
     QString reason;
     const std::optional<QUrl> url = calendarUrl(address, &reason);
@@ -107,8 +129,13 @@ void CalendarFetch::start(const QString& address, const FetchLimits& limits)
     }
     QNetworkRequest request(*url);
     request.setMaximumRedirectsAllowed(m_limits.maxRedirects);
+    // The body as sent, never unpacked by the network layer: a small compressed reply can
+    // unpack to gigabytes, and unpacking behind a bounded read buffer stalls until the time
+    // limit. The cap then counts the bytes that are really held.
+    request.setRawHeader("Accept-Encoding", "identity");
     request.setHeader(QNetworkRequest::UserAgentHeader, QByteArrayLiteral("corvane/0.1"));
     m_reply = m_network->get(request);
+    m_reply->setReadBufferSize(m_limits.readBufferBytes);
     connect(m_reply, &QNetworkReply::readyRead, this, &CalendarFetch::onReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &CalendarFetch::onFinished);
     m_timer.start(m_limits.timeoutMs);
@@ -120,12 +147,23 @@ void CalendarFetch::onReadyRead()
         return;
     const QVariant announced = m_reply->header(QNetworkRequest::ContentLengthHeader);
     if (announced.isValid() && announced.toLongLong() > m_limits.maxBytes) {
-        fail(fetchFailure(QStringLiteral("ページが大きすぎます（%1バイトを超えています）").arg(m_limits.maxBytes)));
+        fail(tooLarge(m_limits.maxBytes));
         return;
     }
-    m_page.body += m_reply->readAll();
-    if (m_page.body.size() > m_limits.maxBytes)
-        fail(fetchFailure(QStringLiteral("ページが大きすぎます（%1バイトを超えています）").arg(m_limits.maxBytes)));
+    if (const QString why = refusedEncoding(m_reply); !why.isEmpty()) {
+        fail(why);
+        return;
+    }
+    if (!takeAvailable())
+        fail(tooLarge(m_limits.maxBytes));
+}
+
+bool CalendarFetch::takeAvailable()
+{
+    m_peakBytesHeld = std::max(m_peakBytesHeld, m_page.body.size() + m_reply->bytesAvailable());
+    // Never more than one byte past the cap: that byte proves the page is too large.
+    m_page.body += m_reply->read(std::max<qint64>(0, m_limits.maxBytes + 1 - m_page.body.size()));
+    return m_page.body.size() <= m_limits.maxBytes;
 }
 
 void CalendarFetch::onTimeout()
@@ -150,10 +188,14 @@ void CalendarFetch::onFinished()
         finishWith(false, m_abortReason);
         return;
     }
-    m_page.body += reply->readAll();
-    if (m_page.body.size() > m_limits.maxBytes) {
+    if (const QString why = refusedEncoding(reply); !why.isEmpty()) {
         m_page.body.clear();
-        finishWith(false, fetchFailure(QStringLiteral("ページが大きすぎます（%1バイトを超えています）").arg(m_limits.maxBytes)));
+        finishWith(false, why);
+        return;
+    }
+    if (!takeAvailable()) {
+        m_page.body.clear();
+        finishWith(false, tooLarge(m_limits.maxBytes));
         return;
     }
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();

@@ -18,6 +18,9 @@ namespace corvane {
 struct FetchLimits {
     int timeoutMs = 30'000;               // the whole transfer, redirects included
     qint64 maxBytes = 5 * 1024 * 1024;    // body cap
+    // What the network layer may hold for us before we read it: without a bound an endless
+    // reply piles up there faster than the cap above is checked.
+    qint64 readBufferBytes = 32 * 1024;
     int maxRedirects = 5;
 };
 
@@ -42,12 +45,17 @@ public:
     void start(const QString& address, const FetchLimits& limits = {});
     bool isRunning() const { return m_reply != nullptr; }
     const FetchedPage& page() const { return m_page; }
+    // The most bytes of the reply held at once (the body so far plus what the network layer
+    // had buffered for us), since the last start.
+    qint64 peakBytesHeld() const { return m_peakBytesHeld; }
 
 signals:
     void finished(bool ok, const QString& reason);
 
 private:
     void onReadyRead();
+    // Moves what the reply holds into the body, up to one byte past the cap; false past it.
+    bool takeAvailable();
     void onFinished();
     void onTimeout();
     void fail(const QString& reason);
@@ -59,6 +67,7 @@ private:
     FetchLimits m_limits;
     FetchedPage m_page;
     QString m_abortReason;
+    qint64 m_peakBytesHeld = 0;
 };
 
 } // namespace corvane

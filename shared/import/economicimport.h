@@ -23,6 +23,12 @@ bool ReadCalendarPage(const QByteArray& body, const QByteArray& contentType,
                       const TimeDifferences& differences, QDate today, QList<IndicatorRow>* rows,
                       QString* reason);
 
+// Puts a new indicator workbook at `path`: refused while a spreadsheet application has the
+// workbook open; written beside it and read back with the workbook reader first, so that only a
+// workbook that reads replaces the old one. False with a reason for the user otherwise (the old
+// workbook is then unchanged).
+bool ReplaceIndicatorWorkbook(const QString& path, QList<IndicatorRow> rows, QString* reason);
+
 // The asynchronous form, for a window that must stay responsive. One import per object at a
 // time; finished() comes exactly once per start().
 class EconomicCalendarImport : public QObject {

@@ -23,16 +23,33 @@ struct DocFree {
 };
 using DocPtr = std::unique_ptr<xmlDoc, DocFree>;
 
-DocPtr parseDocument(const QByteArray& utf8Html)
+struct ContextFree {
+    void operator()(htmlParserCtxt* context) const { htmlFreeParserCtxt(context); }
+};
+
+// `tooDeep`, when given, tells whether the parser stopped at its nesting limit (what lies
+// deeper, and after it, is then missing from the document).
+DocPtr parseDocument(const QByteArray& utf8Html, bool* tooDeep = nullptr)
 {
+    if (tooDeep)
+        *tooDeep = false;
     if (utf8Html.size() > INT_MAX)
+        return {};
+    const std::unique_ptr<htmlParserCtxt, ContextFree> context(htmlNewParserCtxt());
+    if (!context)
         return {};
     // The page was decoded to UTF-8 before it got here: the encoding given wins over any meta
     // tag the page still carries. NONET: a page never makes us fetch anything else.
     const int options = HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING
                         | HTML_PARSE_NONET | HTML_PARSE_COMPACT;
-    return DocPtr(htmlReadMemory(utf8Html.constData(), int(utf8Html.size()), nullptr, "UTF-8",
-                                 options));
+    DocPtr doc(htmlCtxtReadMemory(context.get(), utf8Html.constData(), int(utf8Html.size()), nullptr,
+                                  "UTF-8", options));
+    if (tooDeep) {
+        const xmlError* error = xmlCtxtGetLastError(context.get());
+        *tooDeep = error && error->code == XML_ERR_INTERNAL_ERROR && error->message
+                   && std::strstr(error->message, "depth");
+    }
+    return doc;
 }
 
 bool isElement(const xmlNode* node, const char* name)
@@ -256,7 +273,7 @@ std::vector<xmlNode*> rowCells(xmlNode* row)
     return cells;
 }
 
-TableGrid layOutGrid(xmlNode* table)
+TableGrid layOutGrid(xmlNode* table, int keepColumns)
 {
     TableGrid grid;
     // busyUntil[c]: the first row at which column c is no longer covered by a cell spanning
@@ -269,15 +286,15 @@ TableGrid layOutGrid(xmlNode* table)
         QList<GridCell> row;
         int c = 0;
         for (xmlNode* cellElement : rowCells(rowElement)) {
-            while (c < kGridMaxColumns && busyUntil[size_t(c)] > r)
+            while (c < keepColumns && busyUntil[size_t(c)] > r)
                 ++c;
-            if (c >= kGridMaxColumns)
+            if (c >= keepColumns)
                 break;
             const int colspan = std::max(1, spanAttribute(cellElement, "colspan", 1, kMaxColspan));
             int rowspan = spanAttribute(cellElement, "rowspan", 1, kMaxRowspan);
             if (rowspan == 0)
                 rowspan = kMaxRowspan;
-            const int end = std::min(kGridMaxColumns, c + colspan);
+            const int end = std::min(keepColumns, c + colspan);
             for (int k = c; k < end; ++k)
                 busyUntil[size_t(k)] = std::max(busyUntil[size_t(k)], r + rowspan);
             GridCell cell = makeCell(cellElement);
@@ -305,15 +322,15 @@ const GridCell& TableGrid::at(int row, int column) const
     return column < cells.size() ? cells[column] : empty;
 }
 
-std::optional<TableGrid> readFirstTable(const QByteArray& utf8Html)
+std::optional<TableGrid> readFirstTable(const QByteArray& utf8Html, int keepColumns, bool* tooDeep)
 {
-    const DocPtr doc = parseDocument(utf8Html);
+    const DocPtr doc = parseDocument(utf8Html, tooDeep);
     if (!doc)
         return std::nullopt;
     xmlNode* table = findFirstTable(doc.get());
     if (!table)
         return std::nullopt;
-    return layOutGrid(table);
+    return layOutGrid(table, std::clamp(keepColumns, 0, kGridMaxColumns));
 }
 
 bool parseHtmlOnly(const QByteArray& utf8Html) { return bool(parseDocument(utf8Html)); }

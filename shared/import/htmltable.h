@@ -40,8 +40,12 @@ inline constexpr int kGridMaxColumns = 256;
 // that cell's text. Cell text: <br> and element boundaries become spaces, whitespace runs
 // (including no-break spaces) collapse to one space, ends trimmed, script and style ignored. A
 // cell whose text is a plain decimal number ("5", "-1.25") is a Number.
-// nullopt when the page has no table.
-std::optional<TableGrid> readFirstTable(const QByteArray& utf8Html);
+// Only the first `keepColumns` columns are kept (cells further right cannot move those), so a
+// caller that needs a few columns holds no more than them however wide the rows are.
+// nullopt when the page has no table. `tooDeep`, when given, is set when the page nests its
+// elements deeper than the parser follows (256 levels): what lies beyond was not read.
+std::optional<TableGrid> readFirstTable(const QByteArray& utf8Html, int keepColumns = kGridMaxColumns,
+                                        bool* tooDeep = nullptr);
 
 // The same parse without building a grid: the cost of libxml2 reading the page (benchmarks).
 bool parseHtmlOnly(const QByteArray& utf8Html);

@@ -94,6 +94,7 @@ CalendarConversion ConvertCalendarGrid(const TableGrid& grid, const TimeDifferen
                                          .arg(r + 1).arg(cellText, why));
     };
 
+    QStringList unknownMarkers;
     for (const int column : {kDomesticColumn, kForeignColumn}) {
         for (int r = 1; r <= last; ++r) {
             const GridCell& cell = grid.at(r, column);
@@ -114,8 +115,18 @@ CalendarConversion ConvertCalendarGrid(const TableGrid& grid, const TimeDifferen
             }
             QDateTime at(*date, *time, Qt::UTC); // UTC: no daylight-saving gap in the shift
             if (column == kForeignColumn) {
-                if (const std::optional<int> hours = zoneHours(s, differences))
+                if (const std::optional<int> hours = zoneHours(s, differences)) {
                     at = at.addSecs(qint64(*hours) * 3600);
+                } else {
+                    const QString marker = s.mid(5, 2);
+                    if (!unknownMarkers.contains(marker)) {
+                        unknownMarkers.append(marker);
+                        result.notes.append(
+                            QStringLiteral("経済指標カレンダーの時刻の後の「%1」は ET・CET・GMT の印ではないため、"
+                                           "その時刻は時差を足さずに取り込みます（例: %2行目「%3」）")
+                                .arg(marker).arg(r + 1).arg(s));
+                    }
+                }
             }
             result.rows.append(IndicatorRow{at.date(), at.time(), releaseName(s)});
         }

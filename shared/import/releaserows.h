@@ -26,6 +26,7 @@ struct CalendarConversion {
     QList<IndicatorRow> rows;   // sorted by date, then time (stable: table order otherwise)
     QStringList droppedReasons; // one line per release left out, saying why
     int releaseCells = 0;       // cells that held a release (":" as third character)
+    QStringList notes;          // one line per unknown zone marker, whose times stay unshifted
 };
 
 // Converts the grid. From the second row on, an empty day cell takes the day of the row above

@@ -1,5 +1,6 @@
 #include "xls/bytewriter.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace corvane::xls {
@@ -36,9 +37,19 @@ void ByteWriter::utf16(const QString& text)
         u16(c.unicode());
 }
 
+QString cutAtWholeCharacter(const QString& text, qsizetype maxUnits)
+{
+    if (text.size() <= maxUnits)
+        return text;
+    qsizetype units = std::max<qsizetype>(0, maxUnits);
+    if (units > 0 && text.at(units - 1).isHighSurrogate())
+        --units;
+    return text.left(units);
+}
+
 void ByteWriter::unicodeString(const QString& text)
 {
-    const QString cut = text.left(0xFFFF);
+    const QString cut = cutAtWholeCharacter(text, 0xFFFF);
     u16(uint16_t(cut.size()));
     u8(0x01);
     utf16(cut);
@@ -46,10 +57,7 @@ void ByteWriter::unicodeString(const QString& text)
 
 void ByteWriter::shortUnicodeString(const QString& text)
 {
-    QString cut = text.left(255);
-    // Never leave half of a surrogate pair at the cut.
-    if (!cut.isEmpty() && cut.back().isHighSurrogate())
-        cut.chop(1);
+    const QString cut = cutAtWholeCharacter(text, 255);
     u8(uint8_t(cut.size()));
     u8(0x01);
     utf16(cut);

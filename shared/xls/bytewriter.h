@@ -9,6 +9,10 @@
 
 namespace corvane::xls {
 
+// The first `maxUnits` UTF-16 units of text, one fewer when the cut would leave the first half
+// of a surrogate pair: a lone half makes readers reject the whole workbook.
+QString cutAtWholeCharacter(const QString& text, qsizetype maxUnits);
+
 class ByteWriter {
 public:
     void u8(uint8_t v) { m_bytes.append(char(v)); }

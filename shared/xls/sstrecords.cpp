@@ -79,7 +79,7 @@ void writeSst(ByteWriter& out, const StringTable& table)
     sst.append(head.data());
 
     for (int i = 0; i < strings.size(); ++i) {
-        const QString text = strings[i].left(32767);
+        const QString text = cutAtWholeCharacter(strings[i], 32767);
         if (sst.room() < kStringHeader + 2)
             sst.startContinue();
         if (i % perBucket == 0)
@@ -90,16 +90,15 @@ void writeSst(ByteWriter& out, const StringTable& table)
         sst.append(header.data());
         qsizetype done = 0;
         while (done < text.size()) {
-            qsizetype fit = sst.room() / 2;
-            if (fit == 0) {
+            qsizetype count = std::min<qsizetype>(sst.room() / 2, text.size() - done);
+            // Keep a surrogate pair in one record: readers decode each record's part alone.
+            if (count > 0 && done + count < text.size() && text[done + count - 1].isHighSurrogate())
+                --count;
+            if (count == 0) {
                 sst.startContinue();
                 sst.append(QByteArray(1, '\x01')); // a continued string restates its flags
-                fit = sst.room() / 2;
+                continue;
             }
-            qsizetype count = std::min(fit, text.size() - done);
-            // Keep a surrogate pair in one record.
-            if (done + count < text.size() && text[done + count - 1].isHighSurrogate() && count > 1)
-                --count;
             sst.append(utf16Bytes(text, done, count));
             done += count;
         }

@@ -1,5 +1,6 @@
 #include "xls/xlswriter.h"
 
+#include "xls/bytewriter.h"
 #include "xls/cellrecords.h"
 #include "xls/compoundfile.h"
 #include "xls/formatrecords.h"
@@ -270,7 +271,7 @@ QByteArray buildWorkbook(const Workbook& workbook, QString* error)
         if (const QString* text = std::get_if<QString>(&cell.value); text && text->isEmpty()) {
             prepared.value = std::monostate{}; // as the spreadsheet stores "": a blank (FreeXL rejects "" in the SST)
         } else if (text) {
-            prepared.value = text->left(kMaxTextLength);
+            prepared.value = cutAtWholeCharacter(*text, kMaxTextLength);
             prepared.sstIndex = strings.add(std::get<QString>(prepared.value));
         } else if (const double* number = std::get_if<double>(&cell.value); number && !std::isfinite(*number)) {
             prepared.value = std::monostate{}; // the format has no NaN or infinity

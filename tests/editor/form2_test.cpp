@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <gtest/gtest.h>
 
 #include "clock.h"
@@ -207,6 +208,19 @@ TEST_F(Form2Test, TheDesignerStoresWhereItWasMovedToOnEveryWayOfClosing)
     click(m_window, QStringLiteral("Command4"));
     EXPECT_EQ(read(QStringLiteral("表示フォーム"), QStringLiteral("LEFT")), QString::number(float(pixelsToTwipsX(30))));
     EXPECT_EQ(read(QStringLiteral("表示フォーム"), QStringLiteral("HEIGHT")), QStringLiteral("1455"));
+}
+
+TEST_F(Form2Test, TheDesignerOfAHugeOrLostWindowOpensOnTheScreen)
+{
+    for (const auto& [key, value] : {std::pair{"WIDTH", "2147483647"}, std::pair{"HEIGHT", "2147483647"},
+                                     std::pair{"LEFT", "-2147483648"}, std::pair{"TOP", "-2147483648"}})
+        profile::writeString(SettingsPath(), QStringLiteral("表示フォーム"), QString::fromUtf8(key), QString::fromUtf8(value));
+    start();
+    click(m_window, QStringLiteral("Command3"));
+    ASSERT_NE(m_window->designer(), nullptr);
+    const QRect screen = m_window->designer()->screen()->geometry();
+    EXPECT_TRUE(screen.contains(m_window->designer()->frameGeometry()))
+        << m_window->designer()->frameGeometry().width() << "x" << m_window->designer()->frameGeometry().height();
 }
 
 TEST_F(Form2Test, DesignerMenuSetsColourAndFontAndOnlyTheSurfaceOpensIt)

@@ -1,6 +1,7 @@
 // "再作成" and "閲覧" of the general settings window with the real import against a real
 // HTTP server on 127.0.0.1, and the real workbook opener replaced by a program that exits.
 #include <QFile>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -83,6 +84,37 @@ TEST_F(Form2ImportTest, AFailedImportShowsItsReason)
     EXPECT_TRUE(m_messages.messages[0].contains(QStringLiteral("URLが設定されていません")))
         << m_messages.messages[0].toStdString();
     EXPECT_FALSE(QFile::exists(programsFile(QStringLiteral("経済指標.xls"))));
+}
+
+TEST_F(Form2ImportTest, ReimportUsesTheTypedAddressAndTimeDifferenceAndSparesAnOpenWorkbook)
+{
+    test::TestHttpServer server;
+    QFile page(QStringLiteral(CORVANE_TEST_DATA "/import/calendar_utf8.html"));
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    server.route("/web/market/calendar/", test::HttpRoute{200, "text/html; charset=UTF-8", page.readAll()});
+    profile::writeString(SettingsPath(), QStringLiteral("経済指標"), QStringLiteral("URL"), server.url("/old").toString());
+    start();
+    // Typed, not yet saved with 登録完了.
+    test::typeInto(test::find<QLineEdit>(m_window, QStringLiteral("Text9")), server.url("/web/market/calendar/").toString());
+    test::typeInto(test::find<QLineEdit>(m_window, QStringLiteral("Text6")), QStringLiteral("13"));
+    reimportAndWait(true);
+    EXPECT_TRUE(m_messages.messages.isEmpty()) << m_messages.messages.join(' ').toStdString();
+    EXPECT_EQ(server.requestCount("/web/market/calendar/"), 1);
+    EXPECT_EQ(server.requestCount("/old"), 0);
+    EXPECT_EQ(profile::readString(SettingsPath(), QStringLiteral("時差"), QStringLiteral("ET")), QStringLiteral("13"));
+    const QString stamp = profile::readString(SettingsPath(), QStringLiteral("経済指標"), QStringLiteral("作成日"));
+    EXPECT_FALSE(stamp.isEmpty());
+
+    // Open in a spreadsheet: refused with a message, the workbook and the stamp kept.
+    const QString workbook = programsFile(QStringLiteral("経済指標.xls"));
+    const QByteArray before = test::readFileBytes(workbook);
+    m_folder.writeBytes(QStringLiteral(".~lock.経済指標.xls#"), "user,host,/tmp,07.12.2026 08:00;");
+    profile::writeString(SettingsPath(), QStringLiteral("経済指標"), QStringLiteral("作成日"), QStringLiteral("2026/1/1"));
+    reimportAndWait(true);
+    ASSERT_EQ(m_messages.messages.size(), 1);
+    EXPECT_TRUE(m_messages.messages[0].contains(QStringLiteral("ファイルを閉じてから"))) << m_messages.messages[0].toStdString();
+    EXPECT_EQ(test::readFileBytes(workbook), before);
+    EXPECT_EQ(profile::readString(SettingsPath(), QStringLiteral("経済指標"), QStringLiteral("作成日")), QStringLiteral("2026/1/1"));
 }
 
 } // namespace

@@ -209,6 +209,11 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"FirstTableIsNoCalendar",
                     [](TestHttpServer& s) { s.route("/menu", {200, "text/html", fixture("not_calendar.html")}); },
                     "/menu", "最初の表に公表予定がありません"},
+        FailureCase{"NestedBeyondTheParsersDepth",
+                    [](TestHttpServer& s) {
+                        s.route("/deep", {200, "text/html", "<html><body>" + QByteArray("<table><tr><td>").repeated(300) + "x"});
+                    },
+                    "/deep", "入れ子が256段を超える"},
         FailureCase{"EmptyBody", [](TestHttpServer& s) { s.route("/empty", {200, "text/html", ""}); }, "/empty",
                     "表がありません"}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });

@@ -1,9 +1,13 @@
 // The start-up refresh policy: when the runner rebuilds the indicator workbook.
 #include "economicrefresh.h"
 
+#include "announcer.h"
 #include "clock.h"
 #include "indicatorworkbook.h"
 #include "profile.h"
+#include "runnerapp.h"
+#include "runnertestsupport.h"
+#include "settingspath.h"
 #include "tempfolder.h"
 #include "testhttpserver.h"
 
@@ -99,4 +103,58 @@ TEST_F(EconomicRefresh, AFailedImportKeepsTheStampAndTheStartUpGoesOn)
     EXPECT_EQ(CheckEconomicRefresh(settings), "1");
     EXPECT_EQ(builtOn(), "2026/10/31");
     EXPECT_FALSE(QFile::exists(workbook));
+}
+
+namespace {
+class CountingAnnouncer : public Announcer {
+public:
+    explicit CountingAnnouncer(QStringList& into) : m_into(into) {}
+    void announce(const QString& message) override { m_into.append(message.trimmed()); }
+
+private:
+    QStringList& m_into;
+};
+} // namespace
+
+TEST(EconomicRefreshAtANewDay, TheImportRunsBehindTheTicksAndTheListsFollowWhenItIsDone)
+{
+    test::RuntimeFolder runtime;
+    test::TempFolder folder;
+    setProgramsFolderOverride(folder.path());
+    test::TestHttpServer server;
+    test::HttpRoute slow{200, "text/html", test::readFileBytes(QStringLiteral(CORVANE_TEST_DATA "/import/calendar_utf8.html"))};
+    slow.chunkDelayMs = 300;
+    slow.chunkSize = 512;
+    server.route("/web/market/calendar/", slow);
+    test::writeSettings(SettingsPath(), {{"経済指標", "取得", "1"},
+                                         {"経済指標", "作成日", "2026/11/1"},
+                                         {"経済指標", "URL", server.url("/web/market/calendar/").toString()},
+                                         {"時刻", "0-0", "0:00"},
+                                         {"内容", "0-0", "零時"}});
+    QDateTime now(QDate(2026, 11, 30), QTime(8, 0));
+    ScopedClock clock([&now] { return now; });
+    QStringList announced;
+    RunnerApp runner([&announced](const DisplaySettings&) { return std::make_unique<CountingAnnouncer>(announced); });
+    ASSERT_TRUE(runner.Main());
+
+    // December 2nd: the new month's import is due; the 0:00 entry does not wait for it.
+    now = QDateTime(QDate(2026, 12, 2), QTime(0, 0, 0));
+    runner.tick();
+    EXPECT_EQ(announced, QStringList{"零時"});
+    EXPECT_EQ(runner.schedule().today().size(), 1);
+    const auto stamp = [] { return profile::readString(SettingsPath(), "経済指標", "作成日"); };
+    while (stamp() != "2026/12/2" && now.time() < QTime(0, 0, 30)) {
+        test::waitUntil([] { return false; }, 200);
+        now = now.addSecs(1);
+        runner.tick();
+    }
+    EXPECT_EQ(stamp(), "2026/12/2");
+    EXPECT_GT(now.time(), QTime(0, 0, 1)) << "the import finished before the ticks went on";
+    test::waitUntil([] { return false; }, 100);
+    // Rebuilt with the day's releases; the entry shown before the rebuild is not shown again.
+    EXPECT_EQ(runner.schedule().today().size(), 4);
+    now = QDateTime(QDate(2026, 12, 2), QTime(0, 0, 2));
+    runner.tick();
+    EXPECT_EQ(announced, QStringList{"零時"});
+    setProgramsFolderOverride({});
 }

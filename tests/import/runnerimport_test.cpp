@@ -1,5 +1,6 @@
 // End to end: a real runner process whose settings switch the indicator import on imports the
 // calendar from a local server at start-up and lists today's releases.
+#include "indicatorworkbook.h"
 #include "profile.h"
 #include "runnercontrol.h"
 #include "runnertestsupport.h"
@@ -7,6 +8,7 @@
 #include "testhttpserver.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -89,4 +91,50 @@ TEST_F(RunnerImport, ACloseRequestDuringTheStartUpImportEndsTheRunner)
     EXPECT_TRUE(runner.waitForExit()) << "a runner closed during its import must not linger";
     EXPECT_FALSE(FindRunner());
     EXPECT_EQ(profile::readString(settings, "経済指標", "作成日"), "");
+}
+
+TEST_F(RunnerImport, ANameLongerThanACellIsCutAtAWholeCharacterAndTheWorkbookReads)
+{
+    // 40,000 UTF-16 units of characters outside the BMP: a cut at an odd number of units ends
+    // in the middle of a pair.
+    const QString name = QString::fromUtf16(u"\U0001D7D8").repeated(20000);
+    server.route("/long", {200, "text/html; charset=utf-8",
+                           "<table><tr><th>日</th></tr><tr><td>9</td><td>水</td><td>21:30 " + name.toUtf8()
+                               + "</td><td></td></tr></table>"});
+    writeSettings(settings, {{"経済指標", "取得", "1"}, {"経済指標", "URL", server.url("/long").toString()}});
+    RunnerProcess runner(folder.path());
+    runner.start(QStringLiteral("2026-12-07 09:00:00"));
+    ASSERT_TRUE(runner.waitForArmed(20000)) << runner.readStderr().toStdString();
+    EXPECT_EQ(profile::readString(settings, "経済指標", "作成日"), "2026/12/7") << runner.readStderr().toStdString();
+
+    QProcess python;
+    python.start(QStringLiteral(CORVANE_PYTHON), {QStringLiteral("-c"), QStringLiteral(R"(
+import sys, xlrd
+sheet = xlrd.open_workbook(sys.argv[1]).sheet_by_name('経済指標')
+name = sheet.cell_value(1, 2)
+print(len(name), name == '\U0001D7D8' * len(name))
+)"),
+                  folder.file(QStringLiteral("経済指標.xls"))});
+    ASSERT_TRUE(python.waitForFinished(30000));
+    EXPECT_EQ(python.readAllStandardOutput().trimmed(), "2047 True") << python.readAllStandardError().toStdString();
+}
+
+TEST_F(RunnerImport, AWorkbookOpenInASpreadsheetIsNeitherReplacedNorStamped)
+{
+    const QString workbook = folder.file(QStringLiteral("経済指標.xls"));
+    ASSERT_TRUE(WriteIndicatorWorkbook(workbook, {{QDate(2026, 11, 20), QTime(8, 30), QStringLiteral("先月の指標")}}));
+    const QByteArray before = readFileBytes(workbook);
+    folder.writeBytes(QStringLiteral(".~lock.経済指標.xls#"), "user,host,/tmp,07.12.2026 08:00;");
+    writeSettings(settings, {{"経済指標", "取得", "1"},
+                             {"経済指標", "作成日", "2026/11/20"},
+                             {"経済指標", "URL", server.url("/web/market/calendar/").toString()}});
+    RunnerProcess runner(folder.path());
+    runner.start(QStringLiteral("2026-12-07 09:00:00"));
+    ASSERT_TRUE(runner.waitForArmed(20000)) << runner.readStderr().toStdString();
+
+    const QString log = QString::fromUtf8(runner.readStderr());
+    EXPECT_EQ(log.count(QStringLiteral("表示中")), 1) << log.toStdString();
+    EXPECT_EQ(readFileBytes(workbook), before);
+    // Tried again at the next start.
+    EXPECT_EQ(profile::readString(settings, "経済指標", "作成日"), "2026/11/20");
 }

@@ -55,6 +55,19 @@ void trickle(QTcpSocket* socket, QByteArray data, int chunkSize, int delayMs)
     (*step)();
 }
 
+// Chunks of filler for as long as the client reads, keeping little in the socket's own
+// buffer: the server must not be what holds the memory.
+void sendEndlessChunks(QTcpSocket* socket)
+{
+    static const QByteArray chunk = QByteArray::number(64 * 1024, 16) + "\r\n" + QByteArray(64 * 1024, 'x') + "\r\n";
+    auto refill = [socket] {
+        while (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < 4 * chunk.size())
+            socket->write(chunk);
+    };
+    QObject::connect(socket, &QTcpSocket::bytesWritten, socket, refill);
+    refill();
+}
+
 } // namespace
 
 void TestHttpServer::onConnection()
@@ -84,6 +97,12 @@ void TestHttpServer::onConnection()
                               + "\r\nConnection: close\r\n";
             if (!route.location.isEmpty())
                 head += "Location: " + route.location + "\r\n";
+            head += route.extraHeaders;
+            if (route.endlessChunked) {
+                socket->write(head + "Transfer-Encoding: chunked\r\n\r\n");
+                sendEndlessChunks(socket);
+                return;
+            }
             if (route.sendContentLength)
                 head += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
             head += "\r\n";

@@ -24,6 +24,8 @@ struct HttpRoute {
     int chunkSize = 0;              // bytes per chunk when trickling
     bool sendContentLength = true;  // false: the body ends when the connection closes
     qint64 endlessBytes = 0;        // > 0: send this many bytes of filler instead of body
+    bool endlessChunked = false;    // true: chunked filler that never ends (until the client leaves)
+    QByteArray extraHeaders;        // further header lines, each ended by "\r\n"
 };
 
 class TestHttpServer : public QObject {

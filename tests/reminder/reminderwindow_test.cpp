@@ -8,6 +8,7 @@
 #include "reminderannouncer.h"
 #include "reminderwindow.h"
 #include "twips.h"
+#include "windowplacement.h"
 
 #include <QApplication>
 #include <QFontInfo>
@@ -77,18 +78,80 @@ TEST(ReminderWindow, NarrowWindowKeepsTheLabelsDesignWidth)
     EXPECT_GT(shown.label()->geometry().right(), shown.window()->rect().right());
 }
 
-TEST(ReminderWindow, PlacedAtItsTwipsEvenBeyondTheScreen)
+TEST(ReminderWindow, PlacedAtItsTwipsWhilePartlyOnTheScreen)
 {
     DisplaySettings s = emptyFileSettings();
     s.top = QStringLiteral("1440");
-    s.left = QStringLiteral("200000");
     s.width = QStringLiteral("5760");
     s.height = QStringLiteral("2880");
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    // Its left edge 10 pixels inside the screen's right edge: most of it beyond.
+    const int left = int(pixelsToTwipsX(primary->geometry().right() - 10, primary));
+    s.left = QString::number(left);
     Shown shown(s);
     const QScreen* screen = shown.window()->screen();
-    EXPECT_EQ(shown.window()->frameGeometry(), twipsRect(200000, 1440, 5760, 2880, screen));
+    EXPECT_EQ(shown.window()->frameGeometry(), twipsRect(left, 1440, 5760, 2880, screen));
     EXPECT_EQ(shown.label()->size(),
               QSize(twipsToPixelsX(5280, screen), twipsToPixelsY(2520, screen)));
+}
+
+TEST(ReminderWindow, HugeOrLostPlacementsComeOntoTheScreen)
+{
+    const QRect desktop = QGuiApplication::primaryScreen()->geometry();
+    struct Row {
+        const char* name;
+        const char *left, *top, *width, *height;
+        QRect expected; // pixels
+    };
+    const QList<Row> rows = {
+        {"largest 32-bit size", "0", "0", "2147483647", "2147483647", desktop},
+        {"size larger than the desktop", "0", "0", "150000", "150000", desktop},
+        {"on a monitor right of the screen that is gone", "200000", "1440", "2970", "1455",
+         QRect(desktop.right() + 1 - 198, 96, 198, 97)},
+        {"far above and left", "-2147483648", "-2147483648", "2970", "1455", QRect(0, 0, 198, 97)},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        DisplaySettings s = emptyFileSettings();
+        s.left = QString::fromUtf8(row.left);
+        s.top = QString::fromUtf8(row.top);
+        s.width = QString::fromUtf8(row.width);
+        s.height = QString::fromUtf8(row.height);
+        Shown shown(s);
+        EXPECT_EQ(shown.window()->frameGeometry(), row.expected);
+        // The label of a huge window is no larger than the window it shows in.
+        EXPECT_LE(shown.label()->width(), std::max(desktop.width(), twipsToPixelsX(825)));
+        EXPECT_LE(shown.label()->height(), std::max(desktop.height(), twipsToPixelsY(180)));
+    }
+}
+
+TEST(WindowPlacement, FitsTheDesktopAndComesToTheNearestScreen)
+{
+    const QRect left(0, 0, 1920, 1080);
+    const QRect right(1920, 0, 1280, 1024);
+    struct Row {
+        const char* name;
+        QRect outer;
+        QList<QRect> screens;
+        QRect expected;
+    };
+    const QList<Row> rows = {
+        {"inside", QRect(100, 100, 198, 97), {left, right}, QRect(100, 100, 198, 97)},
+        {"across both screens", QRect(1800, 100, 400, 97), {left, right}, QRect(1800, 100, 400, 97)},
+        {"partly below the screens", QRect(100, 1050, 198, 97), {left, right}, QRect(100, 1050, 198, 97)},
+        {"size capped to the box around both screens", QRect(0, 0, 99999, 99999), {left, right},
+         QRect(0, 0, 3200, 1080)},
+        {"second monitor gone: onto the nearer one", QRect(2500, 300, 198, 97), {left},
+         QRect(1920 - 198, 300, 198, 97)},
+        {"below the right screen: up onto it", QRect(2500, 1200, 198, 97), {left, right},
+         QRect(2500, 1024 - 97, 198, 97)},
+        {"larger than the nearest screen: at its corner", QRect(5000, 0, 2000, 97), {left, right},
+         QRect(1920, 0, 2000, 97)},
+        {"zero and negative sizes", QRect(10, 10, 0, -5), {left}, QRect(10, 10, 1, 1)},
+        {"no screen", QRect(-5, -5, 0, 7), {}, QRect(-5, -5, 1, 7)},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(fitWindowToScreens(row.outer, row.screens), row.expected) << row.name;
 }
 
 TEST(ReminderWindow, FontSizeAndEffects)
@@ -143,12 +206,20 @@ TEST(ReminderWindow, ColoursFromColourrefAndSystemIndexes)
         EXPECT_EQ(shown.window()->palette().color(QPalette::Window), QColor(0xFF, 0xFF, 0xC0));
         EXPECT_EQ(shown.label()->palette().color(QPalette::WindowText), QColor(0xFF, 0, 0));
     }
-    s.colour = QString::number(ColourValue::system(5).raw);    // window background
-    s.textColour = QString::number(ColourValue::system(8).raw); // window text
-    Shown shown(s);
     const QPalette system = QApplication::palette();
-    EXPECT_EQ(shown.label()->palette().color(QPalette::Window), system.color(QPalette::Base));
-    EXPECT_EQ(shown.label()->palette().color(QPalette::WindowText), system.color(QPalette::Text));
+    {
+        s.colour = QString::number(ColourValue::system(5).raw);    // window background
+        s.textColour = QString::number(ColourValue::system(8).raw); // window text
+        Shown shown(s);
+        EXPECT_EQ(shown.label()->palette().color(QPalette::Window), system.color(QPalette::Base));
+        EXPECT_EQ(shown.label()->palette().color(QPalette::WindowText), system.color(QPalette::Text));
+    }
+    // Indexes no system colour has: the text stays readable on the background.
+    s.colour = QString::number(ColourValue::system(200).raw);
+    s.textColour = QStringLiteral("-1");
+    Shown shown(s);
+    EXPECT_EQ(shown.label()->palette().color(QPalette::Window), system.color(QPalette::Button));
+    EXPECT_EQ(shown.label()->palette().color(QPalette::WindowText), system.color(QPalette::ButtonText));
 }
 
 TEST(ReminderWindow, StaysOnTopWithoutTakingTheFocus)

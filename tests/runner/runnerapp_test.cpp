@@ -152,6 +152,39 @@ TEST_F(RunnerAppTest, TicksDuringARebuildSeeNoHalfBuiltDay)
     EXPECT_EQ(announced, QStringList{"Wed 0:00:00 水"});
 }
 
+TEST_F(RunnerAppTest, ANewDayKeepsTheAnnouncerOnScreenAndTakesAChangedLookAfterIt)
+{
+    struct Busy : Announcer {
+        explicit Busy(bool& announcing) : m_announcing(announcing) {}
+        void announce(const QString&) override {}
+        bool isAnnouncing() const override { return m_announcing; }
+        bool& m_announcing;
+    };
+    bool announcing = false;
+    QStringList made; // the width each announcer was made for
+    RunnerApp app([&](const DisplaySettings& s) {
+        made.append(s.width);
+        return std::make_unique<Busy>(announcing);
+    });
+    writeSettings(SettingsPath(), weekEntries());
+    now = QDateTime(kMonday, QTime(8, 0));
+    ASSERT_TRUE(app.Main());
+    // Same look at the new day: the one announcer (and its window) goes on.
+    announcing = true;
+    now = QDateTime(kMonday.addDays(2), QTime(0, 0, 0));
+    app.tick();
+    EXPECT_EQ(made.size(), 1);
+    // A changed look waits until the announcement on screen is over.
+    writeSettings(SettingsPath(), {{QStringLiteral("表示フォーム"), QStringLiteral("WIDTH"), QStringLiteral("4000")}});
+    now = QDateTime(kMonday.addDays(4), QTime(0, 0, 0));
+    app.tick();
+    app.tick();
+    EXPECT_EQ(made.size(), 1);
+    announcing = false;
+    app.tick();
+    EXPECT_EQ(made, (QStringList{"2970", "4000"}));
+}
+
 TEST_F(RunnerAppTest, SecondInstanceInTheSameUserIsRefused)
 {
     startAt(QDateTime(kMonday, QTime(8, 0)));

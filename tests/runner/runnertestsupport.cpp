@@ -11,6 +11,8 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 
 namespace corvane::test {
 
@@ -129,9 +131,11 @@ void RunnerProcess::start(const QString& fakeTime)
     start(env);
 }
 
-void RunnerProcess::start(const QProcessEnvironment& env)
+void RunnerProcess::start(QProcessEnvironment env)
 {
     const QString program = install(m_folder);
+    for (const QString& name : m_extraEnvironment.keys())
+        env.insert(name, m_extraEnvironment.value(name));
     m_process.setProcessEnvironment(env);
     m_process.setWorkingDirectory(m_folder);
     m_process.start(program, {});

@@ -64,16 +64,19 @@ public:
     void start(const QString& fakeTime = {});
     // Started on a clock the test moves while it runs.
     void start(const FakeClock& clock);
+    // Set in the runner's environment after the defaults above (e.g. another platform).
+    void setEnvironment(const QString& name, const QString& value) { m_extraEnvironment.insert(name, value); }
     bool waitForArmed(int timeoutMs = 10000);
     bool waitForExit(int timeoutMs = 10000);
     QByteArray readStderr();
     QProcess& process() { return m_process; }
 
 private:
-    void start(const QProcessEnvironment& env);
+    void start(QProcessEnvironment env);
     QString m_folder;
     QProcess m_process;
     QByteArray m_stderr;
+    QProcessEnvironment m_extraEnvironment;
 };
 
 // Waits (processing events) until `condition` holds or `timeoutMs` passes.
