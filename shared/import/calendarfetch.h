@@ -1,7 +1,9 @@
 #pragma once
 // Fetches the economic-indicator calendar page: HTTPS with certificate verification (plain
 // HTTP only when the address asks for it), a bounded number of redirects, an overall time
-// limit and a cap on the body. Failures carry a reason in Japanese for the user.
+// limit and a cap on the body, which is asked for uncompressed and read through a small
+// buffer, so that what is held stays near the cap. Failures carry a reason in Japanese for
+// the user.
 #include <QByteArray>
 #include <QObject>
 #include <QNetworkReply>
