@@ -180,6 +180,34 @@ TEST_F(Form2Test, TheDesignerStoresWhereItWasMovedToOnEveryWayOfClosing)
     EXPECT_EQ(read(QStringLiteral("表示フォーム"), QStringLiteral("HEIGHT")), QStringLiteral("1455"));
 }
 
+// Under a window manager the frame arrives after the window is shown; an untouched designer
+// must neither grow by it nor round its twips through pixels.
+TEST_F(Form2Test, OpeningAndClosingTheUntouchedDesignerKeepsItsPlaceAndSize)
+{
+    start();
+    GeneralSettings& general = m_session.general();
+    general.display[QStringLiteral("TOP")] = QStringLiteral("1000");
+    general.display[QStringLiteral("LEFT")] = QStringLiteral("2000");
+    general.display[QStringLiteral("HEIGHT")] = QStringLiteral("1455");
+    general.display[QStringLiteral("WIDTH")] = QStringLiteral("2970");
+    const bool framed = qEnvironmentVariableIsSet("CORVANE_TEST_WINDOW_MANAGER");
+    for (int opening = 0; opening < 3; ++opening) {
+        click(m_window, QStringLiteral("Command3"));
+        Form3* designer = m_window->designer();
+        ASSERT_NE(designer, nullptr);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(designer));
+        const QSize outer(twipsToPixelsX(2970), twipsToPixelsY(1455));
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            return designer->frameGeometry().size() == outer && (!framed || designer->frameGeometry() != designer->geometry());
+        })) << opening;
+        click(m_window, QStringLiteral("Command3"));
+        EXPECT_EQ(general.displayValue(QStringLiteral("TOP")), QStringLiteral("1000")) << opening;
+        EXPECT_EQ(general.displayValue(QStringLiteral("LEFT")), QStringLiteral("2000")) << opening;
+        EXPECT_EQ(general.displayValue(QStringLiteral("HEIGHT")), QStringLiteral("1455")) << opening;
+        EXPECT_EQ(general.displayValue(QStringLiteral("WIDTH")), QStringLiteral("2970")) << opening;
+    }
+}
+
 TEST_F(Form2Test, DesignerMenuSetsColourAndFontAndOnlyTheSurfaceOpensIt)
 {
     setDialogAnswers({{}, [](QWidget*) { return std::optional<QColor>(QColor(255, 0, 0)); },
