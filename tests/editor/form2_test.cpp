@@ -10,6 +10,7 @@
 
 #include "clock.h"
 #include "dialogs.h"
+#include "enterpressesbutton.h"
 #include "editorsession.h"
 #include "form2.h"
 #include "messagebox.h"
@@ -243,6 +244,33 @@ TEST_F(Form2Test, DesignerMenuSetsColourAndFontAndOnlyTheSurfaceOpensIt)
     designer->changeColour();
     EXPECT_EQ(general.displayValue(QStringLiteral("FSIZE")), QStringLiteral("10.5"));
     EXPECT_EQ(general.displayValue(QStringLiteral("色")), QStringLiteral("255"));
+}
+
+// With the keyboard alone: Return or keypad Enter on a focused button presses it, while Return
+// in a text box presses no button.
+TEST_F(Form2Test, ReturnAndEnterPressTheFocusedButton)
+{
+    installEnterPressesFocusedButton(qApp);
+    start();
+    click(m_window, QStringLiteral("Command8"));
+    Form4* sound = m_window->soundWindow();
+    ASSERT_TRUE(test::activate(sound));
+    QLineEdit* count = find<QLineEdit>(sound, QStringLiteral("Text2"));
+    QTest::keyClick(count, Qt::Key_Return);
+    EXPECT_EQ(m_window->SoundSettingsShown, 1);
+    auto* take = find<QPushButton>(sound, QStringLiteral("Command1"));
+    take->setFocus();
+    QTest::keyClick(take, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(m_window->SoundSettingsShown, 0);
+
+    ASSERT_TRUE(test::activate(m_window));
+    QTest::keyClick(box(QStringLiteral("Text1")), Qt::Key_Return);
+    EXPECT_EQ(m_ended, 0);
+    auto* finish = find<QPushButton>(m_window, QStringLiteral("Command5"));
+    finish->setFocus();
+    QTest::keyClick(finish, Qt::Key_Return);
+    EXPECT_EQ(m_restarts, 1);
+    EXPECT_EQ(m_ended, 1);
 }
 
 TEST_F(Form2Test, WaveWithoutAPathBlocksLeavingAndNothingIsSaved)
