@@ -10,6 +10,7 @@
 
 int main(int argc, char** argv)
 {
+    corvane::logAlsoToFile(corvane::runnerLogPath());
     corvane::preferX11OnWayland();
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);

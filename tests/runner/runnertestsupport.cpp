@@ -84,6 +84,7 @@ void RunnerProcess::start(const QString& fakeTime)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("CORVANE_RUNNER_ARMED_MARKER"), QStringLiteral("1"));
+    env.insert(QStringLiteral("XDG_STATE_HOME"), stateFolder());
     if (!fakeTime.isEmpty()) {
         // The library itself rather than the faketime wrapper: the wrapper forks, and killing
         // it would leave the runner behind.
