@@ -11,7 +11,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from harness import EDITOR, RUNNER, Desktop, Suite, wait_until  # noqa: E402
+from harness import CONTROLLER, EDITOR, RUNNER, Desktop, Suite, wait_until  # noqa: E402
 
 PROGRAMS = os.environ["CORVANE_PROGRAMS_DIR"]
 ARTEFACTS = os.environ.get("CORVANE_E2E_ARTEFACTS", os.path.join(os.getcwd(), "e2e-artefacts"))
@@ -20,6 +20,7 @@ ARTEFACTS = os.environ.get("CORVANE_E2E_ARTEFACTS", os.path.join(os.getcwd(), "e
 EDITOR_MOVE_ON = (7200, 4320, 1455, 495)
 GENERAL_DESIGNER = (7200, 3000, 1455, 495)
 GENERAL_DONE = (8880, 4320, 1455, 495)
+CONTROLLER_VIEW = (240, 120, 1695, 375)
 
 PLACE = "[表示フォーム]\nTOP=1500\nLEFT=3000\nHEIGHT=1455\nWIDTH=2970\n"
 OUTER = (200, 100, 198, 97)  # the place above in pixels at 96 DPI
@@ -104,6 +105,17 @@ class UnderWindowManager(unittest.TestCase):
         form = s.settings()["表示フォーム"]
         self.assertEqual((form["TOP"], form["LEFT"], form["HEIGHT"], form["WIDTH"]),
                          ("1500", "3000", "1455", "2970"))
+
+    def test_controller_and_viewer_titles(self):
+        s = self.suite
+        s.start(CONTROLLER)
+        controller = s.find_window("corvane")
+        self.assertIsNotNone(controller)
+        self.assertEqual(self.screen.name(controller), "corvane")
+        s.click_twips(controller, *CONTROLLER_VIEW)
+        viewer = s.find_window("表示予定")
+        self.assertIsNotNone(viewer)
+        self.assertEqual(self.screen.name(viewer), "表示予定")
 
     def visible_titles(self):
         ids = self.screen.xdotool("search", "--onlyvisible", "--name", ".", check=False).split()
