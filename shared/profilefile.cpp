@@ -50,8 +50,16 @@ ProfileLock::ProfileLock(const QString& settingsPath, int timeoutMs)
     // O_CLOEXEC: a program started while we hold the lock must not inherit it.
     m_fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (m_fd < 0) {
-        m_error = describe(QStringLiteral("設定ファイルをロックできません"), settingsPath,
-                           QString::fromLocal8Bit(std::strerror(errno)));
+        // The lock file is made beside the settings file: what stops it is nearly always the folder.
+        const QString folder = QFileInfo(settingsPath).absolutePath();
+        const int code = errno;
+        const QString reason = code == EACCES || code == EPERM
+                                   ? QStringLiteral("フォルダー %1 に書き込む権限がありません").arg(folder)
+                               : code == EROFS  ? QStringLiteral("フォルダー %1 は読み取り専用です").arg(folder)
+                               : code == ENOENT ? QStringLiteral("フォルダー %1 がありません").arg(folder)
+                               : code == ENOSPC ? QStringLiteral("ディスクに空きがありません")
+                                                : QString::fromLocal8Bit(std::strerror(code));
+        m_error = describe(QStringLiteral("設定ファイルをロックできません"), settingsPath, reason);
         return;
     }
     QDeadlineTimer deadline(timeoutMs);
