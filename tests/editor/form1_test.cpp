@@ -206,6 +206,10 @@ TEST_F(Form1Test, AFailedWriteIsReportedAndTheEditorStays)
     click(QStringLiteral("Command4"));
     ASSERT_EQ(m_messages.messages.size(), 1);
     EXPECT_TRUE(m_messages.messages[0].startsWith(QStringLiteral("設定ファイルに書き込めませんでした")));
+    // The reason is the user's language and names the folder to look at.
+    EXPECT_TRUE(m_messages.messages[0].contains(
+        QStringLiteral("フォルダー %1 がありません").arg(m_folder.file(QStringLiteral("消えたフォルダ")))))
+        << m_messages.messages[0].toStdString();
     EXPECT_EQ(m_ended, 0);
     EXPECT_EQ(m_restarts, 0);
 }
