@@ -91,6 +91,14 @@ std::optional<QTime> parseTime(const QString& text)
 
 bool isFlagOn(const QString& text) { return text == QLatin1String("1"); }
 
+std::optional<double> parseFontPoints(const QString& text)
+{
+    const auto points = parseDecimal(text);
+    if (!points || *points <= 0 || *points > 512 || std::floor(*points * 2) != *points * 2)
+        return std::nullopt;
+    return points;
+}
+
 std::optional<double> parseDecimal(const QString& text)
 {
     const QString s = normalized(text);

@@ -33,6 +33,9 @@ std::optional<int16_t> parseWhole16(const QString& text);
 std::optional<int32_t> parseWhole32(const QString& text);
 // The plain decimal number (for sizes that keep a fraction, e.g. "FSIZE" 10.5).
 std::optional<double> parseDecimal(const QString& text);
+// A font size in points as the designer stores it: greater than 0, at most 512, in steps of
+// a half (10.5, the usual size of Japanese documents). Otherwise nullopt.
+std::optional<double> parseFontPoints(const QString& text);
 // Rounds halves to the even neighbour.
 double roundHalfEven(double value);
 

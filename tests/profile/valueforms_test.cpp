@@ -116,6 +116,10 @@ TEST(ValueForms, WholeNumbersRoundHalvesToEvenAndCheckTheirRange)
         EXPECT_EQ(w32 ? std::optional<int>(*w32) : std::nullopt, row.whole32);
     }
     EXPECT_EQ(parseDecimal(u"10.5"_s), 10.5);
+    EXPECT_EQ(parseFontPoints(u"10.5"_s), 10.5);
+    EXPECT_EQ(parseFontPoints(u"１２"_s), 12.0);
+    for (const QString& refused : {u"10.3"_s, u"0"_s, u"-9"_s, u"513"_s, u"10,5"_s, u""_s})
+        EXPECT_EQ(parseFontPoints(refused), std::nullopt) << refused.toStdString();
     EXPECT_EQ(roundHalfEven(0.5), 0.0);
     EXPECT_EQ(roundHalfEven(1.5), 2.0);
     EXPECT_EQ(roundHalfEven(-0.5), 0.0);
