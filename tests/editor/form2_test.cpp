@@ -2,6 +2,8 @@
 // economic group, the input checks, holidays, the designer's stored place, the sound window's
 // take-over and refusals, and the open-window flags.
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QMenu>
 #include <QListWidget>
@@ -11,6 +13,7 @@
 #include "clock.h"
 #include "dialogs.h"
 #include "enterpressesbutton.h"
+#include "fontchoice.h"
 #include "editorsession.h"
 #include "form2.h"
 #include "messagebox.h"
@@ -244,6 +247,27 @@ TEST_F(Form2Test, DesignerMenuSetsColourAndFontAndOnlyTheSurfaceOpensIt)
     designer->changeColour();
     EXPECT_EQ(general.displayValue(QStringLiteral("FSIZE")), QStringLiteral("10.5"));
     EXPECT_EQ(general.displayValue(QStringLiteral("色")), QStringLiteral("255"));
+}
+
+// Japanese documents use 10.5 points: the font dialog offers it, takes it typed (also in
+// full-width digits) and refuses sizes the file would not keep as chosen.
+TEST_F(Form2Test, TheFontDialogOffersAndKeepsHalfSizes)
+{
+    QFont initial(QStringLiteral("IPAGothic"));
+    initial.setPointSize(9);
+    FontChoiceDialog dialog(initial);
+    auto* size = find<QComboBox>(&dialog, QStringLiteral("Size"));
+    EXPECT_GE(size->findText(QStringLiteral("10.5")), 0);
+    auto* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+    for (const auto& [typed, points] : {std::pair{u"10.5"_qs, 10.5}, {u"１０．５"_qs, 10.5}, {u"12"_qs, 12.0}}) {
+        size->setEditText(typed);
+        EXPECT_TRUE(ok->isEnabled()) << typed.toStdString();
+        EXPECT_EQ(dialog.chosenFont().pointSizeF(), points) << typed.toStdString();
+    }
+    for (const QString& typed : {u"10.3"_qs, u"105x"_qs, u""_qs}) {
+        size->setEditText(typed);
+        EXPECT_FALSE(ok->isEnabled()) << typed.toStdString();
+    }
 }
 
 // With the keyboard alone: Return or keypad Enter on a focused button presses it, while Return
