@@ -19,7 +19,8 @@ QString formatDate(const QDate& date);
 // "h:mm" (no leading zero on the hour).
 QString formatTime(const QTime& time);
 
-// y/m/d or y-m-d, blanks around allowed; year 100..9999. Invalid → nullopt.
+// y/m/d or y-m-d, blanks around allowed; year 100..9999. The middle dot "・" (what the "/" key
+// gives in kana mode) separates like "/". Invalid → nullopt.
 std::optional<QDate> parseDate(const QString& text);
 // h:mm or h:mm:ss, 0 ≤ h ≤ 23, two-digit minutes (one digit accepted), 0..59. Invalid → nullopt.
 std::optional<QTime> parseTime(const QString& text);
