@@ -4,6 +4,7 @@
 #include <QIcon>
 
 #include "appfonts.h"
+#include "compositionguard.h"
 #include "enterpressesbutton.h"
 #include "messagebox.h"
 #include "qttranslations.h"
@@ -17,6 +18,7 @@ void setUpDesktopApplication(QApplication* application, const QString& title, co
     applyUiFont();
     loadJapaneseQtTexts(application);
     installEnterPressesFocusedButton(application);
+    installCompositionGuard(application);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/corvane/corvane.svg")));
     QGuiApplication::setDesktopFileName(desktopEntry);
     setMessageCaption(title);

@@ -1,7 +1,7 @@
 #pragma once
 // What each program of the suite sets on its application before its first window: the UI
-// font, Qt's Japanese texts, Enter on a focused button, the suite's icon and desktop entry,
-// and the caption of its message boxes.
+// font, Qt's Japanese texts, Enter on a focused button, one commit per input-method
+// composition, the suite's icon and desktop entry, and the caption of its message boxes.
 #include <QString>
 
 class QApplication;
