@@ -32,6 +32,15 @@ ColourValue colourOr(const QString& text, int systemIndex)
     return parseColour(text).value_or(ColourValue::system(systemIndex));
 }
 
+// The window manager's frame around the client area; none until the window is framed.
+QMargins frameOf(const QWidget* window)
+{
+    const QRect outer = window->frameGeometry();
+    const QRect client = window->geometry();
+    return QMargins(client.left() - outer.left(), client.top() - outer.top(), outer.right() - client.right(),
+                    outer.bottom() - client.bottom());
+}
+
 // Whole values without a decimal point, as the single-precision texts of the stored file.
 QString numberText(double value)
 {
@@ -75,11 +84,9 @@ void Form3::applySettings()
     m_openedTwips = QRectF(left, top, width, height);
     m_openedPixels = QRect(twipsToPixelsX(left), twipsToPixelsY(top), twipsToPixelsX(width), twipsToPixelsY(height));
     move(m_openedPixels.topLeft());
-    const QSize frame = frameGeometry().size() - size();
-    resize(std::max(1, m_openedPixels.width() - frame.width()), std::max(1, m_openedPixels.height() - frame.height()));
-    m_fittedFrame = QMargins(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
-                             frameGeometry().right() - geometry().right(),
-                             frameGeometry().bottom() - geometry().bottom());
+    m_fittedFrame = frameOf(this);
+    resize(std::max(1, m_openedPixels.width() - m_fittedFrame.left() - m_fittedFrame.right()),
+           std::max(1, m_openedPixels.height() - m_fittedFrame.top() - m_fittedFrame.bottom()));
     applyColoursAndFont();
 }
 
@@ -89,10 +96,7 @@ void Form3::keepOuterSizeAcrossFrameChange()
 {
     if (!isVisible())
         return;
-    const QRect outer = frameGeometry();
-    const QRect client = geometry();
-    const QMargins frame(client.left() - outer.left(), client.top() - outer.top(), outer.right() - client.right(),
-                         outer.bottom() - client.bottom());
+    const QMargins frame = frameOf(this);
     if (frame == m_fittedFrame)
         return;
     const int grownWidth = frame.left() + frame.right() - m_fittedFrame.left() - m_fittedFrame.right();
