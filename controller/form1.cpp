@@ -1,5 +1,6 @@
 #include "form1.h"
 
+#include "busycursor.h"
 #include "clock.h"
 #include "fieldguard.h"
 #include "form2.h"
@@ -217,7 +218,10 @@ void Form1::RegisterQuickEntry()
     entry.day = m_option2->isChecked() ? QuickDay::Tomorrow : QuickDay::Today;
     entry.time = m_text1->text();
     entry.text = m_text2->text();
-    const QuickEntryResult result = controller::RegisterQuickEntry(SettingsPath(), entry);
+    const QuickEntryResult result = [&] {
+        const BusyCursor busy;
+        return controller::RegisterQuickEntry(SettingsPath(), entry);
+    }();
     if (!result.ok) {
         // The panel stays open with the texts, so nothing typed is lost.
         showMessage(this, result.message);

@@ -1,5 +1,6 @@
 #include "form2.h"
 
+#include "busycursor.h"
 #include "settingspath.h"
 #include "twips.h"
 
@@ -72,6 +73,7 @@ void Form2::selectTomorrow()
 void Form2::fill(ViewerDay day)
 {
     m_list->clear();
+    const BusyCursor busy;
     m_list->addItems(buildViewerLines(SettingsPath(), day, m_state.abbreviations));
 }
 

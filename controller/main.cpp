@@ -1,10 +1,11 @@
 // corvane操作: the controller. One instance per user; a second copy ends silently.
 #include <QApplication>
 
-#include "appfonts.h"
+#include "desktopapp.h"
 #include "form1.h"
 #include "settingspath.h"
 #include "singleinstance.h"
+#include "x11onwayland.h"
 
 int main(int argc, char** argv)
 {
@@ -13,8 +14,10 @@ int main(int argc, char** argv)
     if (!instance.tryAcquire())
         return 0;
 
+    corvane::preferX11OnWayland();
     QApplication app(argc, argv);
-    corvane::applyUiFont();
+    corvane::setUpDesktopApplication(&app, QString::fromUtf16(corvane::kControllerProgramName),
+                                     QStringLiteral("corvane-controller"));
 
     corvane::controller::Form1 form;
     QObject::connect(&form, &corvane::controller::Form1::endRequested, &app,

@@ -2,7 +2,8 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
-#include <QFontDialog>
+
+#include "fontchoice.h"
 
 namespace corvane::editor {
 
@@ -37,11 +38,10 @@ std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial)
 {
     if (answers().font)
         return answers().font(parent, initial);
-    bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, initial, parent);
-    if (!ok)
+    FontChoiceDialog dialog(initial, parent);
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return font;
+    return dialog.chosenFont();
 }
 
 void resetCustomColours()

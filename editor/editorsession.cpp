@@ -4,6 +4,7 @@
 #include <QScreen>
 #include <QPushButton>
 
+#include "busycursor.h"
 #include "form1.h"
 #include "indicatorimport.h"
 #include "messagebox.h"
@@ -44,7 +45,10 @@ void EditorSession::start()
 void EditorSession::showEntryWindow()
 {
     QString error;
-    const bool loaded = m_entries.LoadEntries(SettingsPath(), &error);
+    const bool loaded = [&] {
+        const BusyCursor busy;
+        return m_entries.LoadEntries(SettingsPath(), &error);
+    }();
     m_form1 = new Form1(m_entries);
     m_form1->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_form1, &Form1::finishRequested, this, [this] { finish(m_form1); });
@@ -70,7 +74,10 @@ void EditorSession::finish(QWidget* window)
 
 void EditorSession::moveOn()
 {
-    LoadGeneralSettings(SettingsPath(), m_general);
+    {
+        const BusyCursor busy;
+        LoadGeneralSettings(SettingsPath(), m_general);
+    }
     m_form2 = new Form2(m_general, m_importer);
     m_form2->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_form2, &Form2::backRequested, this, &EditorSession::back);

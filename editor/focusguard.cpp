@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QTimer>
 
+#include "compositionguard.h"
 #include "messagebox.h"
 
 namespace corvane::editor {
@@ -61,8 +62,11 @@ bool FocusGuard::eventFilter(QObject* watched, QEvent* event)
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
             if (const auto message = failure(box)) {
-                if (!message->isEmpty())
+                if (!message->isEmpty()) {
                     showMessage(m_window, *message);
+                    box->setFocus(Qt::OtherFocusReason);
+                    resyncInputMethod();
+                }
                 return true;
             }
         }
@@ -94,9 +98,14 @@ void FocusGuard::refuseMouseLeave(QLineEdit* box, const QString& message)
     QTimer::singleShot(0, this, [this, target, message] {
         if (!target)
             return;
-        target->setFocus(Qt::OtherFocusReason);
+        // The message first, the focus after it has closed: given back the other way round,
+        // the input method stays detached from the box.
         if (!message.isEmpty())
             showMessage(m_window, message);
+        if (!target)
+            return;
+        target->setFocus(Qt::OtherFocusReason);
+        resyncInputMethod();
     });
 }
 

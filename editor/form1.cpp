@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "busycursor.h"
 #include "focusguard.h"
 #include "formlayout.h"
 #include "messagebox.h"
@@ -195,7 +196,10 @@ void Form1::clearRow(int row)
 bool Form1::save()
 {
     CapturePage();
-    const SaveOutcome outcome = m_store.SaveEntries(SettingsPath());
+    const SaveOutcome outcome = [this] {
+        const BusyCursor busy;
+        return m_store.SaveEntries(SettingsPath());
+    }();
     if (!outcome.ok()) {
         showMessage(this, outcome.message);
         return false;

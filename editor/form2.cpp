@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include "busycursor.h"
 #include "focusguard.h"
 #include "form3.h"
 #include "form4.h"
@@ -342,7 +343,11 @@ bool Form2::leave()
         return false;
     captureControls();
     QString error;
-    if (!SaveGeneralSettings(SettingsPath(), m_settings, &error)) {
+    const bool saved = [&] {
+        const BusyCursor busy;
+        return SaveGeneralSettings(SettingsPath(), m_settings, &error);
+    }();
+    if (!saved) {
         showMessage(this, error);
         return false;
     }

@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QMoveEvent>
+#include <QResizeEvent>
 #include <QShowEvent>
 
 #include "colours.h"
@@ -29,6 +31,15 @@ double numberOr(const QString& text, double fallback)
 ColourValue colourOr(const QString& text, int systemIndex)
 {
     return parseColour(text).value_or(ColourValue::system(systemIndex));
+}
+
+// The window manager's frame around the client area; none until the window is framed.
+QMargins frameOf(const QWidget* window)
+{
+    const QRect outer = window->frameGeometry();
+    const QRect client = window->geometry();
+    return QMargins(client.left() - outer.left(), client.top() - outer.top(), outer.right() - client.right(),
+                    outer.bottom() - client.bottom());
 }
 
 // Whole values without a decimal point, as the single-precision texts of the stored file.
@@ -67,29 +78,52 @@ Form3::Form3(GeneralSettings& settings, QWidget* parent)
 
 void Form3::applySettings()
 {
-    const int left = twipsToPixelsX(numberOr(m_settings.displayValue(QStringLiteral("LEFT")), 0));
-    const int top = twipsToPixelsY(numberOr(m_settings.displayValue(QStringLiteral("TOP")), 0));
-    const int width = twipsToPixelsX(numberOr(m_settings.displayValue(QStringLiteral("WIDTH")), kDefaultWidth));
-    const int height = twipsToPixelsY(numberOr(m_settings.displayValue(QStringLiteral("HEIGHT")), kDefaultHeight));
-    const QRect outer = fitStoredWindow(QRect(left, top, width, height));
-    move(outer.topLeft());
-    m_outerSize = outer.size();
-    fitOuterSize();
+    const double left = numberOr(m_settings.displayValue(QStringLiteral("LEFT")), 0);
+    const double top = numberOr(m_settings.displayValue(QStringLiteral("TOP")), 0);
+    const double width = numberOr(m_settings.displayValue(QStringLiteral("WIDTH")), kDefaultWidth);
+    const double height = numberOr(m_settings.displayValue(QStringLiteral("HEIGHT")), kDefaultHeight);
+    m_openedTwips = QRectF(left, top, width, height);
+    // A frame stored too large or off every screen opens fitted to the screens.
+    m_openedPixels = fitStoredWindow(
+        QRect(twipsToPixelsX(left), twipsToPixelsY(top), twipsToPixelsX(width), twipsToPixelsY(height)));
+    move(m_openedPixels.topLeft());
+    m_fittedFrame = frameOf(this);
+    resize(std::max(1, m_openedPixels.width() - m_fittedFrame.left() - m_fittedFrame.right()),
+           std::max(1, m_openedPixels.height() - m_fittedFrame.top() - m_fittedFrame.bottom()));
     applyColoursAndFont();
 }
 
-// The stored size is the outer one: the frame comes off the client area.
-void Form3::fitOuterSize()
+// QWidget::move places a window's frame, resize sizes its client area: when the frame
+// appears or changes, the client gives up (or takes) the difference so the outer size holds.
+void Form3::keepOuterSizeAcrossFrameChange()
 {
-    const QSize frame = frameGeometry().size() - size();
-    resize(std::max(1, m_outerSize.width() - frame.width()), std::max(1, m_outerSize.height() - frame.height()));
+    if (!isVisible())
+        return;
+    const QMargins frame = frameOf(this);
+    if (frame == m_fittedFrame)
+        return;
+    const int grownWidth = frame.left() + frame.right() - m_fittedFrame.left() - m_fittedFrame.right();
+    const int grownHeight = frame.top() + frame.bottom() - m_fittedFrame.top() - m_fittedFrame.bottom();
+    m_fittedFrame = frame;
+    resize(std::max(1, width() - grownWidth), std::max(1, height() - grownHeight));
 }
 
 void Form3::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!event->spontaneous())
-        fitOuterSize();
+    keepOuterSizeAcrossFrameChange();
+}
+
+void Form3::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    keepOuterSizeAcrossFrameChange();
+}
+
+void Form3::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    keepOuterSizeAcrossFrameChange();
 }
 
 void Form3::applyColoursAndFont()
@@ -174,10 +208,13 @@ void Form3::closeEvent(QCloseEvent* event)
 void Form3::storePosition()
 {
     const QRect outer = frameGeometry();
-    m_settings.display[QStringLiteral("TOP")] = numberText(pixelsToTwipsY(outer.top()));
-    m_settings.display[QStringLiteral("LEFT")] = numberText(pixelsToTwipsX(outer.left()));
-    m_settings.display[QStringLiteral("HEIGHT")] = numberText(pixelsToTwipsY(outer.height()));
-    m_settings.display[QStringLiteral("WIDTH")] = numberText(pixelsToTwipsX(outer.width()));
+    auto store = [this](const char* key, int pixels, int openedPixels, double openedTwips, double twips) {
+        m_settings.display[QString::fromLatin1(key)] = numberText(pixels == openedPixels ? openedTwips : twips);
+    };
+    store("TOP", outer.top(), m_openedPixels.top(), m_openedTwips.top(), pixelsToTwipsY(outer.top()));
+    store("LEFT", outer.left(), m_openedPixels.left(), m_openedTwips.left(), pixelsToTwipsX(outer.left()));
+    store("HEIGHT", outer.height(), m_openedPixels.height(), m_openedTwips.height(), pixelsToTwipsY(outer.height()));
+    store("WIDTH", outer.width(), m_openedPixels.width(), m_openedTwips.width(), pixelsToTwipsX(outer.width()));
 }
 
 } // namespace corvane::editor

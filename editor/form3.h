@@ -29,19 +29,26 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void applyColoursAndFont();
     void storePosition();
+    void keepOuterSizeAcrossFrameChange();
 
     GeneralSettings& m_settings;
     QLabel* m_sample = nullptr;
     QMenu* m_popup = nullptr;
     QFont m_lastFont;
-    // The stored outer size; the frame is known only once the window is shown.
-    QSize m_outerSize;
-    void fitOuterSize();
+    // The frame margins the client size was last fitted to. A window manager adds the frame
+    // after the window is mapped; the outer size must stay as stored when it does.
+    QMargins m_fittedFrame;
+    // The outer place and size it was opened with, in twips and in pixels: an untouched
+    // designer stores back exactly what it was given, not a value rounded through pixels.
+    QRectF m_openedTwips;
+    QRect m_openedPixels;
 };
 
 } // namespace corvane::editor

@@ -1,18 +1,20 @@
 #include <QApplication>
 
-#include "appfonts.h"
+#include "desktopapp.h"
 #include "editorsession.h"
 #include "settingspath.h"
 #include "singleinstance.h"
+#include "x11onwayland.h"
 
 int main(int argc, char** argv)
 {
+    corvane::preferX11OnWayland();
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QString::fromUtf16(corvane::kEditorProgramName));
     corvane::SingleInstance instance(QString::fromUtf16(corvane::kEditorProgramName));
     if (!instance.tryAcquire())
         return 0;
-    corvane::applyUiFont();
+    corvane::setUpDesktopApplication(&app, QString::fromUtf16(corvane::kEditorProgramName),
+                                     QStringLiteral("corvane-editor"));
     corvane::editor::EditorSession session;
     session.start();
     return app.exec();

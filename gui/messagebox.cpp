@@ -11,7 +11,14 @@ MessageInterceptor& interceptor()
     static MessageInterceptor i;
     return i;
 }
+QString& caption()
+{
+    static QString c;
+    return c;
+}
 } // namespace
+
+void setMessageCaption(const QString& text) { caption() = text; }
 
 void showMessage(QWidget* parent, const QString& text)
 {
@@ -19,7 +26,7 @@ void showMessage(QWidget* parent, const QString& text)
         interceptor()(text);
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
+    QMessageBox box(QMessageBox::NoIcon, caption().isEmpty() ? QCoreApplication::applicationName() : caption(), text,
                     QMessageBox::Ok, parent);
     box.exec();
 }

@@ -11,6 +11,9 @@ namespace corvane {
 
 void showMessage(QWidget* parent, const QString& text);
 
+// The program's title, the caption of every message box (the program's file name until set).
+void setMessageCaption(const QString& caption);
+
 // While set, showMessage calls this instead of opening a box.
 using MessageInterceptor = std::function<void(const QString& text)>;
 void setMessageInterceptor(MessageInterceptor interceptor);

@@ -1,15 +1,21 @@
 // corvane_110: the resident runner. It has no window of its own until a reminder is due.
 #include <QApplication>
 
-#include "appfonts.h"
+#include "desktopapp.h"
+#include "log.h"
+#include "settingspath.h"
+#include "x11onwayland.h"
 #include "runnerapp.h"
 #include "reminderannouncer.h"
 
 int main(int argc, char** argv)
 {
+    corvane::logAlsoToFile(corvane::runnerLogPath());
+    corvane::preferX11OnWayland();
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
-    corvane::applyUiFont();
+    corvane::setUpDesktopApplication(&app, QString::fromUtf16(corvane::kRunnerProgramName),
+                                     QStringLiteral("corvane-runner"));
 
     corvane::RunnerApp runner([](const corvane::DisplaySettings& settings) {
         return std::make_unique<corvane::ReminderAnnouncer>(settings);
@@ -20,5 +26,7 @@ int main(int argc, char** argv)
     // the event loop runs; quit() would be lost then.
     if (!runner.Main() || runner.hasClosed())
         return 0;
+    if (corvane::placementUpToCompositor())
+        corvane::logLine(QStringLiteral("X ディスプレイがないため、お知らせ画面の位置と最前面表示はデスクトップに任されます"));
     return app.exec();
 }

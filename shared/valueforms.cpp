@@ -63,7 +63,9 @@ QString formatTime(const QTime& time)
 
 std::optional<QDate> parseDate(const QString& text)
 {
-    const QString s = normalized(text);
+    // In kana mode the "/" key gives the middle dot: 2027・1・1 is a date typed as 2027/1/1.
+    QString s = normalized(text);
+    s.replace(QChar(0x30FB), QLatin1Char('/')).replace(QChar(0xFF65), QLatin1Char('/'));
     const QChar separator = s.contains(QLatin1Char('/')) ? QLatin1Char('/') : QLatin1Char('-');
     const QList<QStringView> parts = QStringView(s).split(separator);
     int year = 0, month = 0, day = 0;
@@ -90,6 +92,14 @@ std::optional<QTime> parseTime(const QString& text)
 }
 
 bool isFlagOn(const QString& text) { return text == QLatin1String("1"); }
+
+std::optional<double> parseFontPoints(const QString& text)
+{
+    const auto points = parseDecimal(text);
+    if (!points || *points <= 0 || *points > 512 || std::floor(*points * 2) != *points * 2)
+        return std::nullopt;
+    return points;
+}
 
 std::optional<double> parseDecimal(const QString& text)
 {

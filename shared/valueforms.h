@@ -19,7 +19,8 @@ QString formatDate(const QDate& date);
 // "h:mm" (no leading zero on the hour).
 QString formatTime(const QTime& time);
 
-// y/m/d or y-m-d, blanks around allowed; year 100..9999. Invalid → nullopt.
+// y/m/d or y-m-d, blanks around allowed; year 100..9999. The middle dot "・" (what the "/" key
+// gives in kana mode) separates like "/". Invalid → nullopt.
 std::optional<QDate> parseDate(const QString& text);
 // h:mm or h:mm:ss, 0 ≤ h ≤ 23, two-digit minutes (one digit accepted), 0..59. Invalid → nullopt.
 std::optional<QTime> parseTime(const QString& text);
@@ -33,6 +34,9 @@ std::optional<int16_t> parseWhole16(const QString& text);
 std::optional<int32_t> parseWhole32(const QString& text);
 // The plain decimal number (for sizes that keep a fraction, e.g. "FSIZE" 10.5).
 std::optional<double> parseDecimal(const QString& text);
+// A font size in points as the designer stores it: greater than 0, at most 512, in steps of
+// a half (10.5, the usual size of Japanese documents). Otherwise nullopt.
+std::optional<double> parseFontPoints(const QString& text);
 // Rounds halves to the even neighbour.
 double roundHalfEven(double value);
 

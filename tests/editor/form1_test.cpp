@@ -1,6 +1,7 @@
 // The entry window driven by keys and clicks: the checks that keep the focus in a box, the
 // category options, paging, clearing, and what "登録完了" does when the save succeeds or not.
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "clock.h"
+#include "compositionguard.h"
 #include "editorsession.h"
 #include "form1.h"
 #include "messagebox.h"
@@ -94,6 +96,44 @@ TEST_F(Form1Test, TimeBoxRefusesAnInvalidTimeAndTheSaveDoesNotHappen)
     EXPECT_EQ(m_ended, 0);
     EXPECT_EQ(m_restarts, 0);
     EXPECT_TRUE(time->hasFocus());
+}
+
+// What the input method does when the focus moves with a composition open: the composition
+// is committed into the box being left (by Qt, or by nobody), then the engine commits it once
+// more into whichever box has the focus. The echo must not be stored.
+TEST_F(Form1Test, AnOpenCompositionIsCommittedOnceWhenTheFocusMoves)
+{
+    installCompositionGuard(qApp);
+    start();
+    auto inputMethod = [](QWidget* box, const QString& preedit, const QString& commit) {
+        QInputMethodEvent event(preedit, {});
+        event.setCommitString(commit);
+        QApplication::sendEvent(box, &event);
+    };
+    QLineEdit* row1 = box("Text3", 0);
+    QLineEdit* row3 = box("Text3", 2);
+    typeInto(row1, QStringLiteral("定例"));
+    inputMethod(row1, QStringLiteral("会議"), {});
+    QTest::mouseClick(row3, Qt::LeftButton);
+    inputMethod(row3, {}, QStringLiteral("会議"));
+    EXPECT_EQ(row1->text(), QStringLiteral("定例会議"));
+    EXPECT_EQ(row3->text(), QString());
+    // Typed again on purpose, it is kept.
+    inputMethod(row3, QStringLiteral("会議"), {});
+    inputMethod(row3, {}, QStringLiteral("会議"));
+    EXPECT_EQ(row3->text(), QStringLiteral("会議"));
+
+    // Committed by Qt first; the box refuses to let go, so the echo comes back into it.
+    QLineEdit* time = box("Text2", 0);
+    QTest::mouseClick(time, Qt::LeftButton);
+    inputMethod(time, QStringLiteral("２５：００"), {});
+    inputMethod(time, {}, QStringLiteral("２５：００"));
+    QTest::mouseClick(row3, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(time->hasFocus());
+    inputMethod(time, {}, QStringLiteral("２５：００"));
+    EXPECT_EQ(time->text(), QStringLiteral("２５：００"));
+    EXPECT_EQ(m_messages.messages, QStringList{QStringLiteral("h:mm 形式で記入してください")});
 }
 
 TEST_F(Form1Test, CategoriesShowTheirCaptionsAndKeepThePage)
@@ -206,6 +246,10 @@ TEST_F(Form1Test, AFailedWriteIsReportedAndTheEditorStays)
     click(QStringLiteral("Command4"));
     ASSERT_EQ(m_messages.messages.size(), 1);
     EXPECT_TRUE(m_messages.messages[0].startsWith(QStringLiteral("設定ファイルに書き込めませんでした")));
+    // The reason is the user's language and names the folder to look at.
+    EXPECT_TRUE(m_messages.messages[0].contains(
+        QStringLiteral("フォルダー %1 がありません").arg(m_folder.file(QStringLiteral("消えたフォルダ")))))
+        << m_messages.messages[0].toStdString();
     EXPECT_EQ(m_ended, 0);
     EXPECT_EQ(m_restarts, 0);
 }

@@ -2,6 +2,8 @@
 // economic group, the input checks, holidays, the designer's stored place, the sound window's
 // take-over and refusals, and the open-window flags.
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -12,6 +14,8 @@
 
 #include "clock.h"
 #include "dialogs.h"
+#include "enterpressesbutton.h"
+#include "fontchoice.h"
 #include "editorsession.h"
 #include "form2.h"
 #include "messagebox.h"
@@ -223,6 +227,34 @@ TEST_F(Form2Test, TheDesignerOfAHugeOrLostWindowOpensOnTheScreen)
         << m_window->designer()->frameGeometry().width() << "x" << m_window->designer()->frameGeometry().height();
 }
 
+// Under a window manager the frame arrives after the window is shown; an untouched designer
+// must neither grow by it nor round its twips through pixels.
+TEST_F(Form2Test, OpeningAndClosingTheUntouchedDesignerKeepsItsPlaceAndSize)
+{
+    start();
+    GeneralSettings& general = m_session.general();
+    general.display[QStringLiteral("TOP")] = QStringLiteral("1000");
+    general.display[QStringLiteral("LEFT")] = QStringLiteral("2000");
+    general.display[QStringLiteral("HEIGHT")] = QStringLiteral("1455");
+    general.display[QStringLiteral("WIDTH")] = QStringLiteral("2970");
+    const bool framed = qEnvironmentVariableIsSet("CORVANE_TEST_WINDOW_MANAGER");
+    for (int opening = 0; opening < 3; ++opening) {
+        click(m_window, QStringLiteral("Command3"));
+        Form3* designer = m_window->designer();
+        ASSERT_NE(designer, nullptr);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(designer));
+        const QSize outer(twipsToPixelsX(2970), twipsToPixelsY(1455));
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            return designer->frameGeometry().size() == outer && (!framed || designer->frameGeometry() != designer->geometry());
+        })) << opening;
+        click(m_window, QStringLiteral("Command3"));
+        EXPECT_EQ(general.displayValue(QStringLiteral("TOP")), QStringLiteral("1000")) << opening;
+        EXPECT_EQ(general.displayValue(QStringLiteral("LEFT")), QStringLiteral("2000")) << opening;
+        EXPECT_EQ(general.displayValue(QStringLiteral("HEIGHT")), QStringLiteral("1455")) << opening;
+        EXPECT_EQ(general.displayValue(QStringLiteral("WIDTH")), QStringLiteral("2970")) << opening;
+    }
+}
+
 TEST_F(Form2Test, DesignerMenuSetsColourAndFontAndOnlyTheSurfaceOpensIt)
 {
     setDialogAnswers({{}, [](QWidget*) { return std::optional<QColor>(QColor(255, 0, 0)); },
@@ -258,6 +290,54 @@ TEST_F(Form2Test, DesignerMenuSetsColourAndFontAndOnlyTheSurfaceOpensIt)
     designer->changeColour();
     EXPECT_EQ(general.displayValue(QStringLiteral("FSIZE")), QStringLiteral("10.5"));
     EXPECT_EQ(general.displayValue(QStringLiteral("色")), QStringLiteral("255"));
+}
+
+// Japanese documents use 10.5 points: the font dialog offers it, takes it typed (also in
+// full-width digits) and refuses sizes the file would not keep as chosen.
+TEST_F(Form2Test, TheFontDialogOffersAndKeepsHalfSizes)
+{
+    QFont initial(QStringLiteral("IPAGothic"));
+    initial.setPointSize(9);
+    FontChoiceDialog dialog(initial);
+    auto* size = find<QComboBox>(&dialog, QStringLiteral("Size"));
+    EXPECT_GE(size->findText(QStringLiteral("10.5")), 0);
+    auto* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+    for (const auto& [typed, points] : {std::pair{u"10.5"_qs, 10.5}, {u"１０．５"_qs, 10.5}, {u"12"_qs, 12.0}}) {
+        size->setEditText(typed);
+        EXPECT_TRUE(ok->isEnabled()) << typed.toStdString();
+        EXPECT_EQ(dialog.chosenFont().pointSizeF(), points) << typed.toStdString();
+    }
+    for (const QString& typed : {u"10.3"_qs, u"105x"_qs, u""_qs}) {
+        size->setEditText(typed);
+        EXPECT_FALSE(ok->isEnabled()) << typed.toStdString();
+    }
+}
+
+// With the keyboard alone: Return or keypad Enter on a focused button presses it, while Return
+// in a text box presses no button.
+TEST_F(Form2Test, ReturnAndEnterPressTheFocusedButton)
+{
+    installEnterPressesFocusedButton(qApp);
+    start();
+    click(m_window, QStringLiteral("Command8"));
+    Form4* sound = m_window->soundWindow();
+    ASSERT_TRUE(test::activate(sound));
+    QLineEdit* count = find<QLineEdit>(sound, QStringLiteral("Text2"));
+    QTest::keyClick(count, Qt::Key_Return);
+    EXPECT_EQ(m_window->SoundSettingsShown, 1);
+    auto* take = find<QPushButton>(sound, QStringLiteral("Command1"));
+    take->setFocus();
+    QTest::keyClick(take, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(m_window->SoundSettingsShown, 0);
+
+    ASSERT_TRUE(test::activate(m_window));
+    QTest::keyClick(box(QStringLiteral("Text1")), Qt::Key_Return);
+    EXPECT_EQ(m_ended, 0);
+    auto* finish = find<QPushButton>(m_window, QStringLiteral("Command5"));
+    finish->setFocus();
+    QTest::keyClick(finish, Qt::Key_Return);
+    EXPECT_EQ(m_restarts, 1);
+    EXPECT_EQ(m_ended, 1);
 }
 
 TEST_F(Form2Test, WaveWithoutAPathBlocksLeavingAndNothingIsSaved)

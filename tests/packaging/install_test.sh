@@ -23,6 +23,9 @@ for entry in "$prefix/share/applications/corvane-controller.desktop" \
     exec_line=$(sed -n 's/^Exec=//p' "$entry" | tr -d '"')
     [ -x "$exec_line" ] || fail "$entry starts '$exec_line', which is not an installed program"
     grep -q '^Icon=corvane$' "$entry" || fail "$entry has no icon"
+    # Qt names a program's windows' class after its file: the taskbar matches them by it.
+    [ "$(sed -n 's/^StartupWMClass=//p' "$entry")" = "$(basename "$exec_line")" ] \
+        || fail "$entry's StartupWMClass is not its program's window class"
 done
 [ -f "$prefix/share/icons/hicolor/scalable/apps/corvane.svg" ] || fail "icon not installed"
 

@@ -23,6 +23,7 @@ TEST(ValueForms, DateParsing)
         {u"2026/01/05"_s, QDate(2026, 1, 5)},
         {u" 2026-1-5 "_s, QDate(2026, 1, 5)},
         {u"２０２６／１２／７"_s, QDate(2026, 12, 7)},
+        {u"２０２７・１・１"_s, QDate(2027, 1, 1)},
         {u"2028/2/29"_s, QDate(2028, 2, 29)},
         {u"2026/2/29"_s, {}},
         {u"2026/13/1"_s, {}},
@@ -116,6 +117,10 @@ TEST(ValueForms, WholeNumbersRoundHalvesToEvenAndCheckTheirRange)
         EXPECT_EQ(w32 ? std::optional<int>(*w32) : std::nullopt, row.whole32);
     }
     EXPECT_EQ(parseDecimal(u"10.5"_s), 10.5);
+    EXPECT_EQ(parseFontPoints(u"10.5"_s), 10.5);
+    EXPECT_EQ(parseFontPoints(u"１２"_s), 12.0);
+    for (const QString& refused : {u"10.3"_s, u"0"_s, u"-9"_s, u"513"_s, u"10,5"_s, u""_s})
+        EXPECT_EQ(parseFontPoints(refused), std::nullopt) << refused.toStdString();
     EXPECT_EQ(roundHalfEven(0.5), 0.0);
     EXPECT_EQ(roundHalfEven(1.5), 2.0);
     EXPECT_EQ(roundHalfEven(-0.5), 0.0);

@@ -1,5 +1,6 @@
 // The runner as a real process: one instance per user, the close handshake, leftovers of a
 // killed runner, and an announcement at a faked time of day.
+#include "log.h"
 #include "runnercontrol.h"
 #include "runnertestsupport.h"
 #include "settingspath.h"
@@ -7,7 +8,9 @@
 #include "tempfolder.h"
 #include "textcodec.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTcpServer>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -74,6 +77,32 @@ TEST_F(RunnerProcessTest, CloseReturnsAfterTheInstanceIsReleasedAndANewRunnerSta
     EXPECT_TRUE(FindRunner());
     EXPECT_TRUE(CloseRunner());
     EXPECT_TRUE(next.waitForExit());
+}
+
+// Whoever started the runner, its log is in the user's state folder, and stays small.
+TEST_F(RunnerProcessTest, TheLogGoesToStderrAndToAFileThatIsKeptSmall)
+{
+    RunnerProcess runner(folder.path());
+    const QString log = runner.stateFolder() + QStringLiteral("/corvane/corvane_110.log");
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(log).path()));
+    QFile full(log);
+    ASSERT_TRUE(full.open(QIODevice::WriteOnly));
+    full.write(QByteArray(kLogFileLimit - 10, 'x') + '\n');
+    full.close();
+
+    runner.start();
+    ASSERT_TRUE(runner.waitForArmed()) << runner.readStderr().toStdString();
+    ASSERT_TRUE(CloseRunner());
+    ASSERT_TRUE(runner.waitForExit());
+    const QString started = QStringLiteral("常駐を開始しました");
+    EXPECT_TRUE(QString::fromUtf8(runner.readStderr()).contains(started));
+    QFile file(log);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(text.contains(started)) << text.right(300).toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("終了の依頼を受けて終了します"))) << text.right(300).toStdString();
+    EXPECT_FALSE(text.contains(u'x'));
+    EXPECT_EQ(QFileInfo(log + QStringLiteral(".1")).size(), kLogFileLimit - 9);
 }
 
 TEST_F(RunnerProcessTest, LeftoversOfAKilledRunnerDoNotBlockTheNext)

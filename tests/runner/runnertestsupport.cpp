@@ -134,6 +134,8 @@ void RunnerProcess::start(const QString& fakeTime)
 void RunnerProcess::start(QProcessEnvironment env)
 {
     const QString program = install(m_folder);
+    // The runner's log file goes to the test's folder, not the user's.
+    env.insert(QStringLiteral("XDG_STATE_HOME"), stateFolder());
     for (const QString& name : m_extraEnvironment.keys())
         env.insert(name, m_extraEnvironment.value(name));
     m_process.setProcessEnvironment(env);

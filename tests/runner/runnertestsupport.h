@@ -69,6 +69,8 @@ public:
     bool waitForArmed(int timeoutMs = 10000);
     bool waitForExit(int timeoutMs = 10000);
     QByteArray readStderr();
+    // The runner's XDG_STATE_HOME, inside its folder: its log file goes there.
+    QString stateFolder() const { return m_folder + QStringLiteral("/state"); }
     QProcess& process() { return m_process; }
 
 private:

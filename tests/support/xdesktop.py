@@ -46,9 +46,29 @@ def libfaketime():
 
 
 class Desktop:
-    """An Xvfb screen at 96 DPI with no window manager: a window's geometry is its client area."""
+    """An Xvfb screen at 96 DPI, with no window manager (a window's geometry is its client area)
+    or with openbox, which frames windows and keeps the stacking rules of a real desktop."""
 
-    def __init__(self, width=1280, height=800):
+    def __init__(self, width=1280, height=800, window_manager=False):
+        self.window_manager = None
+        self._start_server(width, height)
+        if window_manager:
+            self._start_window_manager()
+
+    def _start_window_manager(self):
+        self.window_manager = subprocess.Popen(["openbox"], env=self.env(), stdout=subprocess.DEVNULL,
+                                               stderr=subprocess.DEVNULL)
+        # Windows shown before it has announced itself on the root window would be managed later.
+        deadline = time.monotonic() + 10
+        while time.monotonic() < deadline:
+            check = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env(),
+                                   capture_output=True, text=True)
+            if "window id" in check.stdout:
+                return
+            time.sleep(0.05)
+        raise RuntimeError("openbox did not start")
+
+    def _start_server(self, width, height):
         # A display whose socket files are free may still be taken in the abstract socket
         # namespace (another Xvfb in a container or chroot): then Xvfb ends at once, and the
         # next number is tried.
@@ -78,6 +98,9 @@ class Desktop:
         return env
 
     def stop(self):
+        if self.window_manager:
+            self.window_manager.terminate()
+            self.window_manager.wait(5)
         self.proc.terminate()
         self.proc.wait(5)
 
@@ -114,19 +137,46 @@ class Screen:
             time.sleep(0.1)
         return False
 
+    def name(self, window):
+        """The window's title exactly as the X server holds it."""
+        return self.xdotool("getwindowname", window).rstrip("\n")
+
+    def outer_geometry(self, window):
+        """Left, top, width, height of the window with the frame the window manager put around it."""
+        x, y, w, h = self.geometry(window)
+        extents = subprocess.run(["xprop", "-id", window, "_NET_FRAME_EXTENTS"], env=self.env,
+                                 capture_output=True, text=True).stdout
+        left = right = top = bottom = 0
+        if "=" in extents:
+            left, right, top, bottom = (int(v) for v in extents.split("=", 1)[1].split(","))
+        return x - left, y - top, w + left + right, h + top + bottom
+
     def geometry(self, window):
-        out = self.xdotool("getwindowgeometry", "--shell", window)
-        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
-        return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+        """Left, top, width, height of the window's client area on the screen (xdotool's own
+        figure is off by the frame under a window manager)."""
+        info = subprocess.run(["xwininfo", "-id", window], env=self.env, capture_output=True,
+                              text=True, check=True).stdout
+        values = {}
+        for line in info.splitlines():
+            key, _, value = line.strip().partition(":")
+            values[key] = value.strip()
+        return (int(values["Absolute upper-left X"]), int(values["Absolute upper-left Y"]),
+                int(values["Width"]), int(values["Height"]))
 
     def click_twips(self, window, left, top, width, height, settle=0.3):
         """Clicks the middle of a control placed at (left, top, width, height) twips."""
         x, y, _, _ = self.geometry(window)
         cx = x + (left + width / 2) / TWIPS_PER_PIXEL
         cy = y + (top + height / 2) / TWIPS_PER_PIXEL
-        self.xdotool("mousemove", "--sync", str(int(cx)), str(int(cy)))
+        self.move_pointer(int(cx), int(cy))
         self.xdotool("click", "1")
         time.sleep(settle)
+
+    def move_pointer(self, x, y):
+        # A synced move to where the pointer already is waits for a motion that never comes.
+        here = dict(part.split(":") for part in self.xdotool("getmouselocation").split() if ":" in part)
+        if (int(here["x"]), int(here["y"])) != (x, y):
+            self.xdotool("mousemove", "--sync", str(x), str(y))
 
     def type_text(self, text, delay_ms=30):
         self.xdotool("type", "--delay", str(delay_ms), text)
