@@ -96,7 +96,7 @@ class Suite:
 
     # --- the X server ------------------------------------------------------------------
 
-    def find_window(self, title, timeout=10.0):
+    def find_window(self, title, timeout=30.0):
         return self.screen.find_window(title, timeout)
 
     def window_gone(self, title, timeout=10.0):

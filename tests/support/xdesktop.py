@@ -6,6 +6,7 @@ Used by the end-to-end tests, the benchmarks that time windows and the scripts t
 pictures for docs/."""
 import configparser
 import os
+import select
 import subprocess
 import threading
 import time
@@ -14,13 +15,6 @@ TWIPS_PER_PIXEL = 15  # 1440 twips per inch at 96 DPI
 SETTINGS = "corvane設定.ini"
 FAKETIME_LIBS = ("/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1",
                  "/usr/lib/aarch64-linux-gnu/faketime/libfaketime.so.1")
-
-
-def free_display(first=90, last=500):
-    for n in range(first, last):
-        if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"):
-            return n
-    raise RuntimeError("no free X display")
 
 
 def processes_running(program):
@@ -53,7 +47,11 @@ class Desktop:
         self.window_manager = None
         self._start_server(width, height)
         if window_manager:
-            self._start_window_manager()
+            try:
+                self._start_window_manager()
+            except RuntimeError:
+                self.stop()
+                raise
 
     def _start_window_manager(self):
         self.window_manager = subprocess.Popen(["openbox"], env=self.env(), stdout=subprocess.DEVNULL,
@@ -69,26 +67,29 @@ class Desktop:
         raise RuntimeError("openbox did not start")
 
     def _start_server(self, width, height):
-        # A display whose socket files are free may still be taken in the abstract socket
-        # namespace (another Xvfb in a container or chroot): then Xvfb ends at once, and the
-        # next number is tried.
-        first = 90
-        for _ in range(20):
-            self.number = free_display(first)
-            self.display = f":{self.number}"
-            self.proc = subprocess.Popen(
-                ["Xvfb", self.display, "-screen", "0", f"{width}x{height}x24", "-dpi", "96", "-nolisten", "tcp"],
-                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            deadline = time.monotonic() + 10
-            while not os.path.exists(f"/tmp/.X11-unix/X{self.number}") and self.proc.poll() is None:
-                if time.monotonic() > deadline:
-                    self.proc.kill()
-                    raise RuntimeError("Xvfb did not start")
-                time.sleep(0.05)
-            if self.proc.poll() is None:
-                return
-            first = self.number + 1
-        raise RuntimeError("Xvfb did not start on any free display")
+        # Xvfb picks a free display itself and names it once it accepts connections: two test
+        # programs starting X servers at the same moment can never take the same number (with a
+        # number chosen beforehand, one of them would talk to the other's server).
+        read_end, write_end = os.pipe()
+        self.proc = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24", "-dpi", "96",
+             "-nolisten", "tcp"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_end,))
+        os.close(write_end)
+        number = b""
+        deadline = time.monotonic() + 20
+        with os.fdopen(read_end, "rb") as announced:
+            while not number.endswith(b"\n") and time.monotonic() < deadline:
+                ready, _, _ = select.select([announced], [], [], max(0.0, deadline - time.monotonic()))
+                chunk = os.read(announced.fileno(), 16) if ready else b""
+                if not chunk:
+                    break
+                number += chunk
+        if not number.strip().isdigit():
+            self.proc.kill()
+            raise RuntimeError("Xvfb did not start")
+        self.number = int(number)
+        self.display = f":{self.number}"
 
     def env(self, **extra):
         """The environment of a Qt program on this screen."""
@@ -115,8 +116,9 @@ class Screen:
         return subprocess.run(["xdotool", *args], env=self.env, capture_output=True,
                               text=True, check=check).stdout
 
-    def find_window(self, title, timeout=10.0):
-        """The id of a visible window whose title is exactly `title`, waiting for it."""
+    def find_window(self, title, timeout=30.0):
+        """The id of a visible window whose title is exactly `title`, waiting for it (long enough
+        for a program's first start on a loaded machine)."""
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
             ids = self.xdotool("search", "--onlyvisible", "--name", f"^{title}$", check=False).split()
