@@ -20,7 +20,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QThread>
 
 namespace corvane::controller {
 
@@ -29,7 +28,7 @@ namespace {
 // (7350 wide ↔ 7230 client).
 constexpr int kFrameTwips = 120;
 constexpr int kClientHeightTwips = 3045;
-// The old runner has answered the close request; this pause orders its exit before the start.
+// Between the old runner's confirmed end and the new runner's start.
 constexpr int kRestartPauseMs = 100;
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, double left,
@@ -184,21 +183,19 @@ void Form1::startEditor()
 
 void Form1::endWithRunner()
 {
-    CloseRunner();
+    // A runner that would not close stays running: say so and keep the controller at hand.
+    if (StopRunner() == RunnerStop::StillRunning) {
+        showMessage(this, RunnerRestart{RunnerRestart::StillRunning}.message());
+        return;
+    }
     emit endRequested();
 }
 
 void Form1::restartRunner()
 {
-    CloseRunner();
-    startRunnerAndWatch();
-}
-
-void Form1::startRunnerAndWatch()
-{
-    QString message;
-    if (!startRunnerChecked(&message)) {
-        showMessage(this, message);
+    const RunnerRestart result = RestartRunner(RestartWhen::Always, kRestartPauseMs);
+    if (!result.ok()) {
+        showMessage(this, result.message());
         return;
     }
     m_watch->start();
@@ -225,11 +222,7 @@ void Form1::RegisterQuickEntry()
             m_text1->setFocus(Qt::OtherFocusReason);
         return;
     }
-    // Done in one go, so that no click in between (such as "閉じる") can end the controller
-    // after the old runner has closed but before the new one is started.
-    CloseRunner();
-    QThread::msleep(kRestartPauseMs);
-    startRunnerAndWatch();
+    restartRunner();
     setWindowWidthTwips(kNarrowWidthTwips);
 }
 

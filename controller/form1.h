@@ -52,7 +52,6 @@ private:
     void endWithRunner();
     void restartRunner();
     void cancelEntry();
-    void startRunnerAndWatch();
     bool acceptTime() const;
 
     ControllerState m_state;

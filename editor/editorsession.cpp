@@ -7,7 +7,7 @@
 #include "form1.h"
 #include "indicatorimport.h"
 #include "messagebox.h"
-#include "restartrunner.h"
+#include "runnercontrol.h"
 #include "scheduleworkbook.h"
 #include "workbookview.h"
 #include "settingspath.h"
@@ -15,6 +15,9 @@
 namespace corvane::editor {
 
 namespace {
+// Between the old runner's confirmed end and the new runner's start.
+constexpr int kRestartPauseMs = 300;
+
 void centre(QWidget* window)
 {
     const QScreen* screen = window->screen();
@@ -26,7 +29,12 @@ void centre(QWidget* window)
 
 EditorSession::EditorSession(QObject* parent)
     : QObject(parent), m_importer(importEconomicCalendar()), m_endEditor([] { QCoreApplication::exit(0); }),
-      m_restart([](QString* error) { return RestartRunner(error); })
+      m_restart([](QString* error) {
+          const RunnerRestart result = RestartRunner(RestartWhen::IfRunning, kRestartPauseMs);
+          if (error)
+              *error = result.message();
+          return result.ok();
+      })
 {
 }
 

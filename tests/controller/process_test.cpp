@@ -59,7 +59,7 @@ protected:
     {
         if (m_runner.isEmpty())
             return;
-        CloseRunner();
+        StopRunner();
         // Whatever still runs from our private folder was started by this test.
         for (qint64 pid : processesOf(m_runner))
             ::kill(pid_t(pid), SIGKILL);

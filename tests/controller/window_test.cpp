@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocalServer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -17,6 +18,7 @@
 #include "form2.h"
 #include "messagebox.h"
 #include "profile.h"
+#include "runnercontrol.h"
 #include "twips.h"
 
 using namespace corvane;
@@ -232,6 +234,19 @@ TEST_F(Form1Test, RestartWithTheRunnerProgramMissingSaysSo)
     click("Command8");
     EXPECT_EQ(m_messages.messages, QStringList{QStringLiteral("corvane_110が見つかりません")});
     EXPECT_FALSE(control("Command3")->isEnabled());
+}
+
+TEST_F(Form1Test, EndWithARunnerThatWillNotCloseSaysSoAndStays)
+{
+    QLocalServer hung; // takes the close request, never answers
+    ASSERT_TRUE(hung.listen(runnerSocketPath()));
+    m_form = std::make_unique<Form1>(); // finds the runner: "プログラムの終了" enabled
+    m_form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_form.get()));
+    QSignalSpy ended(m_form.get(), &Form1::endRequested);
+    click("Command3");
+    EXPECT_EQ(m_messages.messages, QStringList{QStringLiteral("実行中のcorvane_110が終了しませんでした")});
+    EXPECT_EQ(ended.count(), 0);
 }
 
 TEST_F(Form1Test, CloseEndsTheController)

@@ -54,7 +54,7 @@ protected:
     }
     ~RestartTest() override
     {
-        CloseRunner();
+        StopRunner();
         for (qint64 pid : runnersOf(m_runner))
             QProcess::execute(QStringLiteral("kill"), {QString::number(pid)});
         setProgramsFolderOverride({});

@@ -45,7 +45,7 @@ TEST_F(RunnerProcessTest, SecondRunnerEndsAtOnceAndTheFirstKeepsRunning)
 
     EXPECT_EQ(first.process().state(), QProcess::Running);
     EXPECT_TRUE(FindRunner());
-    EXPECT_TRUE(CloseRunner());
+    EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
     EXPECT_TRUE(first.waitForExit());
 }
 
@@ -55,7 +55,7 @@ TEST_F(RunnerProcessTest, CloseReturnsAfterTheInstanceIsReleasedAndANewRunnerSta
     first.start();
     ASSERT_TRUE(first.waitForArmed());
 
-    ASSERT_TRUE(CloseRunner());
+    ASSERT_EQ(StopRunner(), RunnerStop::Stopped);
     // At the sender's return the old runner holds nothing any more, even if its process is
     // still on its way out.
     SingleInstance probe(QStringLiteral("corvane_110"));
@@ -72,7 +72,7 @@ TEST_F(RunnerProcessTest, CloseReturnsAfterTheInstanceIsReleasedAndANewRunnerSta
     next.start();
     EXPECT_TRUE(next.waitForArmed()) << next.readStderr().toStdString();
     EXPECT_TRUE(FindRunner());
-    EXPECT_TRUE(CloseRunner());
+    EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
     EXPECT_TRUE(next.waitForExit());
 }
 
@@ -90,7 +90,7 @@ TEST_F(RunnerProcessTest, LeftoversOfAKilledRunnerDoNotBlockTheNext)
     next.start();
     ASSERT_TRUE(next.waitForArmed()) << next.readStderr().toStdString();
     EXPECT_TRUE(FindRunner());
-    EXPECT_TRUE(CloseRunner());
+    EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
     EXPECT_TRUE(next.waitForExit());
 }
 
@@ -107,7 +107,7 @@ TEST_F(RunnerProcessTest, CloseWhileStartUpWaitsForTheImportEndsTheRunner)
     runner.start();
     ASSERT_TRUE(waitUntil([] { return FindRunner(); }, 10000));
 
-    EXPECT_TRUE(CloseRunner());
+    EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
     EXPECT_FALSE(FindRunner());
     // The runner gave its instance up with its answer: it must end, not arm its timer.
     EXPECT_TRUE(runner.waitForExit(10000)) << runner.readStderr().toStdString();
@@ -122,7 +122,7 @@ TEST_F(RunnerProcessTest, AnotherUserCanNeitherFindNorCloseTheRunner)
     runner.start();
     ASSERT_TRUE(runner.waitForArmed());
 
-    // The same close request as CloseRunner sends, from the unprivileged user "nobody".
+    // The same close request as StopRunner sends, from the unprivileged user "nobody".
     QProcess intruder;
     intruder.start(QStringLiteral("setpriv"),
                    {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups"),
@@ -139,7 +139,7 @@ TEST_F(RunnerProcessTest, AnotherUserCanNeitherFindNorCloseTheRunner)
 
     EXPECT_EQ(runner.process().state(), QProcess::Running);
     EXPECT_TRUE(FindRunner());
-    EXPECT_TRUE(CloseRunner());
+    EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
     EXPECT_TRUE(runner.waitForExit());
 }
 
@@ -151,7 +151,7 @@ TEST_F(RunnerProcessTest, StartRunnerStartsTheProgramOfTheProgramsFolder)
     EXPECT_TRUE(StartRunner(&error)) << error.toStdString();
     setProgramsFolderOverride({});
     EXPECT_TRUE(waitUntil([] { return FindRunner(); }, 10000));
-    EXPECT_TRUE(CloseRunner());
+    EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
 }
 
 TEST_F(RunnerProcessTest, DueEntryIsAnnouncedAtItsSecond)
@@ -169,7 +169,7 @@ TEST_F(RunnerProcessTest, DueEntryIsAnnouncedAtItsSecond)
     EXPECT_TRUE(waitUntil([&] { return folder.readBytes(QStringLiteral("spoken.txt")) == toCp932(QStringLiteral("\"朝会\n\"\r\n")); },
                           8000))
         << runner.readStderr().toStdString();
-    EXPECT_TRUE(CloseRunner());
+    EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
     EXPECT_TRUE(runner.waitForExit());
 }
 
@@ -184,7 +184,7 @@ public:
     }
     ~ClockedRunner()
     {
-        EXPECT_TRUE(CloseRunner());
+        EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
         EXPECT_TRUE(m_runner.waitForExit());
     }
     // Starts the runner just before `fakeNow` and waits until the check has run at `fakeNow`
