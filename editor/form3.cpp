@@ -66,10 +66,10 @@ Form3::Form3(GeneralSettings& settings, QWidget* parent)
 
 void Form3::applySettings()
 {
-    const int left = twipsToPixelsX(numberOr(m_settings.displayValue(QStringLiteral("LEFT")), 0));
-    const int top = twipsToPixelsY(numberOr(m_settings.displayValue(QStringLiteral("TOP")), 0));
-    const int width = twipsToPixelsX(numberOr(m_settings.displayValue(QStringLiteral("WIDTH")), kDefaultWidth));
-    const int height = twipsToPixelsY(numberOr(m_settings.displayValue(QStringLiteral("HEIGHT")), kDefaultHeight));
+    const int left = twipsToPixelsX(numberOr(m_settings.displayValue(keyName(kLeftKey)), 0));
+    const int top = twipsToPixelsY(numberOr(m_settings.displayValue(keyName(kTopKey)), 0));
+    const int width = twipsToPixelsX(numberOr(m_settings.displayValue(keyName(kWidthKey)), kDefaultWidth));
+    const int height = twipsToPixelsY(numberOr(m_settings.displayValue(keyName(kHeightKey)), kDefaultHeight));
     move(left, top);
     m_outerSize = QSize(width, height);
     fitOuterSize();
@@ -93,8 +93,8 @@ void Form3::showEvent(QShowEvent* event)
 void Form3::applyColoursAndFont()
 {
     QPalette windowPalette = palette();
-    const QColor back = toQColor(colourOr(m_settings.displayValue(QStringLiteral("色")), kButtonFaceIndex), windowPalette);
-    const QColor text = toQColor(colourOr(m_settings.displayValue(QStringLiteral("FCOLO")), kButtonTextIndex), windowPalette);
+    const QColor back = toQColor(colourOr(m_settings.displayValue(keyName(kColourKey)), kButtonFaceIndex), windowPalette);
+    const QColor text = toQColor(colourOr(m_settings.displayValue(keyName(kTextColourKey)), kButtonTextIndex), windowPalette);
     windowPalette.setColor(QPalette::Window, back);
     setPalette(windowPalette);
     QPalette samplePalette = m_sample->palette();
@@ -102,13 +102,13 @@ void Form3::applyColoursAndFont()
     samplePalette.setColor(QPalette::WindowText, text);
     m_sample->setPalette(samplePalette);
 
-    const QString face = m_settings.displayValue(QStringLiteral("FNAME"));
+    const QString face = m_settings.displayValue(keyName(kFontNameKey));
     QFont font(face.isEmpty() ? kDefaultFace : face);
-    font.setPointSize(int(roundHalfEven(numberOr(m_settings.displayValue(QStringLiteral("FSIZE")), 9))));
-    font.setBold(isFlagOn(m_settings.displayValue(QStringLiteral("FBOLD"))));
-    font.setItalic(isFlagOn(m_settings.displayValue(QStringLiteral("FITAL"))));
-    font.setUnderline(isFlagOn(m_settings.displayValue(QStringLiteral("FUNDE"))));
-    font.setStrikeOut(isFlagOn(m_settings.displayValue(QStringLiteral("FSTRI"))));
+    font.setPointSize(int(roundHalfEven(numberOr(m_settings.displayValue(keyName(kFontSizeKey)), 9))));
+    font.setBold(isFlagOn(m_settings.displayValue(keyName(kBoldKey))));
+    font.setItalic(isFlagOn(m_settings.displayValue(keyName(kItalicKey))));
+    font.setUnderline(isFlagOn(m_settings.displayValue(keyName(kUnderlineKey))));
+    font.setStrikeOut(isFlagOn(m_settings.displayValue(keyName(kStrikeoutKey))));
     m_sample->setFont(font);
     m_sample->adjustSize();
     m_sample->move(twipsToPixelsX(120), twipsToPixelsY(120));
@@ -119,7 +119,7 @@ void Form3::changeColour()
     const auto colour = chooseColour(this);
     if (!colour)
         return;
-    m_settings.display[QStringLiteral("色")] = QString::number(fromQColor(*colour).raw);
+    m_settings.display[keyName(kColourKey)] = QString::number(fromQColor(*colour).raw);
     applyColoursAndFont();
 }
 
@@ -128,7 +128,7 @@ void Form3::changeTextColour()
     const auto colour = chooseColour(this);
     if (!colour)
         return;
-    m_settings.display[QStringLiteral("FCOLO")] = QString::number(fromQColor(*colour).raw);
+    m_settings.display[keyName(kTextColourKey)] = QString::number(fromQColor(*colour).raw);
     applyColoursAndFont();
 }
 
@@ -140,12 +140,12 @@ void Form3::changeFont()
         return;
     m_lastFont = *font;
     auto flag = [](bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); };
-    m_settings.display[QStringLiteral("FNAME")] = font->family();
-    m_settings.display[QStringLiteral("FSIZE")] = numberText(font->pointSizeF());
-    m_settings.display[QStringLiteral("FBOLD")] = flag(font->bold());
-    m_settings.display[QStringLiteral("FITAL")] = flag(font->italic());
-    m_settings.display[QStringLiteral("FUNDE")] = flag(font->underline());
-    m_settings.display[QStringLiteral("FSTRI")] = flag(font->strikeOut());
+    m_settings.display[keyName(kFontNameKey)] = font->family();
+    m_settings.display[keyName(kFontSizeKey)] = numberText(font->pointSizeF());
+    m_settings.display[keyName(kBoldKey)] = flag(font->bold());
+    m_settings.display[keyName(kItalicKey)] = flag(font->italic());
+    m_settings.display[keyName(kUnderlineKey)] = flag(font->underline());
+    m_settings.display[keyName(kStrikeoutKey)] = flag(font->strikeOut());
     applyColoursAndFont();
 }
 
@@ -172,10 +172,10 @@ void Form3::closeEvent(QCloseEvent* event)
 void Form3::storePosition()
 {
     const QRect outer = frameGeometry();
-    m_settings.display[QStringLiteral("TOP")] = numberText(pixelsToTwipsY(outer.top()));
-    m_settings.display[QStringLiteral("LEFT")] = numberText(pixelsToTwipsX(outer.left()));
-    m_settings.display[QStringLiteral("HEIGHT")] = numberText(pixelsToTwipsY(outer.height()));
-    m_settings.display[QStringLiteral("WIDTH")] = numberText(pixelsToTwipsX(outer.width()));
+    m_settings.display[keyName(kTopKey)] = numberText(pixelsToTwipsY(outer.top()));
+    m_settings.display[keyName(kLeftKey)] = numberText(pixelsToTwipsX(outer.left()));
+    m_settings.display[keyName(kHeightKey)] = numberText(pixelsToTwipsY(outer.height()));
+    m_settings.display[keyName(kWidthKey)] = numberText(pixelsToTwipsX(outer.width()));
 }
 
 } // namespace corvane::editor

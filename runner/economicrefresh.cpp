@@ -4,6 +4,7 @@
 #include "import/economicimport.h"
 #include "log.h"
 #include "profile.h"
+#include "settingskeys.h"
 #include "settingspath.h"
 #include "valueforms.h"
 
@@ -36,11 +37,11 @@ QString CheckEconomicRefresh(const ProfileTransaction& file, const QString& prev
 {
     *imported = false;
     const QString settingsPath = file.path();
-    const QString section = QStringLiteral("経済指標");
-    QString economicFetch = file.readString(section, QStringLiteral("取得"));
+    const QString section = keyName(kEconomicSection);
+    QString economicFetch = file.readString(section, keyName(kEconomicFetchKey));
     if (economicFetch.isEmpty())
         economicFetch = previousFetch;
-    const QString builtOn = economicFetch == u"1" ? file.readString(section, QStringLiteral("作成日")) : QString();
+    const QString builtOn = economicFetch == u"1" ? file.readString(section, keyName(kEconomicBuiltOnKey)) : QString();
     if (!economicRebuildDue(economicFetch, builtOn, Clock::today()))
         return economicFetch;
     *imported = true;
