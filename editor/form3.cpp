@@ -93,8 +93,10 @@ void Form3::showEvent(QShowEvent* event)
 void Form3::applyColoursAndFont()
 {
     QPalette windowPalette = palette();
-    const QColor back = toQColor(colourOr(m_settings.displayValue(keyName(kColourKey)), kButtonFaceIndex), windowPalette);
-    const QColor text = toQColor(colourOr(m_settings.displayValue(keyName(kTextColourKey)), kButtonTextIndex), windowPalette);
+    const QColor back =
+        toQColor(colourOr(m_settings.displayValue(keyName(kColourKey)), kButtonFaceIndex), windowPalette);
+    const QColor text =
+        toQColor(colourOr(m_settings.displayValue(keyName(kTextColourKey)), kButtonTextIndex), windowPalette);
     windowPalette.setColor(QPalette::Window, back);
     setPalette(windowPalette);
     QPalette samplePalette = m_sample->palette();

@@ -127,7 +127,8 @@ bool SaveGeneralSettings(const QString& path, const GeneralSettings& settings, Q
     }
 
     ProfileTransaction tx(path);
-    tx.writeString(kEconomic, keyName(kEconomicFetchKey), settings.economic ? QStringLiteral("1") : QStringLiteral("0"));
+    tx.writeString(kEconomic, keyName(kEconomicFetchKey),
+                   settings.economic ? QStringLiteral("1") : QStringLiteral("0"));
     tx.writeString(kDisplay, kDisplaySeconds, wholeOr(settings.displaySeconds, QStringLiteral("10")));
     tx.writeString(kAdvance, kAdvanceTime, wholeOr(settings.advanceMinutes, QStringLiteral("0")));
     tx.writeString(kAdvance, kLateLimit, wholeOr(settings.lateLimitMinutes, kDefaultLateLimit));

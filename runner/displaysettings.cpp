@@ -67,8 +67,7 @@ DisplaySettings readDisplaySettings(const ProfileTransaction& file,
     if (expandAbbreviations)
         expandAbbreviations();
 
-    s.colour = orDefault(read(kForm, keyName(kColourKey)),
-                         QString::number(ColourValue::system(kButtonFaceIndex).raw));
+    s.colour = orDefault(read(kForm, keyName(kColourKey)), QString::number(ColourValue::system(kButtonFaceIndex).raw));
     s.top = orDefault(read(kForm, keyName(kTopKey)), QStringLiteral("0"));
     s.left = orDefault(read(kForm, keyName(kLeftKey)), QStringLiteral("0"));
     s.height = orDefault(read(kForm, keyName(kHeightKey)), QStringLiteral("1455"));

@@ -67,9 +67,9 @@ inline constexpr char16_t kUnderlineKey[] = u"FUNDE";
 inline constexpr char16_t kStrikeoutKey[] = u"FSTRI";
 inline constexpr char16_t kTextColourKey[] = u"FCOLO";
 // In the order the editor reads and writes them.
-inline constexpr const char16_t* kDisplayFormKeys[] = {
-    kColourKey,   kTopKey,  kLeftKey,   kHeightKey,    kWidthKey,     kFontNameKey,
-    kFontSizeKey, kBoldKey, kItalicKey, kUnderlineKey, kStrikeoutKey, kTextColourKey};
+inline constexpr const char16_t* kDisplayFormKeys[] = {kColourKey, kTopKey,       kLeftKey,      kHeightKey,
+                                                       kWidthKey,  kFontNameKey,  kFontSizeKey,  kBoldKey,
+                                                       kItalicKey, kUnderlineKey, kStrikeoutKey, kTextColourKey};
 
 // The announcement's sound: a WAVE file played a number of times, or a speech program.
 inline constexpr char16_t kSoundSection[] = u"サウンド";

@@ -350,9 +350,10 @@ TEST_F(Form2Test, TheLatenessLimitSitsByTheAdvanceRefusesBadValuesAndIsSaved)
     for (const QString& name : {QStringLiteral("Label15"), QStringLiteral("Text10")}) {
         const QRect place = find(m_window, name)->geometry();
         for (QWidget* other : m_window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            if (other->objectName() != name && other->isVisible())
+            if (other->objectName() != name && other->isVisible()) {
                 EXPECT_FALSE(place.intersects(other->geometry()))
                     << name.toStdString() << " overlaps " << other->objectName().toStdString();
+            }
         }
     }
     box(QStringLiteral("Text2"))->setFocus();

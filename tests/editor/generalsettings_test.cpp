@@ -168,8 +168,8 @@ TEST_F(GeneralSettingsTest, EverySettingSavedIsWhatTheRunnerReads)
                            m_settings.display.value(look[6]), m_settings.display.value(look[7]),
                            m_settings.display.value(look[8]), m_settings.display.value(look[9]),
                            m_settings.display.value(look[10]), m_settings.display.value(look[11])}));
-    const QStringList soundRead = {d.sound, d.soundPath, d.soundRepeat, d.speech, d.speechTextPath,
-                                   d.speechCommands[0], d.speechCommands[1], d.speechCommands[2]};
+    const QStringList soundRead = {d.sound,          d.soundPath,         d.soundRepeat,       d.speech,
+                                   d.speechTextPath, d.speechCommands[0], d.speechCommands[1], d.speechCommands[2]};
     for (qsizetype i = 0; i < sound.size(); ++i)
         EXPECT_EQ(soundRead[i], m_settings.sound.value(sound[i])) << sound[i].toStdString();
 
