@@ -13,6 +13,7 @@
 #include "tempfolder.h"
 #include "testhttpserver.h"
 #include "windowdriver.h"
+#include "urlrecorder.h"
 #include "workbookfiles.h"
 
 using namespace corvane;
@@ -25,12 +26,10 @@ protected:
     Form2ImportTest()
     {
         setProgramsFolderOverride(m_folder.path());
-        setWorkbookOpener(QStringLiteral("/bin/true"));
         profile::writeString(SettingsPath(), QStringLiteral("経済指標"), QStringLiteral("取得"), QStringLiteral("1"));
     }
     ~Form2ImportTest() override
     {
-        setWorkbookOpener({});
         setProgramsFolderOverride({});
     }
     void start()
@@ -53,6 +52,7 @@ protected:
     }
 
     test::TempFolder m_folder;
+    test::UrlRecorder m_desktop; // "閲覧" starts no real application
     MessageRecorder m_messages;
     EditorSession m_session;
     Form2* m_window = nullptr;
