@@ -1,5 +1,5 @@
 // "再作成" and "閲覧" of the general settings window with the real import against a real
-// HTTP server on 127.0.0.1, and the real workbook opener replaced by a program that exits.
+// HTTP server on 127.0.0.1, and the desktop's default application replaced by a recorder.
 #include <QFile>
 #include <QPushButton>
 #include <QTest>
