@@ -28,10 +28,7 @@ protected:
         setProgramsFolderOverride(m_folder.path());
         profile::writeString(SettingsPath(), QStringLiteral("経済指標"), QStringLiteral("取得"), QStringLiteral("1"));
     }
-    ~Form2ImportTest() override
-    {
-        setProgramsFolderOverride({});
-    }
+    ~Form2ImportTest() override { setProgramsFolderOverride({}); }
     void start()
     {
         m_session.setEndEditor([] {});
