@@ -134,9 +134,9 @@ void Form1::CapturePage()
 {
     const int first = firstSlot();
     for (int i = 0; i < kRowsPerPage; ++i) {
-        m_store.EntryDate[m_category][first + i] = m_dates[size_t(i)]->text();
-        m_store.EntryTime[m_category][first + i] = m_times[size_t(i)]->text();
-        m_store.EntryText[m_category][first + i] = m_texts[size_t(i)]->text();
+        m_store.setEntryDate(m_category, first + i, m_dates[size_t(i)]->text());
+        m_store.setEntryTime(m_category, first + i, m_times[size_t(i)]->text());
+        m_store.setEntryText(m_category, first + i, m_texts[size_t(i)]->text());
     }
 }
 
@@ -145,9 +145,9 @@ void Form1::ShowPage()
     const int first = firstSlot();
     for (int i = 0; i < kRowsPerPage; ++i) {
         if (m_category == Dated)
-            m_dates[size_t(i)]->setText(m_store.EntryDate[Dated][first + i]);
-        m_times[size_t(i)]->setText(m_store.EntryTime[m_category][first + i]);
-        m_texts[size_t(i)]->setText(m_store.EntryText[m_category][first + i]);
+            m_dates[size_t(i)]->setText(m_store.entryDate(Dated, first + i));
+        m_times[size_t(i)]->setText(m_store.entryTime(m_category, first + i));
+        m_texts[size_t(i)]->setText(m_store.entryText(m_category, first + i));
     }
     m_countLine->setText(QStringLiteral("「%1」の登録件数は %2件です。")
                              .arg(m_options[size_t(m_category)]->text())

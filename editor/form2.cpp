@@ -239,11 +239,11 @@ void Form2::refillHolidays()
 
 void Form2::toggleDesigner()
 {
-    if (DesignerShown == 0) {
+    if (!m_designerShown) {
         m_designer = new Form3(m_settings, this);
         m_designer->applySettings();
         m_designer->show();
-        DesignerShown = 1;
+        m_designerShown = true;
     } else {
         closeDesigner();
     }
@@ -254,12 +254,12 @@ void Form2::closeDesigner()
     // Closing stores the designer's place and size.
     if (m_designer)
         m_designer->close();
-    DesignerShown = 0;
+    m_designerShown = false;
 }
 
 void Form2::toggleSoundWindow()
 {
-    if (SoundSettingsShown == 0)
+    if (!m_soundSettingsShown)
         openSoundWindow();
     else
         takeOverSound();
@@ -271,10 +271,10 @@ void Form2::openSoundWindow()
     m_sound->fill(soundFormFrom(m_settings));
     connect(m_sound, &Form4::registerRequested, this, &Form2::takeOverSound);
     connect(m_sound, &Form4::cancelRequested, this, [this] {
-        SoundSettingsShown = 0;
+        m_soundSettingsShown = false;
         m_sound->close();
     });
-    SoundSettingsShown = 1;
+    m_soundSettingsShown = true;
     m_sound->move(frameGeometry().topLeft());
     m_sound->resize(twipsToPixelsX(kSoundWindowWidth), twipsToPixelsY(kSoundWindowHeight));
     m_sound->show();
@@ -290,7 +290,7 @@ bool Form2::takeOverSound()
         }
         m_sound->close();
     }
-    SoundSettingsShown = 0;
+    m_soundSettingsShown = false;
     return true;
 }
 
@@ -312,9 +312,9 @@ void Form2::reimport()
 
 bool Form2::leave()
 {
-    if (DesignerShown == 1)
+    if (m_designerShown)
         closeDesigner();
-    if (SoundSettingsShown == 1 && !takeOverSound())
+    if (m_soundSettingsShown && !takeOverSound())
         return false;
     captureControls();
     QString error;

@@ -27,10 +27,10 @@ public:
     Form2(GeneralSettings& settings, ImportRunner importer, QWidget* parent = nullptr);
     ~Form2() override;
 
-    // The open-window flags: 1 from opening a companion window until this window closes it
-    // (a companion closed by its own close box leaves its flag at 1).
-    int DesignerShown = 0;
-    int SoundSettingsShown = 0;
+    // The open-window flags: set from opening a companion window until this window closes it
+    // (a companion closed by its own close box leaves its flag set).
+    bool designerShown() const { return m_designerShown; }
+    bool soundSettingsShown() const { return m_soundSettingsShown; }
 
     Form3* designer() const { return m_designer; }
     Form4* soundWindow() const { return m_sound; }
@@ -65,6 +65,8 @@ private:
     ImportRunner m_importer;
     QPointer<Form3> m_designer;
     QPointer<Form4> m_sound;
+    bool m_designerShown = false;
+    bool m_soundSettingsShown = false;
 
     QLineEdit* m_seconds = nullptr;
     QLineEdit* m_advance = nullptr;

@@ -173,12 +173,12 @@ TEST_F(Form1Test, ClearingARowOfTheDatedCategoryEmptiesTheDate)
     click(QStringLiteral("Command1_0"));
     EXPECT_EQ(box("Text1", 0)->text(), QString());
     EXPECT_EQ(box("Text2", 0)->text(), QString());
-    EXPECT_TRUE(m_session.entries().EntryDate[2][0].isEmpty());
+    EXPECT_TRUE(m_session.entries().entryDate(2, 0).isEmpty());
 
     click(QStringLiteral("Option1_4"));
     click(QStringLiteral("Command1_0"));
     EXPECT_EQ(box("Text1", 0)->text(), QStringLiteral("火曜日"));
-    EXPECT_TRUE(m_session.entries().EntryTime[4][0].isEmpty());
+    EXPECT_TRUE(m_session.entries().entryTime(4, 0).isEmpty());
 }
 
 TEST_F(Form1Test, ARefusedSaveKeepsTheUserInTheWindowWithEverythingTyped)

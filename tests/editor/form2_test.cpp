@@ -177,12 +177,12 @@ TEST_F(Form2Test, TheDesignerStoresWhereItWasMovedToOnEveryWayOfClosing)
     start();
     click(m_window, QStringLiteral("Command3"));
     ASSERT_NE(m_window->designer(), nullptr);
-    EXPECT_EQ(m_window->DesignerShown, 1);
+    EXPECT_TRUE(m_window->designerShown());
     EXPECT_EQ(m_window->designer()->frameGeometry().size(),
               QSize(twipsToPixelsX(2970), twipsToPixelsY(1455)));
     m_window->designer()->move(150, 90);
     click(m_window, QStringLiteral("Command3"));
-    EXPECT_EQ(m_window->DesignerShown, 0);
+    EXPECT_FALSE(m_window->designerShown());
     QCoreApplication::processEvents();
     EXPECT_EQ(m_window->designer(), nullptr);
     GeneralSettings& general = m_session.general();
@@ -195,10 +195,10 @@ TEST_F(Form2Test, TheDesignerStoresWhereItWasMovedToOnEveryWayOfClosing)
     m_window->designer()->move(30, 45);
     m_window->designer()->close();
     QCoreApplication::processEvents();
-    EXPECT_EQ(m_window->DesignerShown, 1);
+    EXPECT_TRUE(m_window->designerShown());
     EXPECT_EQ(general.displayValue(QStringLiteral("LEFT")), QString::number(float(pixelsToTwipsX(30))));
     click(m_window, QStringLiteral("Command3"));
-    EXPECT_EQ(m_window->DesignerShown, 0);
+    EXPECT_FALSE(m_window->designerShown());
     EXPECT_EQ(m_window->designer(), nullptr);
     click(m_window, QStringLiteral("Command3"));
     ASSERT_NE(m_window->designer(), nullptr);
@@ -262,7 +262,7 @@ TEST_F(Form2Test, WaveWithoutAPathBlocksLeavingAndNothingIsSaved)
     EXPECT_FALSE(QFile::exists(SettingsPath()));
     EXPECT_TRUE(sound->isVisible());
     EXPECT_TRUE(m_window->isVisible());
-    EXPECT_EQ(m_window->SoundSettingsShown, 1);
+    EXPECT_TRUE(m_window->soundSettingsShown());
 
     click(m_window, QStringLiteral("Command5"));
     EXPECT_EQ(m_messages.messages.size(), 2);
@@ -288,7 +288,7 @@ TEST_F(Form2Test, SoundWindowTakesOverOrCancels)
     click(sound, QStringLiteral("Command3"));
     EXPECT_EQ(path->text(), QStringLiteral("/usr/share/sounds/ding.wav"));
     click(sound, QStringLiteral("Command1"));
-    EXPECT_EQ(m_window->SoundSettingsShown, 0);
+    EXPECT_FALSE(m_window->soundSettingsShown());
     EXPECT_EQ(m_session.general().soundValue(QStringLiteral("音回数")), QStringLiteral("1"));
 
     // Cancel keeps what was taken over before.
@@ -300,7 +300,7 @@ TEST_F(Form2Test, SoundWindowTakesOverOrCancels)
     EXPECT_FALSE(find<QCheckBox>(sound, QStringLiteral("Check1"))->isChecked());
     EXPECT_FALSE(find(sound, QStringLiteral("Text1"))->isEnabled());
     click(sound, QStringLiteral("Command2"));
-    EXPECT_EQ(m_window->SoundSettingsShown, 0);
+    EXPECT_FALSE(m_window->soundSettingsShown());
     EXPECT_EQ(m_session.general().soundValue(QStringLiteral("音")), QStringLiteral("1"));
 
     ASSERT_TRUE(test::activate(m_window));
@@ -316,9 +316,9 @@ TEST_F(Form2Test, SoundWindowClosedByItsCloseBoxKeepsItsFlag)
     click(m_window, QStringLiteral("Command8"));
     m_window->soundWindow()->close();
     QCoreApplication::processEvents();
-    EXPECT_EQ(m_window->SoundSettingsShown, 1);
+    EXPECT_TRUE(m_window->soundSettingsShown());
     click(m_window, QStringLiteral("Command8"));
-    EXPECT_EQ(m_window->SoundSettingsShown, 0);
+    EXPECT_FALSE(m_window->soundSettingsShown());
     EXPECT_EQ(m_window->soundWindow(), nullptr);
     click(m_window, QStringLiteral("Command8"));
     EXPECT_NE(m_window->soundWindow(), nullptr);
