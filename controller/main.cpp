@@ -2,7 +2,7 @@
 #include <QApplication>
 
 #include "appfonts.h"
-#include "form1.h"
+#include "controllerwindow.h"
 #include "settingspath.h"
 #include "singleinstance.h"
 
@@ -16,8 +16,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     corvane::applyUiFont();
 
-    corvane::controller::Form1 form;
-    QObject::connect(&form, &corvane::controller::Form1::endRequested, &app,
+    corvane::controller::ControllerWindow form;
+    QObject::connect(&form, &corvane::controller::ControllerWindow::endRequested, &app,
                      [] { QCoreApplication::exit(0); });
     form.centreOnScreen();
     form.show();

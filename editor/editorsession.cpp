@@ -4,7 +4,7 @@
 #include <QScreen>
 #include <QPushButton>
 
-#include "form1.h"
+#include "entrywindow.h"
 #include "indicatorimport.h"
 #include "messagebox.h"
 #include "runnercontrol.h"
@@ -53,12 +53,12 @@ void EditorSession::showEntryWindow()
 {
     QString error;
     const bool loaded = m_entries.LoadEntries(SettingsPath(), &error);
-    m_form1 = new Form1(m_entries);
+    m_form1 = new EntryWindow(m_entries);
     m_form1->setAttribute(Qt::WA_DeleteOnClose);
-    connect(m_form1, &Form1::finishRequested, this, [this] { finish(m_form1); });
-    connect(m_form1, &Form1::moveOnRequested, this, &EditorSession::moveOn);
-    connect(m_form1, &Form1::createWorkbookRequested, this, &EditorSession::createWorkbook);
-    connect(m_form1, &Form1::viewWorkbookRequested, this, [this] {
+    connect(m_form1, &EntryWindow::finishRequested, this, [this] { finish(m_form1); });
+    connect(m_form1, &EntryWindow::moveOnRequested, this, &EditorSession::moveOn);
+    connect(m_form1, &EntryWindow::createWorkbookRequested, this, &EditorSession::createWorkbook);
+    connect(m_form1, &EntryWindow::viewWorkbookRequested, this, [this] {
         if (const QString message = ViewScheduleWorkbook(); !message.isEmpty())
             showMessage(m_form1, message);
     });
@@ -79,10 +79,10 @@ void EditorSession::finish(QWidget* window)
 void EditorSession::moveOn()
 {
     LoadGeneralSettings(SettingsPath(), m_general);
-    m_form2 = new Form2(m_general, m_importer);
+    m_form2 = new GeneralSettingsWindow(m_general, m_importer);
     m_form2->setAttribute(Qt::WA_DeleteOnClose);
-    connect(m_form2, &Form2::backRequested, this, &EditorSession::back);
-    connect(m_form2, &Form2::finishRequested, this, [this] { finish(m_form2); });
+    connect(m_form2, &GeneralSettingsWindow::backRequested, this, &EditorSession::back);
+    connect(m_form2, &GeneralSettingsWindow::finishRequested, this, [this] { finish(m_form2); });
     centre(m_form2);
     m_form2->show();
     // Shown first, so that closing the entry window does not end the editor.

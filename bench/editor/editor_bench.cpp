@@ -8,7 +8,7 @@
 #include "appfonts.h"
 #include "editorsession.h"
 #include "entrystore.h"
-#include "form1.h"
+#include "entrywindow.h"
 #include "scheduleworkbook.h"
 #include "settingspath.h"
 

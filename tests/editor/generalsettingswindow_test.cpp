@@ -12,7 +12,7 @@
 #include "clock.h"
 #include "dialogs.h"
 #include "editorsession.h"
-#include "form2.h"
+#include "generalsettingswindow.h"
 #include "messagebox.h"
 #include "profile.h"
 #include "settingspath.h"
@@ -53,7 +53,7 @@ protected:
         return items;
     }
 
-    Form2* m_window = nullptr;
+    GeneralSettingsWindow* m_window = nullptr;
     std::function<void(bool, const QString&)> m_pendingImport;
 };
 
@@ -220,7 +220,7 @@ TEST_F(Form2Test, DesignerMenuSetsColourAndFontAndOnlyTheSurfaceOpensIt)
                       }});
     start();
     click(m_window, QStringLiteral("Command3"));
-    Form3* designer = m_window->designer();
+    DisplayDesigner* designer = m_window->designer();
     ASSERT_TRUE(test::activate(designer));
     QTest::mouseClick(designer->sample(), Qt::RightButton);
     EXPECT_FALSE(designer->popup()->isVisible());
@@ -250,7 +250,7 @@ TEST_F(Form2Test, WaveWithoutAPathBlocksLeavingAndNothingIsSaved)
 {
     start();
     click(m_window, QStringLiteral("Command8"));
-    Form4* sound = m_window->soundWindow();
+    SoundSettingsWindow* sound = m_window->soundWindow();
     ASSERT_NE(sound, nullptr);
     ASSERT_TRUE(test::activate(sound));
     click(sound, QStringLiteral("Check1"));
@@ -275,7 +275,7 @@ TEST_F(Form2Test, SoundWindowTakesOverOrCancels)
     setDialogAnswers({[](QWidget*) { return QStringLiteral("/usr/share/sounds/ding.wav"); }, {}, {}});
     start();
     click(m_window, QStringLiteral("Command8"));
-    Form4* sound = m_window->soundWindow();
+    SoundSettingsWindow* sound = m_window->soundWindow();
     ASSERT_TRUE(test::activate(sound));
     // A path box refuses a bare file name silently.
     click(sound, QStringLiteral("Check1"));

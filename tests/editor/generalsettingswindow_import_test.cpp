@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "editorsession.h"
-#include "form2.h"
+#include "generalsettingswindow.h"
 #include "messagebox.h"
 #include "profile.h"
 #include "settingspath.h"
@@ -52,7 +52,7 @@ protected:
     test::UrlRecorder m_desktop; // "閲覧" starts no real application
     MessageRecorder m_messages;
     EditorSession m_session;
-    Form2* m_window = nullptr;
+    GeneralSettingsWindow* m_window = nullptr;
 };
 
 TEST_F(Form2ImportTest, ReimportBuildsTheIndicatorWorkbookWhichCanThenBeViewed)

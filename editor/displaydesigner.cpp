@@ -1,4 +1,4 @@
-#include "form3.h"
+#include "displaydesigner.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -38,7 +38,7 @@ QString numberText(double value)
 
 } // namespace
 
-Form3::Form3(GeneralSettings& settings, QWidget* parent)
+DisplayDesigner::DisplayDesigner(GeneralSettings& settings, QWidget* parent)
     : QWidget(parent, Qt::Window), m_settings(settings)
 {
     setObjectName(QStringLiteral("Form3"));
@@ -55,16 +55,16 @@ Form3::Form3(GeneralSettings& settings, QWidget* parent)
 
     m_popup = new QMenu(this);
     m_popup->setObjectName(QStringLiteral("POP"));
-    m_popup->addAction(QStringLiteral("色の変更"), this, &Form3::changeColour)->setObjectName(QStringLiteral("色の変更"));
-    m_popup->addAction(QStringLiteral("フォントの変更"), this, &Form3::changeFont)
+    m_popup->addAction(QStringLiteral("色の変更"), this, &DisplayDesigner::changeColour)->setObjectName(QStringLiteral("色の変更"));
+    m_popup->addAction(QStringLiteral("フォントの変更"), this, &DisplayDesigner::changeFont)
         ->setObjectName(QStringLiteral("フォントの変更"));
     // The platform's font dialog has no colour of its own.
-    m_popup->addAction(QStringLiteral("文字色の変更"), this, &Form3::changeTextColour)
+    m_popup->addAction(QStringLiteral("文字色の変更"), this, &DisplayDesigner::changeTextColour)
         ->setObjectName(QStringLiteral("文字色の変更"));
     setAutoFillBackground(true);
 }
 
-void Form3::applySettings()
+void DisplayDesigner::applySettings()
 {
     const int left = twipsToPixelsX(numberOr(m_settings.displayValue(keyName(kLeftKey)), 0));
     const int top = twipsToPixelsY(numberOr(m_settings.displayValue(keyName(kTopKey)), 0));
@@ -77,20 +77,20 @@ void Form3::applySettings()
 }
 
 // The stored size is the outer one: the frame comes off the client area.
-void Form3::fitOuterSize()
+void DisplayDesigner::fitOuterSize()
 {
     const QSize frame = frameGeometry().size() - size();
     resize(std::max(1, m_outerSize.width() - frame.width()), std::max(1, m_outerSize.height() - frame.height()));
 }
 
-void Form3::showEvent(QShowEvent* event)
+void DisplayDesigner::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     if (!event->spontaneous())
         fitOuterSize();
 }
 
-void Form3::applyColoursAndFont()
+void DisplayDesigner::applyColoursAndFont()
 {
     QPalette windowPalette = palette();
     const QColor back =
@@ -116,7 +116,7 @@ void Form3::applyColoursAndFont()
     m_sample->move(twipsToPixelsX(120), twipsToPixelsY(120));
 }
 
-void Form3::changeColour()
+void DisplayDesigner::changeColour()
 {
     const auto colour = chooseColour(this);
     if (!colour)
@@ -125,7 +125,7 @@ void Form3::changeColour()
     applyColoursAndFont();
 }
 
-void Form3::changeTextColour()
+void DisplayDesigner::changeTextColour()
 {
     const auto colour = chooseColour(this);
     if (!colour)
@@ -134,7 +134,7 @@ void Form3::changeTextColour()
     applyColoursAndFont();
 }
 
-void Form3::changeFont()
+void DisplayDesigner::changeFont()
 {
     // The dialog starts from its own last choice in this window, not from the stored font.
     const auto font = chooseFont(this, m_lastFont);
@@ -151,13 +151,13 @@ void Form3::changeFont()
     applyColoursAndFont();
 }
 
-void Form3::mousePressEvent(QMouseEvent* event)
+void DisplayDesigner::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::RightButton)
         m_popup->popup(event->globalPosition().toPoint());
 }
 
-bool Form3::eventFilter(QObject* watched, QEvent* event)
+bool DisplayDesigner::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_sample && (event->type() == QEvent::MouseButtonPress ||
                                 event->type() == QEvent::MouseButtonRelease))
@@ -165,13 +165,13 @@ bool Form3::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void Form3::closeEvent(QCloseEvent* event)
+void DisplayDesigner::closeEvent(QCloseEvent* event)
 {
     storePosition();
     QWidget::closeEvent(event);
 }
 
-void Form3::storePosition()
+void DisplayDesigner::storePosition()
 {
     const QRect outer = frameGeometry();
     m_settings.display[keyName(kTopKey)] = numberText(pixelsToTwipsY(outer.top()));

@@ -10,7 +10,7 @@
 
 #include "clock.h"
 #include "editorsession.h"
-#include "form1.h"
+#include "entrywindow.h"
 #include "messagebox.h"
 #include "profile.h"
 #include "settingspath.h"
@@ -44,7 +44,7 @@ protected:
         return control<QLineEdit>(QString::fromLatin1(column) + QLatin1Char('_') + QString::number(row));
     }
     void click(const QString& name) { QTest::mouseClick(control(name), Qt::LeftButton); }
-    Form1* m_window = nullptr;
+    EntryWindow* m_window = nullptr;
 };
 
 TEST_F(Form1Test, DateBoxKeepsTheFocusOnAPastOrMalformedDate)
