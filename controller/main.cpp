@@ -1,8 +1,8 @@
 // corvane操作: the controller. One instance per user; a second copy ends silently.
 #include <QApplication>
 
+#include "controllerwindow.h"
 #include "desktopapp.h"
-#include "form1.h"
 #include "settingspath.h"
 #include "singleinstance.h"
 #include "x11onwayland.h"
@@ -19,8 +19,8 @@ int main(int argc, char** argv)
     corvane::setUpDesktopApplication(&app, QString::fromUtf16(corvane::kControllerProgramName),
                                      QStringLiteral("corvane-controller"));
 
-    corvane::controller::Form1 form;
-    QObject::connect(&form, &corvane::controller::Form1::endRequested, &app,
+    corvane::controller::ControllerWindow form;
+    QObject::connect(&form, &corvane::controller::ControllerWindow::endRequested, &app,
                      [] { QCoreApplication::exit(0); });
     form.centreOnScreen();
     form.show();

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include "abbreviations.h"
-#include "daylists.h"
+#include "settingskeys.h"
 
 namespace corvane::controller {
 

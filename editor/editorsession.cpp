@@ -5,10 +5,10 @@
 #include <QPushButton>
 
 #include "busycursor.h"
-#include "form1.h"
+#include "entrywindow.h"
 #include "indicatorimport.h"
 #include "messagebox.h"
-#include "restartrunner.h"
+#include "runnercontrol.h"
 #include "scheduleworkbook.h"
 #include "workbookview.h"
 #include "settingspath.h"
@@ -16,6 +16,9 @@
 namespace corvane::editor {
 
 namespace {
+// Between the old runner's confirmed end and the new runner's start.
+constexpr int kRestartPauseMs = 300;
+
 void centre(QWidget* window)
 {
     const QScreen* screen = window->screen();
@@ -27,7 +30,12 @@ void centre(QWidget* window)
 
 EditorSession::EditorSession(QObject* parent)
     : QObject(parent), m_importer(importEconomicCalendar()), m_endEditor([] { QCoreApplication::exit(0); }),
-      m_restart([](QString* error) { return RestartRunner(error); })
+      m_restart([](QString* error) {
+          const RunnerRestart result = RestartRunner(RestartWhen::IfRunning, kRestartPauseMs);
+          if (error)
+              *error = result.message();
+          return result.ok();
+      })
 {
 }
 
@@ -49,12 +57,12 @@ void EditorSession::showEntryWindow()
         const BusyCursor busy;
         return m_entries.LoadEntries(SettingsPath(), &error);
     }();
-    m_form1 = new Form1(m_entries);
+    m_form1 = new EntryWindow(m_entries);
     m_form1->setAttribute(Qt::WA_DeleteOnClose);
-    connect(m_form1, &Form1::finishRequested, this, [this] { finish(m_form1); });
-    connect(m_form1, &Form1::moveOnRequested, this, &EditorSession::moveOn);
-    connect(m_form1, &Form1::createWorkbookRequested, this, &EditorSession::createWorkbook);
-    connect(m_form1, &Form1::viewWorkbookRequested, this, [this] {
+    connect(m_form1, &EntryWindow::finishRequested, this, [this] { finish(m_form1); });
+    connect(m_form1, &EntryWindow::moveOnRequested, this, &EditorSession::moveOn);
+    connect(m_form1, &EntryWindow::createWorkbookRequested, this, &EditorSession::createWorkbook);
+    connect(m_form1, &EntryWindow::viewWorkbookRequested, this, [this] {
         if (const QString message = ViewScheduleWorkbook(); !message.isEmpty())
             showMessage(m_form1, message);
     });
@@ -78,10 +86,10 @@ void EditorSession::moveOn()
         const BusyCursor busy;
         LoadGeneralSettings(SettingsPath(), m_general);
     }
-    m_form2 = new Form2(m_general, m_importer);
+    m_form2 = new GeneralSettingsWindow(m_general, m_importer);
     m_form2->setAttribute(Qt::WA_DeleteOnClose);
-    connect(m_form2, &Form2::backRequested, this, &EditorSession::back);
-    connect(m_form2, &Form2::finishRequested, this, [this] { finish(m_form2); });
+    connect(m_form2, &GeneralSettingsWindow::backRequested, this, &EditorSession::back);
+    connect(m_form2, &GeneralSettingsWindow::finishRequested, this, [this] { finish(m_form2); });
     centre(m_form2);
     m_form2->show();
     // Shown first, so that closing the entry window does not end the editor.

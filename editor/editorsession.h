@@ -6,8 +6,8 @@
 #include <functional>
 
 #include "entrystore.h"
-#include "form1.h"
-#include "form2.h"
+#include "entrywindow.h"
+#include "generalsettingswindow.h"
 #include "generalsettings.h"
 
 namespace corvane::editor {
@@ -25,15 +25,15 @@ public:
 
     EntryStore& entries() { return m_entries; }
     GeneralSettings& general() { return m_general; }
-    Form1* entryWindow() const { return m_form1; }
-    Form2* generalWindow() const { return m_form2; }
+    EntryWindow* entryWindow() const { return m_form1; }
+    GeneralSettingsWindow* generalWindow() const { return m_form2; }
 
     // How the editor ends (the application quits by default; tests record it instead).
     void setEndEditor(std::function<void()> end) { m_endEditor = std::move(end); }
     // The runner restart after "登録完了" (RestartRunner by default).
     void setRestartRunner(std::function<bool(QString*)> restart) { m_restart = std::move(restart); }
     // The economic-indicator import of "再作成".
-    void setImportRunner(Form2::ImportRunner importer) { m_importer = std::move(importer); }
+    void setImportRunner(GeneralSettingsWindow::ImportRunner importer) { m_importer = std::move(importer); }
 
 private:
     void showEntryWindow();
@@ -44,9 +44,9 @@ private:
 
     EntryStore m_entries;
     GeneralSettings m_general;
-    QPointer<Form1> m_form1;
-    QPointer<Form2> m_form2;
-    Form2::ImportRunner m_importer;
+    QPointer<EntryWindow> m_form1;
+    QPointer<GeneralSettingsWindow> m_form2;
+    GeneralSettingsWindow::ImportRunner m_importer;
     std::function<void()> m_endEditor;
     std::function<bool(QString*)> m_restart;
 };

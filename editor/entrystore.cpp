@@ -53,9 +53,9 @@ void EntryStore::clear()
 {
     for (int c = 0; c < kCategoryCount; ++c) {
         for (int n = 0; n < kEntriesPerCategory; ++n) {
-            EntryDate[c][n].clear();
-            EntryTime[c][n].clear();
-            EntryText[c][n].clear();
+            m_entryDate[c][n].clear();
+            m_entryTime[c][n].clear();
+            m_entryText[c][n].clear();
             m_loadedTime[c][n].clear();
             m_malformed[c][n] = false;
         }
@@ -117,9 +117,9 @@ bool EntryStore::loadFrom(ProfileTransaction& tx, bool dropPast)
             writeEntry(tx, entryKey(Dated, slot), k.entry);
             deleteEntry(tx, entryKey(Dated, k.oldSlot));
         }
-        EntryDate[Dated][slot] = k.entry.date;
-        EntryTime[Dated][slot] = k.entry.time;
-        EntryText[Dated][slot] = k.entry.text;
+        m_entryDate[Dated][slot] = k.entry.date;
+        m_entryTime[Dated][slot] = k.entry.time;
+        m_entryText[Dated][slot] = k.entry.text;
         m_loadedTime[Dated][slot] = k.entry.time;
         m_loadedDated[size_t(slot)] = {k.entry.date, k.entry.time, k.entry.text};
         ++slot;
@@ -138,10 +138,10 @@ bool EntryStore::loadFrom(ProfileTransaction& tx, bool dropPast)
                 m_malformed[c][n] = true;
                 continue;
             }
-            EntryTime[c][n] = time;
+            m_entryTime[c][n] = time;
             m_loadedTime[c][n] = time;
-            EntryDate[c][n] = readCut(tx, kDate, key);
-            EntryText[c][n] = readCut(tx, kText, key);
+            m_entryDate[c][n] = readCut(tx, kDate, key);
+            m_entryText[c][n] = readCut(tx, kText, key);
         }
     }
     return removedPast;
@@ -172,7 +172,7 @@ QString EntryStore::missingTimeMessage() const
 {
     for (int c = 0; c < kCategoryCount; ++c) {
         for (int n = 0; n < kEntriesPerCategory; ++n) {
-            if (!EntryText[c][n].isEmpty() && EntryTime[c][n].isEmpty()) {
+            if (!m_entryText[c][n].isEmpty() && m_entryTime[c][n].isEmpty()) {
                 return QStringLiteral("「%1」の%2番の登録に時刻の記入がありません")
                     .arg(categoryCaption(c))
                     .arg(n + 1);
@@ -184,7 +184,7 @@ QString EntryStore::missingTimeMessage() const
 
 int EntryStore::countEntries(int category) const
 {
-    const auto& times = EntryTime[category];
+    const auto& times = m_entryTime[category];
     return int(std::count_if(times.begin(), times.end(), [](const QString& t) { return !t.isEmpty(); }));
 }
 
@@ -195,7 +195,7 @@ SaveOutcome EntryStore::SaveEntries(const QString& path)
     QString typed;
     for (int c = 0; c < kCategoryCount; ++c)
         for (int n = 0; n < kEntriesPerCategory; ++n)
-            typed += EntryDate[c][n] + EntryTime[c][n] + EntryText[c][n];
+            typed += m_entryDate[c][n] + m_entryTime[c][n] + m_entryText[c][n];
     if (QString message = checkStorable(typed); !message.isEmpty())
         return {SaveOutcome::Unstorable, message};
 
@@ -213,8 +213,8 @@ SaveOutcome EntryStore::SaveEntries(const QString& path)
             };
             QList<Saved> entries;
             for (int n = 0; n < kEntriesPerCategory; ++n) {
-                if (!EntryTime[c][n].isEmpty())
-                    entries.append({{EntryDate[c][n], EntryTime[c][n], EntryText[c][n]}, true});
+                if (!m_entryTime[c][n].isEmpty())
+                    entries.append({{m_entryDate[c][n], m_entryTime[c][n], m_entryText[c][n]}, true});
             }
 
             // Dated entries that another program put into the file are saved with ours: a slot

@@ -32,10 +32,13 @@ struct SaveOutcome {
 
 class EntryStore {
 public:
-    // The working tables the window edits (category, slot).
-    SlotTable<QString> EntryDate;
-    SlotTable<QString> EntryTime;
-    SlotTable<QString> EntryText;
+    // The working tables the window edits, by (category, slot).
+    const QString& entryDate(int category, int slot) const { return m_entryDate[category][slot]; }
+    const QString& entryTime(int category, int slot) const { return m_entryTime[category][slot]; }
+    const QString& entryText(int category, int slot) const { return m_entryText[category][slot]; }
+    void setEntryDate(int category, int slot, const QString& date) { m_entryDate[category][slot] = date; }
+    void setEntryTime(int category, int slot, const QString& time) { m_entryTime[category][slot] = time; }
+    void setEntryText(int category, int slot, const QString& text) { m_entryText[category][slot] = text; }
 
     // Empties the tables and fills them from the settings file at path. Dated entries whose
     // date is before today are deleted from the file and the remaining dated keys are
@@ -69,6 +72,10 @@ private:
     // Fills the tables from file; with dropPast, past dated entries are deleted on file (and
     // the rest renumbered). True when something was recorded on file.
     bool loadFrom(ProfileTransaction& file, bool dropPast);
+
+    SlotTable<QString> m_entryDate;
+    SlotTable<QString> m_entryTime;
+    SlotTable<QString> m_entryText;
 
     // What this editor knows the file to hold in each slot: the time of each key as loaded or
     // last saved, and for dated keys the whole entry (an entry found there that differs was

@@ -4,26 +4,27 @@
 #include <algorithm>
 
 #include "abbreviations.h"
-#include "advancesettings.h"
 #include "clock.h"
 #include "log.h"
 #include "profile.h"
+#include "settingskeys.h"
 #include "valueforms.h"
 
 namespace corvane::editor {
 
 namespace {
 
-const QString kEconomic = QStringLiteral("経済指標");
-const QString kDifference = QStringLiteral("時差");
-const QString kHolidays = QStringLiteral("祝日");
-const QString kAbbreviationSection = QStringLiteral("略称登録");
-const QString kDisplayForm = QStringLiteral("表示フォーム");
-const QString kSound = QStringLiteral("サウンド");
-const QString kTimeKey = QStringLiteral("時間");
-const QString kAdvance = QString::fromUtf16(kAdvanceSection);
-const QString kAdvanceTime = QString::fromUtf16(kAdvanceKey);
-const QString kLateLimit = QString::fromUtf16(kLateLimitKey);
+const QString kEconomic = keyName(kEconomicSection);
+const QString kDifference = keyName(kTimeDifferenceSection);
+const QString kHolidays = keyName(kHolidaySection);
+const QString kAbbreviations = keyName(kAbbreviationSection);
+const QString kDisplayForm = keyName(kDisplayFormSection);
+const QString kSound = keyName(kSoundSection);
+const QString kDisplay = keyName(kDisplaySection);
+const QString kDisplaySeconds = keyName(kDisplaySecondsKey);
+const QString kAdvance = keyName(kAdvanceSection);
+const QString kAdvanceTime = keyName(kAdvanceKey);
+const QString kLateLimit = keyName(kLateLimitKey);
 const QString kDefaultLateLimit = QString::number(kDefaultLateLimitMinutes);
 
 bool isTodayOrLater(const QString& text)
@@ -46,35 +47,42 @@ QString wholeOr(const QString& text, const QString& fallback)
 
 const QStringList& displayKeys()
 {
-    static const QStringList keys = {
-        QStringLiteral("色"),    QStringLiteral("TOP"),   QStringLiteral("LEFT"),  QStringLiteral("HEIGHT"),
-        QStringLiteral("WIDTH"), QStringLiteral("FNAME"), QStringLiteral("FSIZE"), QStringLiteral("FBOLD"),
-        QStringLiteral("FITAL"), QStringLiteral("FUNDE"), QStringLiteral("FSTRI"), QStringLiteral("FCOLO")};
+    static const QStringList keys = [] {
+        QStringList names;
+        for (const char16_t* key : kDisplayFormKeys)
+            names << keyName(key);
+        return names;
+    }();
     return keys;
 }
 
 const QStringList& soundKeys()
 {
-    static const QStringList keys = {QStringLiteral("音"),      QStringLiteral("音パス"),  QStringLiteral("音回数"),
-                                     QStringLiteral("音声"),    QStringLiteral("音声TXT"), QStringLiteral("音声SH0"),
-                                     QStringLiteral("音声SH1"), QStringLiteral("音声SH2")};
+    static const QStringList keys = [] {
+        QStringList names;
+        for (const char16_t* key : {kWaveOnKey, kWavePathKey, kWaveRepeatKey, kSpeechOnKey, kSpeechTextKey})
+            names << keyName(key);
+        for (int line = 0; line < kSpeechCommandCount; ++line)
+            names << speechCommandKey(line);
+        return names;
+    }();
     return keys;
 }
 
 void LoadGeneralSettings(const QString& path, GeneralSettings& settings)
 {
     const ProfileTransaction tx(path);
-    settings.economic = isFlagOn(readCut(tx, kEconomic, QStringLiteral("取得")));
-    const QString seconds = readCut(tx, QStringLiteral("表示"), kTimeKey);
+    settings.economic = isFlagOn(readCut(tx, kEconomic, keyName(kEconomicFetchKey)));
+    const QString seconds = readCut(tx, kDisplay, kDisplaySeconds);
     settings.displaySeconds = seconds.isEmpty() ? QStringLiteral("10") : seconds;
     const QString advance = readCut(tx, kAdvance, kAdvanceTime);
     settings.advanceMinutes = advance.isEmpty() ? QStringLiteral("0") : advance;
     const QString lateLimit = readCut(tx, kAdvance, kLateLimit);
     settings.lateLimitMinutes = lateLimit.isEmpty() ? kDefaultLateLimit : lateLimit;
-    settings.et = readCut(tx, kDifference, QStringLiteral("ET"));
-    settings.cet = readCut(tx, kDifference, QStringLiteral("CET"));
-    settings.gmt = readCut(tx, kDifference, QStringLiteral("GMT"));
-    settings.calendarUrl = readCut(tx, kEconomic, QStringLiteral("URL"));
+    settings.et = readCut(tx, kDifference, keyName(kEtKey));
+    settings.cet = readCut(tx, kDifference, keyName(kCetKey));
+    settings.gmt = readCut(tx, kDifference, keyName(kGmtKey));
+    settings.calendarUrl = readCut(tx, kEconomic, keyName(kEconomicUrlKey));
     settings.loadedCalendarUrl = settings.calendarUrl;
 
     // Read whole: a long list must not lose its tail at the next save.
@@ -90,9 +98,9 @@ void LoadGeneralSettings(const QString& path, GeneralSettings& settings)
                      [](const QString& a, const QString& b) { return *parseDate(a) < *parseDate(b); });
 
     for (int i = 0; i < kAbbreviationCount; ++i) {
-        settings.abbreviations[i] = readCut(tx, kAbbreviationSection, abbreviationKey(i));
+        settings.abbreviations[i] = readCut(tx, kAbbreviations, abbreviationKey(i));
         settings.loadedAbbreviations[i] = settings.abbreviations[i];
-        settings.abbreviationTexts[i] = readCut(tx, kAbbreviationSection, abbreviationTextKey(i));
+        settings.abbreviationTexts[i] = readCut(tx, kAbbreviations, abbreviationTextKey(i));
         settings.loadedAbbreviationTexts[i] = settings.abbreviationTexts[i];
     }
     for (const QString& key : displayKeys()) {
@@ -121,11 +129,11 @@ bool commitOrMessage(ProfileTransaction& tx, QString* error)
 // The time differences and the calendar address, as the import reads them.
 void writeEconomicGroup(ProfileTransaction& tx, const GeneralSettings& settings)
 {
-    tx.writeString(kDifference, QStringLiteral("ET"), settings.et);
-    tx.writeString(kDifference, QStringLiteral("CET"), settings.cet);
-    tx.writeString(kDifference, QStringLiteral("GMT"), settings.gmt);
+    tx.writeString(kDifference, keyName(kEtKey), settings.et);
+    tx.writeString(kDifference, keyName(kCetKey), settings.cet);
+    tx.writeString(kDifference, keyName(kGmtKey), settings.gmt);
     if (settings.calendarUrl != settings.loadedCalendarUrl)
-        tx.writeString(kEconomic, QStringLiteral("URL"), settings.calendarUrl);
+        tx.writeString(kEconomic, keyName(kEconomicUrlKey), settings.calendarUrl);
 }
 } // namespace
 
@@ -158,8 +166,9 @@ bool SaveGeneralSettings(const QString& path, const GeneralSettings& settings, Q
     }
 
     ProfileTransaction tx(path);
-    tx.writeString(kEconomic, QStringLiteral("取得"), settings.economic ? QStringLiteral("1") : QStringLiteral("0"));
-    tx.writeString(QStringLiteral("表示"), kTimeKey, wholeOr(settings.displaySeconds, QStringLiteral("10")));
+    tx.writeString(kEconomic, keyName(kEconomicFetchKey),
+                   settings.economic ? QStringLiteral("1") : QStringLiteral("0"));
+    tx.writeString(kDisplay, kDisplaySeconds, wholeOr(settings.displaySeconds, QStringLiteral("10")));
     tx.writeString(kAdvance, kAdvanceTime, wholeOr(settings.advanceMinutes, QStringLiteral("0")));
     tx.writeString(kAdvance, kLateLimit, wholeOr(settings.lateLimitMinutes, kDefaultLateLimit));
     writeEconomicGroup(tx, settings);
@@ -169,15 +178,15 @@ bool SaveGeneralSettings(const QString& path, const GeneralSettings& settings, Q
     } else {
         QList<ProfileLine> lines;
         for (qsizetype i = 0; i < settings.HolidayDates.size(); ++i)
-            lines.append({QStringLiteral("登録日%1").arg(i + 1), settings.HolidayDates[i]});
+            lines.append({holidayKey(i + 1), settings.HolidayDates[i]});
         tx.writeSection(kHolidays, lines);
     }
 
     for (int i = 0; i < kAbbreviationCount; ++i) {
         if (settings.abbreviations[i] != settings.loadedAbbreviations[i])
-            tx.writeString(kAbbreviationSection, abbreviationKey(i), settings.abbreviations[i]);
+            tx.writeString(kAbbreviations, abbreviationKey(i), settings.abbreviations[i]);
         if (settings.abbreviationTexts[i] != settings.loadedAbbreviationTexts[i])
-            tx.writeString(kAbbreviationSection, abbreviationTextKey(i), settings.abbreviationTexts[i]);
+            tx.writeString(kAbbreviations, abbreviationTextKey(i), settings.abbreviationTexts[i]);
     }
     for (const QString& key : displayKeys()) {
         if (settings.display.contains(key))
@@ -251,13 +260,13 @@ QString checkCalendarUrl(const QString& text)
 SoundForm soundFormFrom(const GeneralSettings& settings)
 {
     SoundForm form;
-    form.wave = isFlagOn(settings.soundValue(QStringLiteral("音")));
-    form.wavePath = settings.soundValue(QStringLiteral("音パス"));
-    form.repeatCount = settings.soundValue(QStringLiteral("音回数"));
-    form.speech = isFlagOn(settings.soundValue(QStringLiteral("音声")));
-    form.textPath = settings.soundValue(QStringLiteral("音声TXT"));
-    for (int i = 0; i < 3; ++i)
-        form.commands[size_t(i)] = settings.soundValue(QStringLiteral("音声SH%1").arg(i));
+    form.wave = isFlagOn(settings.soundValue(keyName(kWaveOnKey)));
+    form.wavePath = settings.soundValue(keyName(kWavePathKey));
+    form.repeatCount = settings.soundValue(keyName(kWaveRepeatKey));
+    form.speech = isFlagOn(settings.soundValue(keyName(kSpeechOnKey)));
+    form.textPath = settings.soundValue(keyName(kSpeechTextKey));
+    for (int i = 0; i < kSpeechCommandCount; ++i)
+        form.commands[size_t(i)] = settings.soundValue(speechCommandKey(i));
     // Both on cannot be shown: the speech option wins, as the window sets it last.
     if (form.speech)
         form.wave = false;
@@ -267,23 +276,24 @@ SoundForm soundFormFrom(const GeneralSettings& settings)
 QString CaptureSoundSettings(const SoundForm& form, GeneralSettings& settings)
 {
     auto& sound = settings.sound;
+    const QString waveOn = keyName(kWaveOnKey), speechOn = keyName(kSpeechOnKey);
     if (form.wave) {
         if (form.wavePath.isEmpty())
             return QStringLiteral("WAVEファイルのパスを記入してください");
-        sound[QStringLiteral("音")] = QStringLiteral("1");
-        sound[QStringLiteral("音声")] = QStringLiteral("0");
-        sound[QStringLiteral("音パス")] = form.wavePath;
-        sound[QStringLiteral("音回数")] = form.repeatCount.isEmpty() ? QStringLiteral("1") : form.repeatCount;
+        sound[waveOn] = QStringLiteral("1");
+        sound[speechOn] = QStringLiteral("0");
+        sound[keyName(kWavePathKey)] = form.wavePath;
+        sound[keyName(kWaveRepeatKey)] = form.repeatCount.isEmpty() ? QStringLiteral("1") : form.repeatCount;
     } else if (form.speech) {
-        sound[QStringLiteral("音")] = QStringLiteral("0");
-        sound[QStringLiteral("音声")] = QStringLiteral("1");
-        sound[QStringLiteral("音声TXT")] = form.textPath;
-        for (int i = 0; i < 3; ++i)
-            sound[QStringLiteral("音声SH%1").arg(i)] = form.commands[size_t(i)];
+        sound[waveOn] = QStringLiteral("0");
+        sound[speechOn] = QStringLiteral("1");
+        sound[keyName(kSpeechTextKey)] = form.textPath;
+        for (int i = 0; i < kSpeechCommandCount; ++i)
+            sound[speechCommandKey(i)] = form.commands[size_t(i)];
     } else {
         // Both options off means no sound at all; the paths are kept for the next time.
-        sound[QStringLiteral("音")] = QStringLiteral("0");
-        sound[QStringLiteral("音声")] = QStringLiteral("0");
+        sound[waveOn] = QStringLiteral("0");
+        sound[speechOn] = QStringLiteral("0");
     }
     return {};
 }

@@ -9,6 +9,8 @@
 #include <array>
 #include <optional>
 
+#include "settingskeys.h"
+
 namespace corvane::editor {
 
 inline constexpr int kAbbreviationCount = 10;
@@ -80,7 +82,7 @@ struct SoundForm {
     QString repeatCount;
     bool speech = false;
     QString textPath;
-    std::array<QString, 3> commands;
+    std::array<QString, kSpeechCommandCount> commands;
 };
 SoundForm soundFormFrom(const GeneralSettings& settings);
 // Copies the window into the sound values. Empty when done; otherwise the message, and

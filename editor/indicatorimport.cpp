@@ -5,7 +5,7 @@
 
 namespace corvane::editor {
 
-Form2::ImportRunner importEconomicCalendar()
+GeneralSettingsWindow::ImportRunner importEconomicCalendar()
 {
     return [](std::function<void(bool, const QString&)> done) {
         // Asynchronous, so the window keeps answering while the page is fetched.

@@ -1,10 +1,10 @@
 #pragma once
 // "再作成": the economic-indicator import of the programs' own settings file and workbook, run
 // without blocking the window.
-#include "form2.h"
+#include "generalsettingswindow.h"
 
 namespace corvane::editor {
 
-Form2::ImportRunner importEconomicCalendar();
+GeneralSettingsWindow::ImportRunner importEconomicCalendar();
 
 } // namespace corvane::editor

@@ -1,6 +1,9 @@
 #include "workbookview.h"
 
+#include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
+#include <QUrl>
 
 #include "log.h"
 #include "settingspath.h"
@@ -14,10 +17,11 @@ QString viewWorkbook(const QString& path)
         return QStringLiteral("ファイルがありません");
     if (isWorkbookBusy(path))
         return QStringLiteral("表示中です");
-    QString reason;
-    if (!showWorkbook(path, &reason)) {
-        logLine(QStringLiteral("ブックを開けませんでした: ") + path + QStringLiteral(": ") + reason);
-        return QStringLiteral("ファイルを開けませんでした\n") + reason;
+    // Handed to the desktop's default application for the file; this returns at once.
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()))) {
+        logLine(QStringLiteral("ブックを開けませんでした: ") + path);
+        return QStringLiteral("ファイルを開けませんでした\nブックを表示するアプリケーションを起動できません: %1")
+            .arg(QDir::toNativeSeparators(path));
     }
     return {};
 }

@@ -1,5 +1,6 @@
 #pragma once
-// Opening a workbook of the programs' folder for the user to read.
+// Opening a workbook of the programs' folder for the user to read, with the desktop's default
+// application for it.
 #include <QString>
 
 namespace corvane::editor {

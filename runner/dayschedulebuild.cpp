@@ -5,10 +5,10 @@
 
 #include "clock.h"
 #include "daycategory.h"
-#include "daylists.h"
 #include "indicatorworkbook.h"
 #include "log.h"
 #include "profile.h"
+#include "settingskeys.h"
 #include "settingspath.h"
 #include "valueforms.h"
 
@@ -20,9 +20,6 @@
 namespace corvane {
 
 namespace {
-
-const QString kHolidaySection = QStringLiteral("祝日");
-const QString kHolidayKey = QStringLiteral("登録日");
 
 // One stderr line per malformed key, however often a walk passes it.
 class SkipLog {
@@ -181,16 +178,16 @@ void DaySchedule::classifyDays(const ProfileTransaction& file, const QDate& day0
     const QDate day1 = day0.addDays(1);
     m_dayClass = {weekdayClass(day0), weekdayClass(day1)};
 
-    const SectionIndex holidays{file, kHolidaySection};
+    const SectionIndex holidays{file, keyName(kHolidaySection)};
     SkipLog skips;
     for (int n = 1;; ++n) {
-        const QString key = kHolidayKey + QString::number(n);
+        const QString key = holidayKey(n);
         const QString text = holidays.read(key);
         if (text.isEmpty())
             break;
         const auto date = parseDate(text);
         if (!date) {
-            skips.skip(kHolidaySection, key, text, "日付");
+            skips.skip(keyName(kHolidaySection), key, text, "日付");
             continue;
         }
         if (*date == day0)

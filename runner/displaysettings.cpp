@@ -1,8 +1,8 @@
 #include "displaysettings.h"
 
-#include "advancesettings.h"
 #include "log.h"
 #include "profile.h"
+#include "settingskeys.h"
 #include "valueforms.h"
 
 #include <optional>
@@ -11,9 +11,9 @@ namespace corvane {
 
 namespace {
 
-const QString kForm = QStringLiteral("表示フォーム");
-const QString kSound = QStringLiteral("サウンド");
-const QString kAdvance = QString::fromUtf16(kAdvanceSection);
+const QString kForm = keyName(kDisplayFormSection);
+const QString kSound = keyName(kSoundSection);
+const QString kAdvance = keyName(kAdvanceSection);
 
 std::optional<int> lateLimitFrom(const QString& text)
 {
@@ -52,7 +52,7 @@ DisplaySettings readDisplaySettings(const ProfileTransaction& file,
 {
     auto read = [&](const QString& section, const QString& key) { return file.readString(section, key); };
     DisplaySettings s;
-    s.displaySeconds = read(QStringLiteral("表示"), QStringLiteral("時間"));
+    s.displaySeconds = read(keyName(kDisplaySection), keyName(kDisplaySecondsKey));
     s.advanceMinutes = orDefault(read(kAdvance, QString::fromUtf16(kAdvanceKey)), QStringLiteral("0"));
     if (!parseWhole16(s.advanceMinutes))
         logLine(QStringLiteral("設定ファイル: 事前表示/時間 の値 \"%1\" は数値として読めないため 0 分とします")
@@ -67,27 +67,26 @@ DisplaySettings readDisplaySettings(const ProfileTransaction& file,
     if (expandAbbreviations)
         expandAbbreviations();
 
-    s.colour = orDefault(read(kForm, QStringLiteral("色")),
-                         QString::number(ColourValue::system(kButtonFaceIndex).raw));
-    s.top = orDefault(read(kForm, QStringLiteral("TOP")), QStringLiteral("0"));
-    s.left = orDefault(read(kForm, QStringLiteral("LEFT")), QStringLiteral("0"));
-    s.height = orDefault(read(kForm, QStringLiteral("HEIGHT")), QStringLiteral("1455"));
-    s.width = orDefault(read(kForm, QStringLiteral("WIDTH")), QStringLiteral("2970"));
-    s.fontName = read(kForm, QStringLiteral("FNAME"));
-    s.fontSize = read(kForm, QStringLiteral("FSIZE"));
-    s.bold = read(kForm, QStringLiteral("FBOLD"));
-    s.italic = read(kForm, QStringLiteral("FITAL"));
-    s.underline = read(kForm, QStringLiteral("FUNDE"));
-    s.strikeout = read(kForm, QStringLiteral("FSTRI"));
-    s.textColour = read(kForm, QStringLiteral("FCOLO"));
+    s.colour = orDefault(read(kForm, keyName(kColourKey)), QString::number(ColourValue::system(kButtonFaceIndex).raw));
+    s.top = orDefault(read(kForm, keyName(kTopKey)), QStringLiteral("0"));
+    s.left = orDefault(read(kForm, keyName(kLeftKey)), QStringLiteral("0"));
+    s.height = orDefault(read(kForm, keyName(kHeightKey)), QStringLiteral("1455"));
+    s.width = orDefault(read(kForm, keyName(kWidthKey)), QStringLiteral("2970"));
+    s.fontName = read(kForm, keyName(kFontNameKey));
+    s.fontSize = read(kForm, keyName(kFontSizeKey));
+    s.bold = read(kForm, keyName(kBoldKey));
+    s.italic = read(kForm, keyName(kItalicKey));
+    s.underline = read(kForm, keyName(kUnderlineKey));
+    s.strikeout = read(kForm, keyName(kStrikeoutKey));
+    s.textColour = read(kForm, keyName(kTextColourKey));
 
-    s.sound = read(kSound, QStringLiteral("音"));
-    s.soundPath = read(kSound, QStringLiteral("音パス"));
-    s.soundRepeat = read(kSound, QStringLiteral("音回数"));
-    s.speech = read(kSound, QStringLiteral("音声"));
-    s.speechTextPath = read(kSound, QStringLiteral("音声TXT"));
+    s.sound = read(kSound, keyName(kWaveOnKey));
+    s.soundPath = read(kSound, keyName(kWavePathKey));
+    s.soundRepeat = read(kSound, keyName(kWaveRepeatKey));
+    s.speech = read(kSound, keyName(kSpeechOnKey));
+    s.speechTextPath = read(kSound, keyName(kSpeechTextKey));
     for (int i = 0; i < int(s.speechCommands.size()); ++i)
-        s.speechCommands[i] = read(kSound, QStringLiteral("音声SH%1").arg(i));
+        s.speechCommands[i] = read(kSound, speechCommandKey(i));
     return s;
 }
 

@@ -4,6 +4,7 @@
 #include "import/economicimport.h"
 #include "log.h"
 #include "profile.h"
+#include "settingskeys.h"
 #include "settingspath.h"
 #include "valueforms.h"
 
@@ -33,13 +34,13 @@ EconomicRefreshDecision decideEconomicRefresh(const QString& settingsPath, const
 
 EconomicRefreshDecision decideEconomicRefresh(const ProfileTransaction& file, const QString& previousFetch)
 {
-    const QString section = QStringLiteral("経済指標");
+    const QString section = keyName(kEconomicSection);
     EconomicRefreshDecision decision;
-    decision.economicFetch = file.readString(section, QStringLiteral("取得"));
+    decision.economicFetch = file.readString(section, keyName(kEconomicFetchKey));
     if (decision.economicFetch.isEmpty())
         decision.economicFetch = previousFetch;
     const QString builtOn =
-        decision.economicFetch == u"1" ? file.readString(section, QStringLiteral("作成日")) : QString();
+        decision.economicFetch == u"1" ? file.readString(section, keyName(kEconomicBuiltOnKey)) : QString();
     decision.importDue = economicRebuildDue(decision.economicFetch, builtOn, Clock::today());
     return decision;
 }

@@ -6,7 +6,7 @@ packages=(
     qt6-base-dev qt6-multimedia-dev libqt6svg6 libgl-dev
     libfreexl-dev libxml2-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    python3 python3-xlrd openssl ca-certificates
+    clang-format python3 python3-xlrd openssl ca-certificates
     qt6-wayland qt6-translations-l10n
     xvfb xauth x11-utils xdotool faketime imagemagick openbox pulseaudio
     fonts-ipafont-gothic fonts-ipafont-mincho

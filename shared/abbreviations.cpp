@@ -2,9 +2,6 @@
 
 namespace corvane {
 
-QString abbreviationKey(int slot) { return QStringLiteral("略称") + QString::number(slot); }
-QString abbreviationTextKey(int slot) { return QStringLiteral("内容") + QString::number(slot); }
-
 QString Abbreviations::expand(const QString& text) const
 {
     QString result = text;

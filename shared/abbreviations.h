@@ -4,14 +4,11 @@
 #include <QString>
 #include <array>
 
+#include "settingskeys.h"
+
 namespace corvane {
 
-inline constexpr char16_t kAbbreviationSection[] = u"略称登録";
 inline constexpr int kAbbreviationSlots = 10;
-
-// "略称k" and "内容k".
-QString abbreviationKey(int slot);
-QString abbreviationTextKey(int slot);
 
 struct Abbreviations {
     std::array<QString, kAbbreviationSlots> shortForms; // 略称0..略称9

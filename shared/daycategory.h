@@ -4,6 +4,8 @@
 #include <QString>
 #include <array>
 
+#include "settingskeys.h"
+
 namespace corvane {
 
 inline constexpr int kCategoryCount = 11;
@@ -23,10 +25,5 @@ QString categoryCaption(int category);
 
 // The entry key "category-number", e.g. "3-11".
 QString entryKey(int category, int number);
-
-// Section names of the schedule entries.
-inline constexpr char16_t kTimeSection[] = u"時刻";
-inline constexpr char16_t kTextSection[] = u"内容";
-inline constexpr char16_t kDateSection[] = u"指定日";
 
 } // namespace corvane

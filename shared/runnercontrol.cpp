@@ -10,6 +10,9 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QThread>
+
+#include <algorithm>
 
 #ifdef Q_OS_LINUX
 #include <sys/socket.h>
@@ -58,19 +61,18 @@ bool FindRunner()
     return true;
 }
 
-bool CloseRunner(int timeoutMs)
+RunnerStop StopRunner(int timeoutMs)
 {
     QLocalSocket socket;
     socket.connectToServer(runnerSocketPath());
     if (!socket.waitForConnected(kConnectTimeoutMs))
-        return false;
+        return RunnerStop::NoneRunning;
     socket.write(kCloseRequest);
     const QDeadlineTimer deadline(timeoutMs);
     if (!socket.waitForBytesWritten(int(deadline.remainingTime()))) {
         logLine(QStringLiteral("常駐プログラムに終了の依頼を送れませんでした: %1").arg(socket.errorString()));
-        return false;
+        return RunnerStop::StillRunning;
     }
-    // Like SendMessage(WM_CLOSE): return only once the runner has let go of its instance.
     QByteArray answer;
     while (!answer.contains('\n')) {
         if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(int(deadline.remainingTime())))
@@ -78,35 +80,90 @@ bool CloseRunner(int timeoutMs)
         answer += socket.readAll();
     }
     if (answer.startsWith(kClosedAnswer.trimmed()))
-        return true;
+        return RunnerStop::Stopped;
     if (socket.state() != QLocalSocket::ConnectedState && !FindRunner()) {
         // The runner went away without answering (it died meanwhile): it is gone all the same.
-        return true;
+        return RunnerStop::Stopped;
     }
     logLine(QStringLiteral("常駐プログラムが %1 ミリ秒以内に終了の依頼に答えませんでした").arg(timeoutMs));
-    return false;
+    return RunnerStop::StillRunning;
 }
 
-bool startProgram(const QString& programName, QString* error)
+namespace {
+
+enum class ProgramStart { Started, Missing, Failed };
+
+ProgramStart launchProgram(const QString& programName, QString* error)
 {
     const QString path = programPath(programName);
     const QFileInfo info(path);
+    ProgramStart result = ProgramStart::Failed;
     QString reason;
-    if (!info.exists())
+    if (!info.exists()) {
+        result = ProgramStart::Missing;
         reason = QStringLiteral("プログラム「%1」が見つかりません。").arg(QDir::toNativeSeparators(path));
-    else if (!info.isExecutable())
+    } else if (!info.isExecutable()) {
         reason = QStringLiteral("プログラム「%1」を起動できません。").arg(QDir::toNativeSeparators(path));
-    else if (!QProcess::startDetached(path, {}, ProgramsFolder()))
+    } else if (!QProcess::startDetached(path, {}, ProgramsFolder())) {
         reason = QStringLiteral("プログラム「%1」を起動できませんでした。").arg(QDir::toNativeSeparators(path));
-    if (reason.isEmpty())
-        return true;
+    } else {
+        return ProgramStart::Started;
+    }
     logLine(reason);
     if (error)
         *error = reason;
-    return false;
+    return result;
+}
+
+} // namespace
+
+bool startProgram(const QString& programName, QString* error)
+{
+    return launchProgram(programName, error) == ProgramStart::Started;
 }
 
 bool StartRunner(QString* error) { return startProgram(QString::fromUtf16(kRunnerProgramName), error); }
+
+QString RunnerRestart::message() const
+{
+    switch (outcome) {
+    case NotRunning:
+    case Restarted:
+        break;
+    case StillRunning:
+        return QStringLiteral("実行中のcorvane_110が終了しませんでした");
+    case ProgramMissing:
+        return QStringLiteral("corvane_110が見つかりません");
+    case StartFailed:
+        return QStringLiteral("corvane_110を起動できませんでした");
+    }
+    return {};
+}
+
+RunnerRestart RestartRunner(RestartWhen when, int pauseMs)
+{
+    switch (StopRunner()) {
+    case RunnerStop::NoneRunning:
+        if (when == RestartWhen::IfRunning)
+            return {RunnerRestart::NotRunning};
+        break;
+    case RunnerStop::StillRunning:
+        // A runner started now would find the old one and end itself.
+        return {RunnerRestart::StillRunning};
+    case RunnerStop::Stopped:
+        QThread::msleep(static_cast<unsigned long>(std::max(pauseMs, 0)));
+        break;
+    }
+    switch (launchProgram(QString::fromUtf16(kRunnerProgramName), nullptr)) {
+    case ProgramStart::Started:
+        return {RunnerRestart::Restarted};
+    case ProgramStart::Missing:
+        return {RunnerRestart::ProgramMissing};
+    case ProgramStart::Failed:
+        break;
+    }
+    return {RunnerRestart::StartFailed};
+}
 
 RunnerControlServer::RunnerControlServer(QObject* parent) : QObject(parent) {}
 

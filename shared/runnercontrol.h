@@ -21,12 +21,50 @@ QString runnerSocketPath();
 
 // FindWindow("corvane実行"): true when a runner answers.
 bool FindRunner();
+
+inline constexpr int kRunnerStopTimeoutMs = 5000;
+
+// What a stop request found.
+enum class RunnerStop {
+    NoneRunning,  // no runner answered: there was nothing to stop
+    Stopped,      // a runner answered and has let go of its instance
+    StillRunning, // a runner was found but did not confirm its end in time
+};
+
 // SendMessage(WM_CLOSE): asks a running runner to close and waits (up to timeoutMs) for its
-// answer. True when a runner was found and has closed; false when none runs.
-bool CloseRunner(int timeoutMs = 5000);
+// answer. Returns only after the old runner has released its instance, so a runner started
+// afterwards finds the way free. Failures are logged.
+RunnerStop StopRunner(int timeoutMs = kRunnerStopTimeoutMs);
+
 // Starts the runner program of the programs' folder as an independent process, without
 // waiting. False with a reason when it cannot be started (e.g. the program is missing).
 bool StartRunner(QString* error = nullptr);
+
+enum class RestartWhen {
+    IfRunning, // a runner that is not running is not started (the editor's finish)
+    Always,    // start one in any case (the controller)
+};
+
+struct RunnerRestart {
+    enum Outcome {
+        NotRunning,     // IfRunning and none ran: nothing was done
+        Restarted,      // the old runner (if any) has gone and a new one was started
+        StillRunning,   // the old runner did not close; no new one was started
+        ProgramMissing, // the runner program is not in the programs' folder
+        StartFailed,    // the runner program could not be started
+    };
+    Outcome outcome = NotRunning;
+
+    bool ok() const { return outcome == NotRunning || outcome == Restarted; }
+    // The user's text for a failed restart; empty when ok().
+    QString message() const;
+};
+
+// Stops a running runner, waits pauseMs so that its process has gone, then starts the runner
+// program. The pause is a plain sleep: no click can run between the stop and the start.
+// Failures are logged.
+RunnerRestart RestartRunner(RestartWhen when, int pauseMs);
+
 // Starts a program of the suite (by name, in the programs' folder) as an independent process.
 bool startProgram(const QString& programName, QString* error = nullptr);
 

@@ -1,11 +1,8 @@
 #include "workbookfiles.h"
 
-#include "log.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <cstdio>
 
 #ifdef Q_OS_WIN
@@ -15,23 +12,6 @@
 namespace corvane {
 
 namespace {
-
-QString& openerOverride()
-{
-    static QString program;
-    return program;
-}
-
-QString defaultOpener()
-{
-#if defined(Q_OS_WIN)
-    return QStringLiteral("explorer");
-#elif defined(Q_OS_MACOS)
-    return QStringLiteral("open");
-#else
-    return QStringLiteral("xdg-open");
-#endif
-}
 
 bool renameToItselfFails(const QString& path)
 {
@@ -45,25 +25,6 @@ bool renameToItselfFails(const QString& path)
 }
 
 } // namespace
-
-void setWorkbookOpener(const QString& program)
-{
-    openerOverride() = program;
-}
-
-bool showWorkbook(const QString& path, QString* error)
-{
-    const QString program = openerOverride().isEmpty() ? defaultOpener() : openerOverride();
-    const QString file = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-    if (!QProcess::startDetached(program, {file})) {
-        const QString why = QStringLiteral("ブックを表示するアプリケーションを起動できません: %1").arg(program);
-        logLine(why);
-        if (error)
-            *error = why;
-        return false;
-    }
-    return true;
-}
 
 QString workbookLockFile(const QString& path)
 {

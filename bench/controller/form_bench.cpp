@@ -1,4 +1,4 @@
-// The controller's own share of its start: building Form1 (controls, the runner lookup) and
+// The controller's own share of its start: building ControllerWindow (controls, the runner lookup) and
 // showing it until exposed, and filling the viewer from a full day list. Offscreen, so the X
 // server's share is left out (controller_bench.py measures the whole start).
 #include <benchmark/benchmark.h>
@@ -8,7 +8,7 @@
 #include <QTest>
 
 #include "appfonts.h"
-#include "form1.h"
+#include "controllerwindow.h"
 #include "profile.h"
 #include "settingspath.h"
 #include "viewerlines.h"
@@ -21,7 +21,7 @@ namespace {
 void BM_Form1ShownAndExposed(benchmark::State& state)
 {
     for (auto _ : state) {
-        Form1 form;
+        ControllerWindow form;
         form.show();
         benchmark::DoNotOptimize(QTest::qWaitForWindowExposed(&form));
     }

@@ -8,7 +8,7 @@
 #include "appfonts.h"
 #include "editorsession.h"
 #include "entrystore.h"
-#include "form1.h"
+#include "entrywindow.h"
 #include "scheduleworkbook.h"
 #include "settingspath.h"
 
@@ -27,9 +27,9 @@ void fillStore(EntryStore& store)
 {
     for (int c = 0; c < kCategoryCount; ++c) {
         for (int n = 0; n < kEntriesPerCategory; ++n) {
-            store.EntryDate[c][n] = c == Dated ? QStringLiteral("2099/1/%1").arg(n % 28 + 1) : categoryCaption(c);
-            store.EntryTime[c][n] = QStringLiteral("%1:%2").arg(23 - n % 24).arg(n % 60, 2, 10, QLatin1Char('0'));
-            store.EntryText[c][n] = QStringLiteral("会議室Ａで定例の打ち合わせ %1").arg(n);
+            store.setEntryDate(c, n, c == Dated ? QStringLiteral("2099/1/%1").arg(n % 28 + 1) : categoryCaption(c));
+            store.setEntryTime(c, n, QStringLiteral("%1:%2").arg(23 - n % 24).arg(n % 60, 2, 10, QLatin1Char('0')));
+            store.setEntryText(c, n, QStringLiteral("会議室Ａで定例の打ち合わせ %1").arg(n));
         }
     }
 }

@@ -4,6 +4,7 @@
 #include "log.h"
 #include "pagecharset.h"
 #include "profile.h"
+#include "settingskeys.h"
 #include "settingspath.h"
 #include "valueforms.h"
 
@@ -21,11 +22,11 @@ namespace corvane {
 
 namespace {
 
-const QString kSection = QStringLiteral("経済指標");
+const QString kSection = keyName(kEconomicSection);
 
 int readDifference(const QString& settingsPath, const QString& key)
 {
-    const QString text = profile::readString(settingsPath, QStringLiteral("時差"), key);
+    const QString text = profile::readString(settingsPath, keyName(kTimeDifferenceSection), key);
     if (text.trimmed().isEmpty())
         return 0;
     const std::optional<int16_t> hours = parseWhole16(text);
@@ -84,9 +85,8 @@ bool ReplaceIndicatorWorkbook(const QString& path, QList<IndicatorRow> rows, QSt
 
 TimeDifferences readTimeDifferences(const QString& settingsPath)
 {
-    return {readDifference(settingsPath, QStringLiteral("ET")),
-            readDifference(settingsPath, QStringLiteral("CET")),
-            readDifference(settingsPath, QStringLiteral("GMT"))};
+    return {readDifference(settingsPath, keyName(kEtKey)), readDifference(settingsPath, keyName(kCetKey)),
+            readDifference(settingsPath, keyName(kGmtKey))};
 }
 
 bool ReadCalendarPage(const QByteArray& body, const QByteArray& contentType,
@@ -131,7 +131,7 @@ void EconomicCalendarImport::start()
         return;
     m_running = true;
     m_differences = readTimeDifferences(m_settingsPath);
-    m_fetch.start(profile::readString(m_settingsPath, kSection, QStringLiteral("URL")), m_limits);
+    m_fetch.start(profile::readString(m_settingsPath, kSection, keyName(kEconomicUrlKey)), m_limits);
 }
 
 void EconomicCalendarImport::onFetched(bool ok, const QString& reason)
@@ -154,7 +154,7 @@ void EconomicCalendarImport::onFetched(bool ok, const QString& reason)
         return;
     }
     // Last, and only now: a stamp without a saved workbook would stop the next refresh.
-    if (!profile::writeString(m_settingsPath, kSection, QStringLiteral("作成日"), formatDate(today), &why)) {
+    if (!profile::writeString(m_settingsPath, kSection, keyName(kEconomicBuiltOnKey), formatDate(today), &why)) {
         complete(false, QStringLiteral("経済指標.xlsは保存しましたが、作成日を設定ファイルに書き込めませんでした（%1）").arg(why));
         return;
     }

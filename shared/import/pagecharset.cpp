@@ -14,45 +14,6 @@ constexpr qsizetype kMetaScanBytes = 4096;
 
 bool hasUtf8Bom(const QByteArray& b) { return b.startsWith("\xEF\xBB\xBF"); }
 
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool isValidUtf8(const QByteArray& bytes)
-{
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
-    const auto* end = p + bytes.size();
-    while (p < end) {
-        const unsigned char c = *p;
-        if (c < 0x80) {
-            ++p;
-            continue;
-        }
-        // The second byte's range excludes overlong forms (E0, F0), surrogates (ED) and code
-        // points above U+10FFFF (F4).
-        int length = 0;
-        unsigned char low = 0x80;
-        unsigned char high = 0xBF;
-        if (c >= 0xC2 && c <= 0xDF) {
-            length = 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            length = 3;
-            low = c == 0xE0 ? 0xA0 : low;
-            high = c == 0xED ? 0x9F : high;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            length = 4;
-            low = c == 0xF0 ? 0x90 : low;
-            high = c == 0xF4 ? 0x8F : high;
-        } else {
-            return false;
-        }
-        if (end - p < length || p[1] < low || p[1] > high)
-            return false;
-        for (int i = 2; i < length; ++i)
-            if (p[i] < 0x80 || p[i] > 0xBF)
-                return false;
-        p += length;
-    }
-    return true;
-}
-
 QByteArray trimLabel(QByteArray label)
 {
     label = label.trimmed();
@@ -168,7 +129,7 @@ PageEncoding detectPageEncoding(const QByteArray& body, const QByteArray& conten
         }
         return {charset, label};
     }
-    if (isValidUtf8(body))
+    if (body.isValidUtf8())
         return {PageCharset::Utf8, "utf-8"};
     return {PageCharset::Cp932, "cp932"};
 }
@@ -179,7 +140,7 @@ QByteArray pageToUtf8(const QByteArray& body, const QByteArray& contentType)
     switch (encoding.charset) {
     case PageCharset::Utf8: {
         const QByteArray bytes = hasUtf8Bom(body) ? body.mid(3) : body;
-        return isValidUtf8(bytes) ? bytes : QString::fromUtf8(bytes).toUtf8();
+        return bytes.isValidUtf8() ? bytes : QString::fromUtf8(bytes).toUtf8();
     }
     case PageCharset::Cp932:
         return fromCp932(body).toUtf8();

@@ -15,7 +15,7 @@
 #include <csignal>
 
 #include "controllerenv.h"
-#include "form1.h"
+#include "controllerwindow.h"
 #include "messagebox.h"
 #include "profile.h"
 #include "runnercontrol.h"
@@ -59,7 +59,7 @@ protected:
     {
         if (m_runner.isEmpty())
             return;
-        CloseRunner();
+        StopRunner();
         // Whatever still runs from our private folder was started by this test.
         for (qint64 pid : processesOf(m_runner))
             ::kill(pid_t(pid), SIGKILL);
@@ -70,11 +70,11 @@ protected:
         QTRY_VERIFY_WITH_TIMEOUT(FindRunner(), 5000);
     }
     template <typename T = QWidget>
-    T* control(Form1& form, const char* name)
+    T* control(ControllerWindow& form, const char* name)
     {
         return form.findChild<T*>(QLatin1String(name));
     }
-    void click(Form1& form, const char* name)
+    void click(ControllerWindow& form, const char* name)
     {
         QTest::mouseClick(control(form, name), Qt::LeftButton);
     }
@@ -99,7 +99,7 @@ protected:
 
 TEST_F(RunnerProcessTest, RestartStartsARunnerAndEnablesEndOnceItAnswers)
 {
-    Form1 form;
+    ControllerWindow form;
     form.show();
     ASSERT_FALSE(control(form, "Command3")->isEnabled());
 
@@ -116,7 +116,7 @@ TEST_F(RunnerProcessTest, RestartReplacesARunningRunner)
     startRunnerAndWait();
     const QList<qint64> before = processesOf(m_runner);
     ASSERT_EQ(before.size(), 1);
-    Form1 form;
+    ControllerWindow form;
     click(form, "Command8");
     QTRY_VERIFY_WITH_TIMEOUT(processesOf(m_runner).size() == 1 && processesOf(m_runner) != before && FindRunner(),
                              5000);
@@ -125,9 +125,9 @@ TEST_F(RunnerProcessTest, RestartReplacesARunningRunner)
 TEST_F(RunnerProcessTest, EndClosesTheRunnerAndEndsTheController)
 {
     startRunnerAndWait();
-    Form1 form;
+    ControllerWindow form;
     ASSERT_TRUE(control(form, "Command3")->isEnabled());
-    QSignalSpy ended(&form, &Form1::endRequested);
+    QSignalSpy ended(&form, &ControllerWindow::endRequested);
 
     click(form, "Command3");
 
@@ -140,8 +140,8 @@ TEST_F(RunnerProcessTest, CloseLeavesTheRunnerRunning)
 {
     startRunnerAndWait();
     const QList<qint64> before = processesOf(m_runner);
-    Form1 form;
-    QSignalSpy ended(&form, &Form1::endRequested);
+    ControllerWindow form;
+    QSignalSpy ended(&form, &ControllerWindow::endRequested);
 
     click(form, "Command4");
 
@@ -157,7 +157,7 @@ TEST_F(RunnerProcessTest, QuickAddForTodayEndsWithOneRunnerListingTheEntry)
     if (now.time() > QTime(23, 57))
         GTEST_SKIP() << "too close to midnight for an entry two minutes ahead";
     startRunnerAndWait();
-    Form1 form;
+    ControllerWindow form;
     form.show();
     QApplication::setActiveWindow(&form);
     click(form, "Command1");

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocalServer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -13,10 +14,11 @@
 
 #include "clock.h"
 #include "controllerenv.h"
-#include "form1.h"
-#include "form2.h"
+#include "controllerwindow.h"
+#include "daylistviewer.h"
 #include "messagebox.h"
 #include "profile.h"
+#include "runnercontrol.h"
 #include "twips.h"
 
 using namespace corvane;
@@ -28,7 +30,7 @@ class Form1Test : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_form = std::make_unique<Form1>();
+        m_form = std::make_unique<ControllerWindow>();
         m_form->move(100, 100);
         m_form->show();
         QApplication::setActiveWindow(m_form.get());
@@ -66,7 +68,7 @@ protected:
     test::ControllerEnvironment m_env;
     ScopedClock m_clock{[] { return QDateTime(QDate(2026, 12, 7), QTime(10, 0, 30)); }};
     MessageRecorder m_messages;
-    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<ControllerWindow> m_form;
 };
 
 TEST_F(Form1Test, LayoutCaptionsAndTabOrder)
@@ -234,9 +236,22 @@ TEST_F(Form1Test, RestartWithTheRunnerProgramMissingSaysSo)
     EXPECT_FALSE(control("Command3")->isEnabled());
 }
 
+TEST_F(Form1Test, EndWithARunnerThatWillNotCloseSaysSoAndStays)
+{
+    QLocalServer hung; // takes the close request, never answers
+    ASSERT_TRUE(hung.listen(runnerSocketPath()));
+    m_form = std::make_unique<ControllerWindow>(); // finds the runner: "プログラムの終了" enabled
+    m_form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_form.get()));
+    QSignalSpy ended(m_form.get(), &ControllerWindow::endRequested);
+    click("Command3");
+    EXPECT_EQ(m_messages.messages, QStringList{QStringLiteral("実行中のcorvane_110が終了しませんでした")});
+    EXPECT_EQ(ended.count(), 0);
+}
+
 TEST_F(Form1Test, CloseEndsTheController)
 {
-    QSignalSpy ended(m_form.get(), &Form1::endRequested);
+    QSignalSpy ended(m_form.get(), &ControllerWindow::endRequested);
     click("Command4");
     EXPECT_EQ(ended.count(), 1);
 }
@@ -260,7 +275,7 @@ protected:
         put("略称登録", QStringLiteral("内容3"), QStringLiteral("来客対応"));
         Form1Test::SetUp();
     }
-    Form2* viewer() const { return m_form->viewer(); }
+    DayListViewer* viewer() const { return m_form->viewer(); }
     template <typename T = QWidget>
     T* viewerControl(const char* name) const
     {

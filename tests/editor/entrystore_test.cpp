@@ -38,7 +38,7 @@ TEST_F(EntryStoreTest, SortsRenumbersAndDeletesOnlyKeysThatHeldATime)
     put(kText, QStringLiteral("5-5"), QStringLiteral("時刻のない値"));
     put(QStringLiteral("その他"), QStringLiteral("キー"), QStringLiteral("残る"));
     ASSERT_TRUE(m_store.LoadEntries(path()));
-    EXPECT_EQ(m_store.EntryTime[5][3], QStringLiteral("12:00"));
+    EXPECT_EQ(m_store.entryTime(5, 3), QStringLiteral("12:00"));
     EXPECT_EQ(m_store.countEntries(5), 2);
 
     ASSERT_TRUE(m_store.SaveEntries(path()).ok());
@@ -56,16 +56,16 @@ TEST_F(EntryStoreTest, SortsRenumbersAndDeletesOnlyKeysThatHeldATime)
 
 TEST_F(EntryStoreTest, SortKeepsSlotOrderForEqualTimesAndIgnoresDates)
 {
-    m_store.EntryTime[0][0] = QStringLiteral("10:00");
-    m_store.EntryText[0][0] = QStringLiteral("先");
-    m_store.EntryTime[0][4] = QStringLiteral("10:00");
-    m_store.EntryText[0][4] = QStringLiteral("後");
-    m_store.EntryTime[0][9] = QStringLiteral("9:59:30");
-    m_store.EntryText[0][9] = QStringLiteral("最初");
-    m_store.EntryDate[2][0] = QStringLiteral("2099/1/1");
-    m_store.EntryTime[2][0] = QStringLiteral("9:00");
-    m_store.EntryDate[2][1] = QStringLiteral("2099/1/2");
-    m_store.EntryTime[2][1] = QStringLiteral("8:00");
+    m_store.setEntryTime(0, 0, QStringLiteral("10:00"));
+    m_store.setEntryText(0, 0, QStringLiteral("先"));
+    m_store.setEntryTime(0, 4, QStringLiteral("10:00"));
+    m_store.setEntryText(0, 4, QStringLiteral("後"));
+    m_store.setEntryTime(0, 9, QStringLiteral("9:59:30"));
+    m_store.setEntryText(0, 9, QStringLiteral("最初"));
+    m_store.setEntryDate(2, 0, QStringLiteral("2099/1/1"));
+    m_store.setEntryTime(2, 0, QStringLiteral("9:00"));
+    m_store.setEntryDate(2, 1, QStringLiteral("2099/1/2"));
+    m_store.setEntryTime(2, 1, QStringLiteral("8:00"));
     ASSERT_TRUE(m_store.SaveEntries(path()).ok());
 
     EXPECT_EQ(read(kText, QStringLiteral("0-0")), QStringLiteral("最初"));
@@ -81,10 +81,10 @@ TEST_F(EntryStoreTest, SingleEntryMovesToZeroAndClearedCategoryLosesItsKeys)
     putEntry(QStringLiteral("10-0"), QStringLiteral("祝日"), QStringLiteral("8:00"), QStringLiteral("a"));
     putEntry(QStringLiteral("10-1"), QStringLiteral("祝日"), QStringLiteral("9:00"), QStringLiteral("b"));
     ASSERT_TRUE(m_store.LoadEntries(path()));
-    m_store.EntryTime[10][0].clear();
-    m_store.EntryText[10][0].clear();
-    m_store.EntryTime[10][1].clear();
-    m_store.EntryText[10][1].clear();
+    m_store.setEntryTime(10, 0, {});
+    m_store.setEntryText(10, 0, {});
+    m_store.setEntryTime(10, 1, {});
+    m_store.setEntryText(10, 1, {});
     ASSERT_TRUE(m_store.SaveEntries(path()).ok());
 
     EXPECT_EQ(read(kTime, QStringLiteral("6-0")), QStringLiteral("7:15"));
@@ -99,10 +99,10 @@ TEST_F(EntryStoreTest, TimeIsRequiredForEveryText)
 {
     put(QStringLiteral("表示"), QStringLiteral("時間"), QStringLiteral("10"));
     const QByteArray before = m_folder.readBytes(QStringLiteral("corvane設定.ini"));
-    m_store.EntryTime[0][0] = QStringLiteral("9:00");
-    m_store.EntryText[0][0] = QStringLiteral("時刻あり");
-    m_store.EntryText[3][2] = QStringLiteral("時刻なし");
-    m_store.EntryText[4][0] = QStringLiteral("これも");
+    m_store.setEntryTime(0, 0, QStringLiteral("9:00"));
+    m_store.setEntryText(0, 0, QStringLiteral("時刻あり"));
+    m_store.setEntryText(3, 2, QStringLiteral("時刻なし"));
+    m_store.setEntryText(4, 0, QStringLiteral("これも"));
 
     const SaveOutcome outcome = m_store.SaveEntries(path());
     EXPECT_EQ(outcome.kind, SaveOutcome::MissingTime);
@@ -110,9 +110,9 @@ TEST_F(EntryStoreTest, TimeIsRequiredForEveryText)
     EXPECT_EQ(m_folder.readBytes(QStringLiteral("corvane設定.ini")), before);
 
     // A time without a text is an entry.
-    m_store.EntryText[3][2].clear();
-    m_store.EntryText[4][0].clear();
-    m_store.EntryTime[4][0] = QStringLiteral("6:00");
+    m_store.setEntryText(3, 2, {});
+    m_store.setEntryText(4, 0, {});
+    m_store.setEntryTime(4, 0, QStringLiteral("6:00"));
     ASSERT_TRUE(m_store.SaveEntries(path()).ok());
     EXPECT_EQ(read(kTime, QStringLiteral("4-0")), QStringLiteral("6:00"));
 }
@@ -130,8 +130,8 @@ TEST_F(EntryStoreTest, PastDatedEntriesLeaveAtLoadWithoutAGap)
     EXPECT_EQ(read(kDate, QStringLiteral("2-1")), QStringLiteral("2026/12/7"));
     EXPECT_FALSE(exists(kDate, QStringLiteral("2-2")));
     EXPECT_FALSE(exists(kDate, QStringLiteral("2-3")));
-    EXPECT_EQ(m_store.EntryText[2][0], QStringLiteral("明日"));
-    EXPECT_EQ(m_store.EntryText[2][1], QStringLiteral("今日"));
+    EXPECT_EQ(m_store.entryText(2, 0), QStringLiteral("明日"));
+    EXPECT_EQ(m_store.entryText(2, 1), QStringLiteral("今日"));
     EXPECT_EQ(m_store.countEntries(2), 2);
 
     // Saving what was loaded rewrites the same keys and deletes nothing more.
@@ -146,9 +146,9 @@ TEST_F(EntryStoreTest, DatedEntryAddedWhileEditingSurvivesTheSave)
     ASSERT_TRUE(m_store.LoadEntries(path()));
     // The controller's quick add takes the first free number while the editor is open.
     putEntry(QStringLiteral("2-1"), QStringLiteral("2026/12/8"), QStringLiteral("7:00"), QStringLiteral("追加"));
-    m_store.EntryDate[2][1] = QStringLiteral("2026/12/10");
-    m_store.EntryTime[2][1] = QStringLiteral("12:00");
-    m_store.EntryText[2][1] = QStringLiteral("編集中");
+    m_store.setEntryDate(2, 1, QStringLiteral("2026/12/10"));
+    m_store.setEntryTime(2, 1, QStringLiteral("12:00"));
+    m_store.setEntryText(2, 1, QStringLiteral("編集中"));
 
     ASSERT_TRUE(m_store.SaveEntries(path()).ok());
     EXPECT_EQ(read(kText, QStringLiteral("2-0")), QStringLiteral("追加"));
@@ -160,10 +160,10 @@ TEST_F(EntryStoreTest, DatedEntryAddedWhileEditingSurvivesTheSave)
     // deletes the own entries. Every other program's entry stays, once.
     putEntry(QStringLiteral("2-7"), QStringLiteral("2026/12/8"), QStringLiteral("8:00"), QStringLiteral("後から"));
     ASSERT_TRUE(m_store.SaveEntries(path()).ok());
-    m_store.EntryTime[2][0].clear();
-    m_store.EntryText[2][0].clear();
-    m_store.EntryTime[2][1].clear();
-    m_store.EntryText[2][1].clear();
+    m_store.setEntryTime(2, 0, {});
+    m_store.setEntryText(2, 0, {});
+    m_store.setEntryTime(2, 1, {});
+    m_store.setEntryText(2, 1, {});
     ASSERT_TRUE(m_store.SaveEntries(path()).ok());
     EXPECT_EQ(read(kText, QStringLiteral("2-0")), QStringLiteral("追加"));
     EXPECT_EQ(read(kText, QStringLiteral("2-1")), QStringLiteral("後から"));
@@ -175,11 +175,11 @@ TEST_F(EntryStoreTest, EntriesClearedAfterAnEarlierSaveLeaveTheFile)
 {
     putEntry(QStringLiteral("0-0"), QStringLiteral("毎日"), QStringLiteral("9:00"), QStringLiteral("朝"));
     ASSERT_TRUE(m_store.LoadEntries(path()));
-    m_store.EntryTime[0][1] = QStringLiteral("10:00");
-    m_store.EntryText[0][1] = QStringLiteral("一時");
+    m_store.setEntryTime(0, 1, QStringLiteral("10:00"));
+    m_store.setEntryText(0, 1, QStringLiteral("一時"));
     ASSERT_TRUE(m_store.SaveEntries(path()).ok());
-    m_store.EntryTime[0][1].clear();
-    m_store.EntryText[0][1].clear();
+    m_store.setEntryTime(0, 1, {});
+    m_store.setEntryText(0, 1, {});
     ASSERT_TRUE(m_store.SaveEntries(path()).ok());
     EXPECT_FALSE(exists(kTime, QStringLiteral("0-1")));
 }
@@ -204,9 +204,9 @@ TEST_F(EntryStoreTest, TextTheFileCannotHoldIsRefusedAndNothingWritten)
 {
     putEntry(QStringLiteral("0-0"), QStringLiteral("毎日"), QStringLiteral("9:00"), QStringLiteral("朝"));
     ASSERT_TRUE(m_store.LoadEntries(path()));
-    m_store.EntryTime[0][0] = QStringLiteral("10:00");
-    m_store.EntryText[3][0] = QStringLiteral("会議😀");
-    m_store.EntryTime[3][0] = QStringLiteral("11:00");
+    m_store.setEntryTime(0, 0, QStringLiteral("10:00"));
+    m_store.setEntryText(3, 0, QStringLiteral("会議😀"));
+    m_store.setEntryTime(3, 0, QStringLiteral("11:00"));
     const SaveOutcome outcome = m_store.SaveEntries(path());
     EXPECT_EQ(outcome.kind, SaveOutcome::Unstorable);
     EXPECT_TRUE(outcome.message.contains(QStringLiteral("「😀」"))) << qPrintable(outcome.message);
@@ -220,9 +220,9 @@ TEST_F(EntryStoreTest, LongValuesArriveCutAtACharacterBoundary)
     put(kTime, QStringLiteral("0-1"), QStringLiteral("9:30"));
     put(kText, QStringLiteral("0-1"), QStringLiteral("a") + QString(150, QChar(u'い')));
     ASSERT_TRUE(m_store.LoadEntries(path()));
-    EXPECT_EQ(m_store.EntryText[0][0], QString(127, QChar(u'あ')));
-    EXPECT_EQ(cp932Length(m_store.EntryText[0][1]), 253);
-    EXPECT_TRUE(m_store.EntryText[0][1].endsWith(QChar(u'い')));
+    EXPECT_EQ(m_store.entryText(0, 0), QString(127, QChar(u'あ')));
+    EXPECT_EQ(cp932Length(m_store.entryText(0, 1)), 253);
+    EXPECT_TRUE(m_store.entryText(0, 1).endsWith(QChar(u'い')));
 }
 
 TEST_F(EntryStoreTest, UnreadableValuesAreSkippedAndKeptInTheFile)
@@ -232,13 +232,13 @@ TEST_F(EntryStoreTest, UnreadableValuesAreSkippedAndKeptInTheFile)
     putEntry(QStringLiteral("2-0"), QStringLiteral("いつか"), QStringLiteral("9:00"), QStringLiteral("日付なし"));
     putEntry(QStringLiteral("2-1"), QStringLiteral("2026/12/9"), QStringLiteral("9:00"), QStringLiteral("予定"));
     ASSERT_TRUE(m_store.LoadEntries(path()));
-    EXPECT_TRUE(m_store.EntryTime[3][0].isEmpty());
-    EXPECT_TRUE(m_store.EntryText[3][0].isEmpty());
+    EXPECT_TRUE(m_store.entryTime(3, 0).isEmpty());
+    EXPECT_TRUE(m_store.entryText(3, 0).isEmpty());
     EXPECT_EQ(m_store.countEntries(3), 1);
     EXPECT_EQ(m_store.countEntries(2), 1);
 
-    m_store.EntryTime[3][5] = QStringLiteral("8:00");
-    m_store.EntryText[3][5] = QStringLiteral("新規");
+    m_store.setEntryTime(3, 5, QStringLiteral("8:00"));
+    m_store.setEntryText(3, 5, QStringLiteral("新規"));
     ASSERT_TRUE(m_store.SaveEntries(path()).ok());
     EXPECT_EQ(read(kTime, QStringLiteral("3-0")), QStringLiteral("朝"));
     EXPECT_EQ(read(kText, QStringLiteral("3-1")), QStringLiteral("新規"));
@@ -249,7 +249,7 @@ TEST_F(EntryStoreTest, UnreadableValuesAreSkippedAndKeptInTheFile)
 
 TEST_F(EntryStoreTest, AFailedWriteIsReported)
 {
-    m_store.EntryTime[0][0] = QStringLiteral("9:00");
+    m_store.setEntryTime(0, 0, QStringLiteral("9:00"));
     const QString unreachable = m_folder.file(QStringLiteral("無い/corvane設定.ini"));
     const SaveOutcome outcome = m_store.SaveEntries(unreachable);
     EXPECT_EQ(outcome.kind, SaveOutcome::WriteFailed);
@@ -260,8 +260,8 @@ TEST_F(EntryStoreTest, MoreThanFiftyDatedEntriesAreRefusedNotDropped)
 {
     ASSERT_TRUE(m_store.LoadEntries(path()));
     for (int n = 0; n < 50; ++n) {
-        m_store.EntryDate[2][n] = QStringLiteral("2026/12/20");
-        m_store.EntryTime[2][n] = QStringLiteral("9:00");
+        m_store.setEntryDate(2, n, QStringLiteral("2026/12/20"));
+        m_store.setEntryTime(2, n, QStringLiteral("9:00"));
     }
     putEntry(QStringLiteral("2-0"), QStringLiteral("2026/12/8"), QStringLiteral("7:00"), QStringLiteral("追加"));
     const SaveOutcome outcome = m_store.SaveEntries(path());

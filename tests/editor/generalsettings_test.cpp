@@ -4,8 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <tuple>
 
 #include "clock.h"
+#include "dayschedule.h"
+#include "displaysettings.h"
+#include "economicrefresh.h"
+#include "import/economicimport.h"
 #include "generalsettings.h"
 #include "nationalholidayadd.h"
 #include "profile.h"
@@ -127,6 +132,66 @@ TEST_F(GeneralSettingsTest, StoredLookAndSoundRoundTripAndTheAddressIsKept)
     EXPECT_EQ(read(QStringLiteral("サウンド"), QStringLiteral("音声SH1")), QStringLiteral("say \"x\""));
     EXPECT_EQ(read(QStringLiteral("経済指標"), QStringLiteral("URL")),
               QStringLiteral("https://example.test/web/market/calendar/"));
+}
+
+// Every general setting the editor saves is found by the runner's readers under the same name.
+TEST_F(GeneralSettingsTest, EverySettingSavedIsWhatTheRunnerReads)
+{
+    LoadGeneralSettings(path(), m_settings);
+    m_settings.displaySeconds = QStringLiteral("17");
+    m_settings.advanceMinutes = QStringLiteral("3");
+    m_settings.lateLimitMinutes = QStringLiteral("45");
+    m_settings.economic = true;
+    m_settings.et = QStringLiteral("14");
+    m_settings.cet = QStringLiteral("8");
+    m_settings.gmt = QStringLiteral("9");
+    m_settings.HolidayDates = {QStringLiteral("2026/12/7"), QStringLiteral("2026/12/8")};
+    for (int k = 0; k < kAbbreviationCount; ++k) {
+        m_settings.abbreviations[size_t(k)] = QStringLiteral("略%1").arg(k);
+        m_settings.abbreviationTexts[size_t(k)] = QStringLiteral("全文%1").arg(k);
+    }
+    const QStringList look = displayKeys(), sound = soundKeys();
+    for (qsizetype i = 0; i < look.size(); ++i)
+        m_settings.display[look[i]] = QString::number(101 + i);
+    for (qsizetype i = 0; i < sound.size(); ++i)
+        m_settings.sound[sound[i]] = QStringLiteral("s%1").arg(i);
+    ASSERT_TRUE(SaveGeneralSettings(path(), m_settings));
+
+    const DisplaySettings d = readDisplaySettings(path());
+    EXPECT_EQ(QStringList({d.displaySeconds, d.advanceMinutes, d.lateLimitMinutes}),
+              QStringList({QStringLiteral("17"), QStringLiteral("3"), QStringLiteral("45")}));
+    EXPECT_EQ(QStringList({d.colour, d.top, d.left, d.height, d.width, d.fontName, d.fontSize, d.bold, d.italic,
+                           d.underline, d.strikeout, d.textColour}),
+              QStringList({m_settings.display.value(look[0]), m_settings.display.value(look[1]),
+                           m_settings.display.value(look[2]), m_settings.display.value(look[3]),
+                           m_settings.display.value(look[4]), m_settings.display.value(look[5]),
+                           m_settings.display.value(look[6]), m_settings.display.value(look[7]),
+                           m_settings.display.value(look[8]), m_settings.display.value(look[9]),
+                           m_settings.display.value(look[10]), m_settings.display.value(look[11])}));
+    const QStringList soundRead = {d.sound,          d.soundPath,         d.soundRepeat,       d.speech,
+                                   d.speechTextPath, d.speechCommands[0], d.speechCommands[1], d.speechCommands[2]};
+    for (qsizetype i = 0; i < sound.size(); ++i)
+        EXPECT_EQ(soundRead[i], m_settings.sound.value(sound[i])) << sound[i].toStdString();
+
+    const TimeDifferences zones = readTimeDifferences(path());
+    EXPECT_EQ(std::make_tuple(zones.et, zones.cet, zones.gmt), std::make_tuple(14, 8, 9));
+    // Stamped as imported this month, so that the refresh policy reads the switch and stops.
+    put(keyName(kEconomicSection), keyName(kEconomicBuiltOnKey), QStringLiteral("2026/12/1"));
+    EXPECT_EQ(CheckEconomicRefresh(path()), QStringLiteral("1"));
+
+    for (int k = 0; k < kAbbreviationCount; ++k) {
+        put(keyName(kTimeSection), QStringLiteral("0-%1").arg(k), QStringLiteral("9:%1").arg(k + 10));
+        put(keyName(kTextSection), QStringLiteral("0-%1").arg(k), QStringLiteral("略%1").arg(k));
+    }
+    DaySchedule schedule;
+    schedule.LoadHolidays(path());
+    EXPECT_EQ(schedule.dayClass(0), kHolidayClass);
+    EXPECT_EQ(schedule.dayClass(1), kHolidayClass);
+    schedule.BuildDaySchedule(path(), QString());
+    schedule.ExpandAbbreviations();
+    ASSERT_EQ(schedule.today().size(), kAbbreviationCount);
+    for (int k = 0; k < kAbbreviationCount; ++k)
+        EXPECT_EQ(schedule.today()[k].text, QStringLiteral("全文%1").arg(k));
 }
 
 TEST_F(GeneralSettingsTest, AFailedWriteIsReported)

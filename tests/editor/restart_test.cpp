@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "editorsession.h"
-#include "form1.h"
+#include "entrywindow.h"
 #include "messagebox.h"
 #include "profile.h"
 #include "runnercontrol.h"
@@ -54,7 +54,7 @@ protected:
     }
     ~RestartTest() override
     {
-        CloseRunner();
+        StopRunner();
         for (qint64 pid : runnersOf(m_runner))
             QProcess::execute(QStringLiteral("kill"), {QString::number(pid)});
         setProgramsFolderOverride({});
@@ -65,7 +65,7 @@ protected:
     {
         m_session.setEndEditor([this] { ++m_ended; });
         m_session.start();
-        Form1* window = m_session.entryWindow();
+        EntryWindow* window = m_session.entryWindow();
         window->findChild<QLineEdit*>(QStringLiteral("Text2_0"))->setText(QStringLiteral("23:59"));
         window->findChild<QLineEdit*>(QStringLiteral("Text3_0"))->setText(text);
         window->findChild<QPushButton*>(QStringLiteral("Command4"))->click();

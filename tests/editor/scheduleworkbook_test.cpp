@@ -10,6 +10,7 @@
 #include "profile.h"
 #include "scheduleworkbook.h"
 #include "tempfolder.h"
+#include "urlrecorder.h"
 #include "workbookfiles.h"
 #include "workbookview.h"
 #include "xls/xlswriter.h"
@@ -193,6 +194,22 @@ TEST_F(ScheduleWorkbookTest, AnOpenWorkbookIsNeitherRebuiltNorViewedAgain)
     EXPECT_EQ(test::readFileBytes(workbook()), before);
     EXPECT_EQ(viewWorkbook(workbook()), QStringLiteral("表示中です"));
     EXPECT_EQ(viewWorkbook(m_folder.file(QStringLiteral("無い.xls"))), QStringLiteral("ファイルがありません"));
+}
+
+// "閲覧" hands the workbook to the desktop's default application and does not wait for it; when
+// the desktop has nothing to open it with, the user is told.
+TEST_F(ScheduleWorkbookTest, ViewingHandsTheWorkbookToTheDesktop)
+{
+    build();
+    {
+        test::UrlRecorder desktop;
+        EXPECT_EQ(viewWorkbook(workbook()), QString());
+        EXPECT_EQ(desktop.opened, QList<QUrl>{QUrl::fromLocalFile(workbook())});
+    }
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(m_folder.path())); // no desktop opener to be found
+    EXPECT_TRUE(viewWorkbook(workbook()).startsWith(QStringLiteral("ファイルを開けませんでした")));
+    qputenv("PATH", path);
 }
 
 } // namespace

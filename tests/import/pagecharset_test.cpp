@@ -55,6 +55,10 @@ TEST(PageCharset, UndeclaredPagesAreUtf8WhenValidElseCp932)
 {
     EXPECT_EQ(detectPageEncoding("<p>\xE6\x97\xA5</p>", "").charset, PageCharset::Utf8);
     EXPECT_EQ(detectPageEncoding("<p>\x93\xfa</p>", "").charset, PageCharset::Cp932);  // 日 in CP932
+    // Only strict UTF-8 counts: overlong forms, surrogates, code points past U+10FFFF and a cut
+    // sequence do not.
+    for (const char* notUtf8 : {"<p>\xC0\xAF</p>", "<p>\xED\xA0\x80</p>", "<p>\xF4\x90\x80\x80</p>", "<p>\xE6\x97"})
+        EXPECT_EQ(detectPageEncoding(notUtf8, "").charset, PageCharset::Cp932) << notUtf8;
 }
 
 TEST(PageCharset, JapanesePagesDecodeToTheSameText)

@@ -87,7 +87,7 @@ TEST_F(RunnerImport, ACloseRequestDuringTheStartUpImportEndsTheRunner)
     runner.start(QStringLiteral("2026-12-07 09:00:00"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return server.requestCount("/slow") == 1; }, 10000));
 
-    EXPECT_TRUE(CloseRunner());
+    EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
     EXPECT_TRUE(runner.waitForExit()) << "a runner closed during its import must not linger";
     EXPECT_FALSE(FindRunner());
     EXPECT_EQ(profile::readString(settings, "経済指標", "作成日"), "");

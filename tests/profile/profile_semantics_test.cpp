@@ -197,8 +197,9 @@ TEST_F(ProfileFile, CreatedFilesArePrivateAndAReadOnlyFileIsNeverReplaced)
     for (const bool otherOwner : {false, true}) {
         if (otherOwner && ::geteuid() != 0)
             continue;
-        if (otherOwner)
+        if (otherOwner) {
             ASSERT_EQ(::chown(QFile::encodeName(path()).constData(), 65534, 65534), 0);
+        }
         ::chmod(QFile::encodeName(path()).constData(), 0444);
         QString error;
         EXPECT_FALSE(profile::writeString(path(), u"表示"_s, u"時間"_s, u"13"_s, &error));

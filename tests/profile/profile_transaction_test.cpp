@@ -6,7 +6,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <sys/mount.h>
+#include <unistd.h>
 
 using namespace corvane;
 using corvane::test::TempFolder;
@@ -21,6 +26,12 @@ protected:
     QString text() const { return fromCp932(m_folder.readBytes(u"corvane設定.ini"_s)); }
     TempFolder m_folder;
 };
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 } // namespace
 
@@ -99,4 +110,41 @@ TEST_F(Transaction, FailedCommitReportsAndKeepsTheOldFile)
     EXPECT_FALSE(t.commit(&error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(QDir(m_folder.file(u"missing"_s)).exists());
+}
+
+// A disk that fills up part way through the new file (a small tmpfs stands for it; mounting
+// needs root): the commit says so, the old file stays byte for byte, no partial file is left.
+TEST(FullDisk, AWriteCutShortKeepsTheOldFileAndReportsIt)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "mounting a small file system needs root";
+    TempFolder folder;
+    const QString disk = folder.file(u"disk"_s);
+    ASSERT_TRUE(QDir().mkpath(disk));
+    if (::mount("tmpfs", QFile::encodeName(disk).constData(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+    const auto unmount = qScopeGuard([&] { ::umount2(QFile::encodeName(disk).constData(), MNT_DETACH); });
+
+    const QString path = disk + u"/corvane設定.ini"_s;
+    ASSERT_TRUE(profile::writeString(path, u"A"_s, u"x"_s, u"古い値"_s));
+    const QByteArray before = readAll(path);
+
+    // Fill the disk, then give back 8 KiB: the new file below needs far more.
+    QFile filler(disk + u"/filler"_s);
+    ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray block(4096, '\0');
+    while (filler.write(block) == block.size()) {
+    }
+    ASSERT_TRUE(filler.resize(std::max<qint64>(0, filler.size() - 8192)));
+    filler.close();
+    const QStringList entriesBefore = QDir(disk).entryList(QDir::Files | QDir::Hidden);
+
+    ProfileTransaction t(path);
+    for (int i = 0; i < 400; ++i)
+        t.writeString(u"B"_s, u"k%1"_s.arg(i), QString(100, u'x'));
+    QString error;
+    EXPECT_FALSE(t.commit(&error));
+    EXPECT_TRUE(error.contains(u"ディスクの空きが足りません"_s)) << error.toStdString();
+    EXPECT_EQ(readAll(path), before);
+    EXPECT_EQ(QDir(disk).entryList(QDir::Files | QDir::Hidden), entriesBefore);
 }

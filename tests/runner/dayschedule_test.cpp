@@ -93,6 +93,44 @@ TEST_F(Builder, SaturdayTomorrowTakesNoWeekdayEntries)
     EXPECT_EQ(lines(schedule.tomorrow()), (QStringList{"8:00 c0", "12:30 dated1", "16:00 c8"}));
 }
 
+// Which categories each day draws from, for every weekday as today and as tomorrow, and for a
+// holiday as tomorrow (a holiday today is the Monday case above).
+TEST_F(Builder, EachDayDrawsFromItsCategories)
+{
+    const struct Row {
+        QDate day;
+        const char* holiday;
+        QStringList todayTexts, tomorrowTexts;
+    } rows[] = {
+        {kMonday, "", {"c0", "c1", "c3", "dated0"}, {"c0", "c1", "c4", "dated1"}},
+        {kMonday.addDays(1), "", {"c0", "c1", "c4", "dated0"}, {"c0", "c1", "c5", "dated1"}},
+        {kMonday.addDays(2), "", {"c0", "c1", "c5", "dated0"}, {"c0", "c1", "c6", "dated1"}},
+        {kMonday.addDays(3), "", {"c0", "c1", "c6", "dated0"}, {"c0", "c1", "c7", "dated1"}},
+        {kFriday, "", {"c0", "c1", "c7", "dated0"}, {"c0", "c8", "dated1"}},
+        {kFriday.addDays(1), "", {"c0", "c8", "dated0"}, {"c0", "c9", "dated1"}},
+        {kFriday.addDays(2), "", {"c0", "c9", "dated0"}, {"c0", "c1", "c3", "dated1"}},
+        {kFriday.addDays(2), "2026/12/14", {"c0", "c9", "dated0"}, {"c0", "c10", "dated1"}},
+    };
+    const auto texts = [](const DayList& list) {
+        QStringList out;
+        for (const ScheduleItem& item : list)
+            out << item.text;
+        out.sort();
+        return out;
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.day.toString(u"yyyy/M/d ddd").toStdString() + " " + row.holiday);
+        QFile::remove(path);
+        add(oneOfEach(row.day, row.day.addDays(1)));
+        if (*row.holiday)
+            add({{QStringLiteral("祝日"), QStringLiteral("登録日1"), QString::fromUtf8(row.holiday)}});
+        schedule = DaySchedule();
+        build(row.day);
+        EXPECT_EQ(texts(schedule.today()), row.todayTexts);
+        EXPECT_EQ(texts(schedule.tomorrow()), row.tomorrowTexts);
+    }
+}
+
 TEST_F(Builder, EqualTimesAcrossCategoriesKeepCategoryOrder)
 {
     add(entryKeys(3, 0, QStringLiteral("9:00"), QStringLiteral("月曜")));

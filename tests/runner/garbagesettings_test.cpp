@@ -143,7 +143,7 @@ TEST(GarbageSettings, RunnerProcessWithGarbageEverywhereKeepsRunning)
         // Through the 9:00 second and beyond.
         waitUntil([] { return false; }, 2500);
         EXPECT_EQ(runner.process().state(), QProcess::Running) << runner.readStderr().toStdString();
-        EXPECT_TRUE(CloseRunner());
+        EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
         EXPECT_TRUE(runner.waitForExit());
         EXPECT_EQ(runner.process().exitStatus(), QProcess::NormalExit);
     }

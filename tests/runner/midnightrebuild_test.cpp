@@ -77,6 +77,6 @@ TEST(MidnightRebuild, NewMonthsZeroHourEntryComesUpInTheOneWindowWhileTheCalenda
     const QStringList captions = visibleReminderCaptions();
     EXPECT_EQ(captions, QStringList{QStringLiteral("  2026/12/1(火)  0:00")}) << captions.join(u'|').toStdString();
 
-    EXPECT_TRUE(CloseRunner());
+    EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
     EXPECT_TRUE(runner.waitForExit());
 }

@@ -60,7 +60,7 @@ TEST_F(RunnerBounds, HugeWindowSizeIsFittedToTheScreenAndTheRunnerStaysSmall)
     const qint64 peak = peakResidentBytes(runner.process().processId());
     EXPECT_GT(peak, 0);
     EXPECT_LT(peak, 128 * kMiB);
-    EXPECT_TRUE(CloseRunner());
+    EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
     EXPECT_TRUE(runner.waitForExit());
 }
 
@@ -91,6 +91,6 @@ TEST_F(RunnerBounds, TensOfThousandsOfIndicatorRowsTodayStartAndAreCut)
         times.append(QTime::fromString(line.section(QLatin1Char(' '), 0, 0), QStringLiteral("H:mm")));
     EXPECT_TRUE(std::is_sorted(times.begin(), times.end()));
     EXPECT_TRUE(today.contains(QStringLiteral("12:00 昼")));
-    EXPECT_TRUE(CloseRunner());
+    EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
     EXPECT_TRUE(runner.waitForExit());
 }

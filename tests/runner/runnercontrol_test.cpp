@@ -68,7 +68,7 @@ TEST(RunnerControl, FindAndCloseFollowTheInstance)
 {
     RuntimeFolder runtime;
     EXPECT_FALSE(FindRunner());
-    EXPECT_FALSE(CloseRunner(500));
+    EXPECT_EQ(StopRunner(500), RunnerStop::NoneRunning);
 
     ServerThread runner;
     runner.start();
@@ -80,12 +80,33 @@ TEST(RunnerControl, FindAndCloseFollowTheInstance)
     SingleInstance second(QStringLiteral("corvane_110"));
     EXPECT_FALSE(second.tryAcquire()) << "a second instance must be refused while the first runs";
 
-    EXPECT_TRUE(CloseRunner());
+    EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
     // The sender returns only after the runner has let go: a new instance gets the lock at once.
     EXPECT_TRUE(second.tryAcquire());
     EXPECT_FALSE(runner.lockHeldWhenAnswering);
     EXPECT_FALSE(FindRunner());
     runner.wait();
+}
+
+// A runner that takes the request but never answers (hung) is told apart from none running,
+// and a restart then starts nothing: a new runner would only find the old one and end.
+TEST(RunnerControl, AHungRunnerIsNotTakenForGone)
+{
+    RuntimeFolder runtime;
+    QTemporaryDir programs;
+    setProgramsFolderOverride(programs.path());
+    QLocalServer hung;
+    ASSERT_TRUE(hung.listen(runnerSocketPath()));
+
+    EXPECT_EQ(StopRunner(300), RunnerStop::StillRunning);
+    const RunnerRestart restart = RestartRunner(RestartWhen::Always, 0);
+    EXPECT_EQ(restart.outcome, RunnerRestart::StillRunning);
+    EXPECT_FALSE(restart.message().isEmpty());
+
+    hung.close();
+    EXPECT_EQ(RestartRunner(RestartWhen::IfRunning, 0).outcome, RunnerRestart::NotRunning);
+    EXPECT_EQ(RestartRunner(RestartWhen::Always, 0).outcome, RunnerRestart::ProgramMissing);
+    setProgramsFolderOverride({});
 }
 
 TEST(RunnerControl, LeftoverSocketFileDoesNotBlockListening)

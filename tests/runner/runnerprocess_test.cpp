@@ -48,7 +48,7 @@ TEST_F(RunnerProcessTest, SecondRunnerEndsAtOnceAndTheFirstKeepsRunning)
 
     EXPECT_EQ(first.process().state(), QProcess::Running);
     EXPECT_TRUE(FindRunner());
-    EXPECT_TRUE(CloseRunner());
+    EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
     EXPECT_TRUE(first.waitForExit());
 }
 
@@ -58,7 +58,7 @@ TEST_F(RunnerProcessTest, CloseReturnsAfterTheInstanceIsReleasedAndANewRunnerSta
     first.start();
     ASSERT_TRUE(first.waitForArmed());
 
-    ASSERT_TRUE(CloseRunner());
+    ASSERT_EQ(StopRunner(), RunnerStop::Stopped);
     // At the sender's return the old runner holds nothing any more, even if its process is
     // still on its way out.
     SingleInstance probe(QStringLiteral("corvane_110"));
@@ -75,7 +75,7 @@ TEST_F(RunnerProcessTest, CloseReturnsAfterTheInstanceIsReleasedAndANewRunnerSta
     next.start();
     EXPECT_TRUE(next.waitForArmed()) << next.readStderr().toStdString();
     EXPECT_TRUE(FindRunner());
-    EXPECT_TRUE(CloseRunner());
+    EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
     EXPECT_TRUE(next.waitForExit());
 }
 
@@ -92,7 +92,7 @@ TEST_F(RunnerProcessTest, TheLogGoesToStderrAndToAFileThatIsKeptSmall)
 
     runner.start();
     ASSERT_TRUE(runner.waitForArmed()) << runner.readStderr().toStdString();
-    ASSERT_TRUE(CloseRunner());
+    ASSERT_EQ(StopRunner(), RunnerStop::Stopped);
     ASSERT_TRUE(runner.waitForExit());
     const QString started = QStringLiteral("常駐を開始しました");
     EXPECT_TRUE(QString::fromUtf8(runner.readStderr()).contains(started));
@@ -119,7 +119,7 @@ TEST_F(RunnerProcessTest, LeftoversOfAKilledRunnerDoNotBlockTheNext)
     next.start();
     ASSERT_TRUE(next.waitForArmed()) << next.readStderr().toStdString();
     EXPECT_TRUE(FindRunner());
-    EXPECT_TRUE(CloseRunner());
+    EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
     EXPECT_TRUE(next.waitForExit());
 }
 
@@ -136,7 +136,7 @@ TEST_F(RunnerProcessTest, CloseWhileStartUpWaitsForTheImportEndsTheRunner)
     runner.start();
     ASSERT_TRUE(waitUntil([] { return FindRunner(); }, 10000));
 
-    EXPECT_TRUE(CloseRunner());
+    EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
     EXPECT_FALSE(FindRunner());
     // The runner gave its instance up with its answer: it must end, not arm its timer.
     EXPECT_TRUE(runner.waitForExit(10000)) << runner.readStderr().toStdString();
@@ -151,7 +151,7 @@ TEST_F(RunnerProcessTest, AnotherUserCanNeitherFindNorCloseTheRunner)
     runner.start();
     ASSERT_TRUE(runner.waitForArmed());
 
-    // The same close request as CloseRunner sends, from the unprivileged user "nobody".
+    // The same close request as StopRunner sends, from the unprivileged user "nobody".
     QProcess intruder;
     intruder.start(QStringLiteral("setpriv"),
                    {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups"),
@@ -168,7 +168,7 @@ TEST_F(RunnerProcessTest, AnotherUserCanNeitherFindNorCloseTheRunner)
 
     EXPECT_EQ(runner.process().state(), QProcess::Running);
     EXPECT_TRUE(FindRunner());
-    EXPECT_TRUE(CloseRunner());
+    EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
     EXPECT_TRUE(runner.waitForExit());
 }
 
@@ -180,7 +180,7 @@ TEST_F(RunnerProcessTest, StartRunnerStartsTheProgramOfTheProgramsFolder)
     EXPECT_TRUE(StartRunner(&error)) << error.toStdString();
     setProgramsFolderOverride({});
     EXPECT_TRUE(waitUntil([] { return FindRunner(); }, 10000));
-    EXPECT_TRUE(CloseRunner());
+    EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
 }
 
 TEST_F(RunnerProcessTest, DueEntryIsAnnouncedAtItsSecond)
@@ -198,7 +198,7 @@ TEST_F(RunnerProcessTest, DueEntryIsAnnouncedAtItsSecond)
     EXPECT_TRUE(waitUntil([&] { return folder.readBytes(QStringLiteral("spoken.txt")) == toCp932(QStringLiteral("\"朝会\n\"\r\n")); },
                           8000))
         << runner.readStderr().toStdString();
-    EXPECT_TRUE(CloseRunner());
+    EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
     EXPECT_TRUE(runner.waitForExit());
 }
 
@@ -213,7 +213,7 @@ public:
     }
     ~ClockedRunner()
     {
-        EXPECT_TRUE(CloseRunner());
+        EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
         EXPECT_TRUE(m_runner.waitForExit());
     }
     // Starts the runner just before `fakeNow` and waits until the check has run at `fakeNow`
@@ -336,7 +336,7 @@ TEST_F(RunnerProcessTest, FileTheRunnerMayNotWriteIsReadLoggedAndLeftAsItIs)
         EXPECT_TRUE(log.contains(QString::fromUtf16(row.logged))) << log.toStdString();
         EXPECT_TRUE(log.contains(QStringLiteral("本日の予定 1件"))) << log.toStdString();
         EXPECT_EQ(folder.readBytes(QStringLiteral("corvane設定.ini")), row.bytes);
-        EXPECT_TRUE(CloseRunner());
+        EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
         EXPECT_TRUE(runner.waitForExit());
         QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }

@@ -58,23 +58,23 @@ int editorSaves(const QString& file, int count, const QString& tag)
         if (i % 5 == 0)
             store.LoadEntries(file);
         int slot = 0;
-        while (slot < kEntriesPerCategory && !store.EntryTime[Dated][slot].isEmpty())
+        while (slot < kEntriesPerCategory && !store.entryTime(Dated, slot).isEmpty())
             ++slot;
         if (slot == kEntriesPerCategory)
             return 0;
         const QString text = QStringLiteral("%1-%2").arg(tag).arg(i);
-        store.EntryDate[Dated][slot] = formatDate(Clock::today().addDays(1));
-        store.EntryTime[Dated][slot] = QStringLiteral("%1:30").arg(8 + i % 10);
-        store.EntryText[Dated][slot] = text;
+        store.setEntryDate(Dated, slot, formatDate(Clock::today().addDays(1)));
+        store.setEntryTime(Dated, slot, QStringLiteral("%1:30").arg(8 + i % 10));
+        store.setEntryText(Dated, slot, text);
         // A weekday entry changes too, as a user's session would.
-        store.EntryTime[Monday][0] = QStringLiteral("9:%1").arg(i % 60, 2, 10, QLatin1Char('0'));
-        store.EntryText[Monday][0] = QStringLiteral("週次");
+        store.setEntryTime(Monday, 0, QStringLiteral("9:%1").arg(i % 60, 2, 10, QLatin1Char('0')));
+        store.setEntryText(Monday, 0, QStringLiteral("週次"));
         if (store.SaveEntries(file).ok()) {
             confirm(text);
         } else {
-            store.EntryDate[Dated][slot].clear();
-            store.EntryTime[Dated][slot].clear();
-            store.EntryText[Dated][slot].clear();
+            store.setEntryDate(Dated, slot, {});
+            store.setEntryTime(Dated, slot, {});
+            store.setEntryText(Dated, slot, {});
         }
     }
     return 0;

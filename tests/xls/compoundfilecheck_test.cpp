@@ -6,6 +6,8 @@
 #include "xls/xlsreader.h"
 
 #include <QFile>
+#include <QProcess>
+#include <QtEndian>
 #include <gtest/gtest.h>
 
 using namespace corvane;
@@ -43,6 +45,40 @@ TEST(CompoundFileCheck, AcceptsWellFormedFiles)
     EXPECT_TRUE(checkCompoundFile(xls::buildCompoundFile(QByteArray(300 * 512, 's'))));
     // A workbook saved by LibreOffice Calc.
     EXPECT_TRUE(checkCompoundFile(test::readFileBytes(QStringLiteral(CORVANE_TEST_DATA "/xls/indicator-resaved.xls"))));
+}
+
+// Around the size where one FAT sector no longer holds the chains: with 127 stream sectors the
+// FAT must grow to a second sector because of the directory's. Each file passes our check and
+// an independent reader (xlrd's container reader) gives the stream back whole.
+TEST(CompoundFileCheck, TheFatGrowsAtItsBoundary)
+{
+    test::TempFolder folder;
+    const struct {
+        int streamSectors;
+        uint32_t fatSectors;
+    } rows[] = {{126, 1}, {127, 2}, {128, 2}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.streamSectors);
+        QByteArray stream(row.streamSectors * 512, '\0');
+        for (qsizetype i = 0; i < stream.size(); ++i)
+            stream[i] = char(i * 7 / 512 + i);
+        const QByteArray file = xls::buildCompoundFile(stream);
+        QString error;
+        EXPECT_TRUE(checkCompoundFile(file, &error)) << error.toStdString();
+        EXPECT_EQ(qFromLittleEndian<uint32_t>(file.constData() + 0x2C), row.fatSectors);
+        const QString path = folder.file(QStringLiteral("cf.xls"));
+        folder.writeBytes(QStringLiteral("cf.xls"), file);
+        QProcess python;
+        python.start(QStringLiteral(CORVANE_PYTHON),
+                     {QStringLiteral("-c"),
+                      QStringLiteral("import sys, xlrd.compdoc as c\n"
+                                     "d = c.CompDoc(open(sys.argv[1], 'rb').read(), logfile=sys.stderr)\n"
+                                     "sys.stdout.buffer.write(d.get_named_stream('Workbook'))"),
+                      path});
+        ASSERT_TRUE(python.waitForFinished(30000));
+        EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+        EXPECT_TRUE(python.readAllStandardOutput() == stream);
+    }
 }
 
 TEST(CompoundFileCheck, RefusesDamagedContainers)

@@ -12,10 +12,10 @@ class QMenu;
 
 namespace corvane::editor {
 
-class Form3 : public QWidget {
+class DisplayDesigner : public QWidget {
     Q_OBJECT
 public:
-    explicit Form3(GeneralSettings& settings, QWidget* parent = nullptr);
+    explicit DisplayDesigner(GeneralSettings& settings, QWidget* parent = nullptr);
 
     // Place, size, colours and font from the display values (defaults where empty).
     void applySettings();

@@ -1,5 +1,5 @@
 // "再作成" and "閲覧" of the general settings window with the real import against a real
-// HTTP server on 127.0.0.1, and the real workbook opener replaced by a program that exits.
+// HTTP server on 127.0.0.1, and the desktop's default application replaced by a recorder.
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -7,13 +7,14 @@
 #include <gtest/gtest.h>
 
 #include "editorsession.h"
-#include "form2.h"
+#include "generalsettingswindow.h"
 #include "messagebox.h"
 #include "profile.h"
 #include "settingspath.h"
 #include "tempfolder.h"
 #include "testhttpserver.h"
 #include "windowdriver.h"
+#include "urlrecorder.h"
 #include "workbookfiles.h"
 
 using namespace corvane;
@@ -26,14 +27,9 @@ protected:
     Form2ImportTest()
     {
         setProgramsFolderOverride(m_folder.path());
-        setWorkbookOpener(QStringLiteral("/bin/true"));
         profile::writeString(SettingsPath(), QStringLiteral("経済指標"), QStringLiteral("取得"), QStringLiteral("1"));
     }
-    ~Form2ImportTest() override
-    {
-        setWorkbookOpener({});
-        setProgramsFolderOverride({});
-    }
+    ~Form2ImportTest() override { setProgramsFolderOverride({}); }
     void start()
     {
         m_session.setEndEditor([] {});
@@ -54,9 +50,10 @@ protected:
     }
 
     test::TempFolder m_folder;
+    test::UrlRecorder m_desktop; // "閲覧" starts no real application
     MessageRecorder m_messages;
     EditorSession m_session;
-    Form2* m_window = nullptr;
+    GeneralSettingsWindow* m_window = nullptr;
 };
 
 TEST_F(Form2ImportTest, ReimportBuildsTheIndicatorWorkbookWhichCanThenBeViewed)

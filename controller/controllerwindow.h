@@ -13,23 +13,23 @@ class QRadioButton;
 
 namespace corvane::controller {
 
-class Form2;
+class DayListViewer;
 class RunnerWatch;
 
 inline constexpr int kNarrowWidthTwips = 2355;
 inline constexpr int kWideWidthTwips = 7350;
 
-class Form1 : public QWidget {
+class ControllerWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit Form1(QWidget* parent = nullptr);
-    ~Form1() override;
+    explicit ControllerWindow(QWidget* parent = nullptr);
+    ~ControllerWindow() override;
 
     // The window width in twips, 2355 or 7350; the width is the panel's state.
     int windowWidthTwips() const { return m_widthTwips; }
     bool isPanelOpen() const { return m_widthTwips == kWideWidthTwips; }
     bool viewerShown() const { return m_state.ViewerShown; }
-    Form2* viewer() const;
+    DayListViewer* viewer() const;
     // Puts the window in the middle of the screen it is on.
     void centreOnScreen();
 
@@ -52,12 +52,11 @@ private:
     void endWithRunner();
     void restartRunner();
     void cancelEntry();
-    void startRunnerAndWatch();
     bool acceptTime() const;
 
     ControllerState m_state;
     int m_widthTwips = kNarrowWidthTwips;
-    QPointer<Form2> m_viewer;
+    QPointer<DayListViewer> m_viewer;
     RunnerWatch* m_watch = nullptr;
 
     QPushButton* m_command1 = nullptr; // 予定の追加

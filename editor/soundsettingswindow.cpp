@@ -1,4 +1,4 @@
-#include "form4.h"
+#include "soundsettingswindow.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -13,7 +13,7 @@
 
 namespace corvane::editor {
 
-Form4::Form4(QWidget* parent) : QWidget(parent, Qt::Window)
+SoundSettingsWindow::SoundSettingsWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QString::fromUtf16(kEditorProgramName));
@@ -22,7 +22,7 @@ Form4::Form4(QWidget* parent) : QWidget(parent, Qt::Window)
     applyEnabling();
 }
 
-void Form4::createControls()
+void SoundSettingsWindow::createControls()
 {
     auto* guard = new FocusGuard(this);
     m_wave = placed(new QCheckBox(QStringLiteral("WAVEファイルを鳴らす"), this), QStringLiteral("Check1"), 360,
@@ -75,11 +75,11 @@ void Form4::createControls()
         if (const QString file = chooseFile(this); !file.isEmpty())
             m_wavePath->setText(file);
     });
-    connect(take, &QPushButton::clicked, this, &Form4::registerRequested);
-    connect(cancel, &QPushButton::clicked, this, &Form4::cancelRequested);
+    connect(take, &QPushButton::clicked, this, &SoundSettingsWindow::registerRequested);
+    connect(cancel, &QPushButton::clicked, this, &SoundSettingsWindow::cancelRequested);
 }
 
-void Form4::applyEnabling()
+void SoundSettingsWindow::applyEnabling()
 {
     m_wavePath->setEnabled(m_wave->isChecked());
     m_repeat->setEnabled(m_wave->isChecked());
@@ -88,7 +88,7 @@ void Form4::applyEnabling()
         command->setEnabled(m_speech->isChecked());
 }
 
-void Form4::fill(const SoundForm& form)
+void SoundSettingsWindow::fill(const SoundForm& form)
 {
     m_wavePath->setText(form.wavePath);
     m_repeat->setText(form.repeatCount);
@@ -100,7 +100,7 @@ void Form4::fill(const SoundForm& form)
     applyEnabling();
 }
 
-SoundForm Form4::values() const
+SoundForm SoundSettingsWindow::values() const
 {
     SoundForm form;
     form.wave = m_wave->isChecked();
@@ -113,7 +113,7 @@ SoundForm Form4::values() const
     return form;
 }
 
-void Form4::focusWavePath()
+void SoundSettingsWindow::focusWavePath()
 {
     activateWindow();
     m_wavePath->setFocus(Qt::OtherFocusReason);

@@ -11,11 +11,11 @@ class QRadioButton;
 
 namespace corvane::controller {
 
-class Form2 : public QWidget {
+class DayListViewer : public QWidget {
     Q_OBJECT
 public:
     // Deletes itself when closed (any way); the state must outlive it.
-    explicit Form2(ControllerState& state, QWidget* parent = nullptr);
+    explicit DayListViewer(ControllerState& state, QWidget* parent = nullptr);
 
     // Selects "本日" and fills the list with today's announcements.
     void selectToday();

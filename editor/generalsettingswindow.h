@@ -6,8 +6,8 @@
 #include <array>
 #include <functional>
 
-#include "form3.h"
-#include "form4.h"
+#include "displaydesigner.h"
+#include "soundsettingswindow.h"
 #include "generalsettings.h"
 
 class QCheckBox;
@@ -18,22 +18,22 @@ class QPushButton;
 
 namespace corvane::editor {
 
-class Form2 : public QWidget {
+class GeneralSettingsWindow : public QWidget {
     Q_OBJECT
 public:
     // Runs the economic-indicator import and calls back once with its outcome.
     using ImportRunner = std::function<void(std::function<void(bool ok, const QString& reason)> done)>;
 
-    Form2(GeneralSettings& settings, ImportRunner importer, QWidget* parent = nullptr);
-    ~Form2() override;
+    GeneralSettingsWindow(GeneralSettings& settings, ImportRunner importer, QWidget* parent = nullptr);
+    ~GeneralSettingsWindow() override;
 
-    // The open-window flags: 1 from opening a companion window until this window closes it
-    // (a companion closed by its own close box leaves its flag at 1).
-    int DesignerShown = 0;
-    int SoundSettingsShown = 0;
+    // The open-window flags: set from opening a companion window until this window closes it
+    // (a companion closed by its own close box leaves its flag set).
+    bool designerShown() const { return m_designerShown; }
+    bool soundSettingsShown() const { return m_soundSettingsShown; }
 
-    Form3* designer() const { return m_designer; }
-    Form4* soundWindow() const { return m_sound; }
+    DisplayDesigner* designer() const { return m_designer; }
+    SoundSettingsWindow* soundWindow() const { return m_sound; }
 
 signals:
     // Emitted after the settings were saved by "戻る" and "登録完了".
@@ -65,8 +65,10 @@ private:
 
     GeneralSettings& m_settings;
     ImportRunner m_importer;
-    QPointer<Form3> m_designer;
-    QPointer<Form4> m_sound;
+    QPointer<DisplayDesigner> m_designer;
+    QPointer<SoundSettingsWindow> m_sound;
+    bool m_designerShown = false;
+    bool m_soundSettingsShown = false;
 
     QLineEdit* m_seconds = nullptr;
     QLineEdit* m_advance = nullptr;

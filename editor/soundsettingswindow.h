@@ -11,10 +11,10 @@ class QLineEdit;
 
 namespace corvane::editor {
 
-class Form4 : public QWidget {
+class SoundSettingsWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit Form4(QWidget* parent = nullptr);
+    explicit SoundSettingsWindow(QWidget* parent = nullptr);
 
     void fill(const SoundForm& form);
     SoundForm values() const;

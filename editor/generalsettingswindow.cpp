@@ -1,4 +1,4 @@
-#include "form2.h"
+#include "generalsettingswindow.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -8,8 +8,8 @@
 
 #include "busycursor.h"
 #include "focusguard.h"
-#include "form3.h"
-#include "form4.h"
+#include "displaydesigner.h"
+#include "soundsettingswindow.h"
 #include "formlayout.h"
 #include "messagebox.h"
 #include "nationalholidayadd.h"
@@ -26,7 +26,7 @@ constexpr int kSoundWindowWidth = 7035;
 constexpr int kSoundWindowHeight = 4995;
 } // namespace
 
-Form2::Form2(GeneralSettings& settings, ImportRunner importer, QWidget* parent)
+GeneralSettingsWindow::GeneralSettingsWindow(GeneralSettings& settings, ImportRunner importer, QWidget* parent)
     : QWidget(parent), m_settings(settings), m_importer(std::move(importer))
 {
     setObjectName(QStringLiteral("Form2"));
@@ -39,13 +39,13 @@ Form2::Form2(GeneralSettings& settings, ImportRunner importer, QWidget* parent)
     m_seconds->setFocus(Qt::OtherFocusReason);
 }
 
-Form2::~Form2()
+GeneralSettingsWindow::~GeneralSettingsWindow()
 {
     delete m_designer;
     delete m_sound;
 }
 
-void Form2::createControls()
+void GeneralSettingsWindow::createControls()
 {
     auto* guard = new FocusGuard(this);
     placeLabel(this, QStringLiteral("Label1"), QStringLiteral("表示時間(秒)"), 360, 240);
@@ -80,26 +80,26 @@ void Form2::createControls()
                             2040, 1455, 375);
     m_holidays = placed(new QListWidget(this), QStringLiteral("List1"), 8880, 600, 1455, 1860);
     m_holidays->setSelectionMode(QAbstractItemView::SingleSelection);
-    connect(add, &QPushButton::clicked, this, &Form2::addHoliday);
-    connect(remove, &QPushButton::clicked, this, &Form2::deleteHolidays);
-    connect(national, &QPushButton::clicked, this, &Form2::addNationalHolidays);
+    connect(add, &QPushButton::clicked, this, &GeneralSettingsWindow::addHoliday);
+    connect(remove, &QPushButton::clicked, this, &GeneralSettingsWindow::deleteHolidays);
+    connect(national, &QPushButton::clicked, this, &GeneralSettingsWindow::addNationalHolidays);
     m_tabOrder << m_holidayInput << add << remove << national << m_holidays;
 
     auto* designer = placed(new QPushButton(QStringLiteral("表示画面の設定"), this), QStringLiteral("Command3"), 7200,
                             3000, 1455, 495);
     auto* sound = placed(new QPushButton(QStringLiteral("音の設定"), this), QStringLiteral("Command8"), 8880, 3000,
                          1455, 495);
-    connect(designer, &QPushButton::clicked, this, &Form2::toggleDesigner);
-    connect(sound, &QPushButton::clicked, this, &Form2::toggleSoundWindow);
+    connect(designer, &QPushButton::clicked, this, &GeneralSettingsWindow::toggleDesigner);
+    connect(sound, &QPushButton::clicked, this, &GeneralSettingsWindow::toggleSoundWindow);
     m_tabOrder << designer << sound;
 
     m_economic = placed(new QCheckBox(QStringLiteral("経済指標公表予定を表示する"), this), QStringLiteral("Check1"), 360,
                         4080, 2655, 255);
-    connect(m_economic, &QCheckBox::toggled, this, &Form2::showEconomicGroup);
+    connect(m_economic, &QCheckBox::toggled, this, &GeneralSettingsWindow::showEconomicGroup);
     m_tabOrder << m_economic;
 }
 
-void Form2::createEconomicGroup()
+void GeneralSettingsWindow::createEconomicGroup()
 {
     auto* guard = new FocusGuard(this);
     m_economicGroup << placeLabel(this, QStringLiteral("Label3"), QStringLiteral("予定表"), 4920, 4120)
@@ -119,7 +119,7 @@ void Form2::createEconomicGroup()
     guard->guard(m_url, FocusGuard::withMessage(checkCalendarUrl));
     m_reimport = placed(new QPushButton(QStringLiteral("再作成"), this), QStringLiteral("Command6"), 4800, 4440, 855, 375);
     m_view = placed(new QPushButton(QStringLiteral("閲覧"), this), QStringLiteral("Command7"), 5760, 4440, 855, 375);
-    connect(m_reimport, &QPushButton::clicked, this, &Form2::reimport);
+    connect(m_reimport, &QPushButton::clicked, this, &GeneralSettingsWindow::reimport);
     connect(m_view, &QPushButton::clicked, this, [this] {
         if (const QString message = ViewIndicatorWorkbook(); !message.isEmpty())
             showMessage(this, message);
@@ -141,13 +141,13 @@ void Form2::createEconomicGroup()
     m_tabOrder << back << finish;
 }
 
-void Form2::setTabOrder()
+void GeneralSettingsWindow::setTabOrder()
 {
     for (qsizetype i = 1; i < m_tabOrder.size(); ++i)
         QWidget::setTabOrder(m_tabOrder[i - 1], m_tabOrder[i]);
 }
 
-void Form2::fillControls()
+void GeneralSettingsWindow::fillControls()
 {
     m_economic->setChecked(m_settings.economic);
     showEconomicGroup(m_settings.economic);
@@ -165,7 +165,7 @@ void Form2::fillControls()
     }
 }
 
-void Form2::captureControls()
+void GeneralSettingsWindow::captureControls()
 {
     m_settings.economic = m_economic->isChecked();
     m_settings.displaySeconds = m_seconds->text();
@@ -178,7 +178,7 @@ void Form2::captureControls()
     }
 }
 
-void Form2::captureEconomicControls()
+void GeneralSettingsWindow::captureEconomicControls()
 {
     m_settings.et = m_et->text();
     m_settings.cet = m_cet->text();
@@ -186,13 +186,13 @@ void Form2::captureEconomicControls()
     m_settings.calendarUrl = m_url->text().trimmed();
 }
 
-void Form2::showEconomicGroup(bool visible)
+void GeneralSettingsWindow::showEconomicGroup(bool visible)
 {
     for (QWidget* w : m_economicGroup)
         w->setVisible(visible);
 }
 
-void Form2::addHoliday()
+void GeneralSettingsWindow::addHoliday()
 {
     const QString text = m_holidayInput->text();
     if (text.isEmpty())
@@ -209,7 +209,7 @@ void Form2::addHoliday()
     refillHolidays();
 }
 
-void Form2::deleteHolidays()
+void GeneralSettingsWindow::deleteHolidays()
 {
     QStringList items;
     for (int i = 0; i < m_holidays->count(); ++i) {
@@ -220,7 +220,7 @@ void Form2::deleteHolidays()
     refillHolidays();
 }
 
-void Form2::addNationalHolidays()
+void GeneralSettingsWindow::addNationalHolidays()
 {
     const NationalHolidayAddition added = editor::addNationalHolidays(holidayItems());
     m_settings.HolidayDates = added.list;
@@ -229,7 +229,7 @@ void Form2::addNationalHolidays()
         showMessage(this, added.message);
 }
 
-QStringList Form2::holidayItems() const
+QStringList GeneralSettingsWindow::holidayItems() const
 {
     QStringList items;
     for (int i = 0; i < m_holidays->count(); ++i)
@@ -237,56 +237,56 @@ QStringList Form2::holidayItems() const
     return items;
 }
 
-void Form2::refillHolidays()
+void GeneralSettingsWindow::refillHolidays()
 {
     m_holidays->clear();
     m_holidays->addItems(m_settings.HolidayDates);
 }
 
-void Form2::toggleDesigner()
+void GeneralSettingsWindow::toggleDesigner()
 {
-    if (DesignerShown == 0) {
-        m_designer = new Form3(m_settings, this);
+    if (!m_designerShown) {
+        m_designer = new DisplayDesigner(m_settings, this);
         m_designer->applySettings();
         m_designer->show();
-        DesignerShown = 1;
+        m_designerShown = true;
     } else {
         closeDesigner();
     }
 }
 
-void Form2::closeDesigner()
+void GeneralSettingsWindow::closeDesigner()
 {
     // Closing stores the designer's place and size.
     if (m_designer)
         m_designer->close();
-    DesignerShown = 0;
+    m_designerShown = false;
 }
 
-void Form2::toggleSoundWindow()
+void GeneralSettingsWindow::toggleSoundWindow()
 {
-    if (SoundSettingsShown == 0)
+    if (!m_soundSettingsShown)
         openSoundWindow();
     else
         takeOverSound();
 }
 
-void Form2::openSoundWindow()
+void GeneralSettingsWindow::openSoundWindow()
 {
-    m_sound = new Form4(this);
+    m_sound = new SoundSettingsWindow(this);
     m_sound->fill(soundFormFrom(m_settings));
-    connect(m_sound, &Form4::registerRequested, this, &Form2::takeOverSound);
-    connect(m_sound, &Form4::cancelRequested, this, [this] {
-        SoundSettingsShown = 0;
+    connect(m_sound, &SoundSettingsWindow::registerRequested, this, &GeneralSettingsWindow::takeOverSound);
+    connect(m_sound, &SoundSettingsWindow::cancelRequested, this, [this] {
+        m_soundSettingsShown = false;
         m_sound->close();
     });
-    SoundSettingsShown = 1;
+    m_soundSettingsShown = true;
     m_sound->move(frameGeometry().topLeft());
     m_sound->resize(twipsToPixelsX(kSoundWindowWidth), twipsToPixelsY(kSoundWindowHeight));
     m_sound->show();
 }
 
-bool Form2::takeOverSound()
+bool GeneralSettingsWindow::takeOverSound()
 {
     if (m_sound) {
         if (const QString message = CaptureSoundSettings(m_sound->values(), m_settings); !message.isEmpty()) {
@@ -296,11 +296,11 @@ bool Form2::takeOverSound()
         }
         m_sound->close();
     }
-    SoundSettingsShown = 0;
+    m_soundSettingsShown = false;
     return true;
 }
 
-void Form2::reimport()
+void GeneralSettingsWindow::reimport()
 {
     if (!m_importer)
         return;
@@ -325,7 +325,7 @@ void Form2::reimport()
     }
     m_view->setEnabled(false);
     m_reimport->setEnabled(false);
-    m_importer([self = QPointer<Form2>(this)](bool ok, const QString& reason) {
+    m_importer([self = QPointer<GeneralSettingsWindow>(this)](bool ok, const QString& reason) {
         if (!self)
             return;
         self->m_view->setEnabled(true);
@@ -335,11 +335,11 @@ void Form2::reimport()
     });
 }
 
-bool Form2::leave()
+bool GeneralSettingsWindow::leave()
 {
-    if (DesignerShown == 1)
+    if (m_designerShown)
         closeDesigner();
-    if (SoundSettingsShown == 1 && !takeOverSound())
+    if (m_soundSettingsShown && !takeOverSound())
         return false;
     captureControls();
     QString error;

@@ -1,4 +1,4 @@
-#include "form2.h"
+#include "daylistviewer.h"
 
 #include "busycursor.h"
 #include "settingspath.h"
@@ -12,7 +12,7 @@
 
 namespace corvane::controller {
 
-Form2::Form2(ControllerState& state, QWidget* parent) : QWidget(parent, Qt::Window), m_state(state)
+DayListViewer::DayListViewer(ControllerState& state, QWidget* parent) : QWidget(parent, Qt::Window), m_state(state)
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("表示予定"));
@@ -20,7 +20,7 @@ Form2::Form2(ControllerState& state, QWidget* parent) : QWidget(parent, Qt::Wind
     createControls();
 }
 
-void Form2::createControls()
+void DayListViewer::createControls()
 {
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("List1"));
@@ -58,33 +58,33 @@ void Form2::createControls()
     connect(m_close, &QPushButton::clicked, this, &QWidget::close);
 }
 
-void Form2::selectToday()
+void DayListViewer::selectToday()
 {
     m_today->setChecked(true);
     fill(ViewerDay::Today);
 }
 
-void Form2::selectTomorrow()
+void DayListViewer::selectTomorrow()
 {
     m_tomorrow->setChecked(true);
     fill(ViewerDay::Tomorrow);
 }
 
-void Form2::fill(ViewerDay day)
+void DayListViewer::fill(ViewerDay day)
 {
     m_list->clear();
     const BusyCursor busy;
     m_list->addItems(buildViewerLines(SettingsPath(), day, m_state.abbreviations));
 }
 
-void Form2::closeEvent(QCloseEvent* event)
+void DayListViewer::closeEvent(QCloseEvent* event)
 {
     QWidget::closeEvent(event);
     if (event->isAccepted())
         emit closed();
 }
 
-QStringList Form2::lines() const
+QStringList DayListViewer::lines() const
 {
     QStringList result;
     for (int i = 0; i < m_list->count(); ++i)

@@ -1,4 +1,4 @@
-#include "form3.h"
+#include "displaydesigner.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -50,7 +50,7 @@ QString numberText(double value)
 
 } // namespace
 
-Form3::Form3(GeneralSettings& settings, QWidget* parent)
+DisplayDesigner::DisplayDesigner(GeneralSettings& settings, QWidget* parent)
     : QWidget(parent, Qt::Window), m_settings(settings)
 {
     setObjectName(QStringLiteral("Form3"));
@@ -67,21 +67,21 @@ Form3::Form3(GeneralSettings& settings, QWidget* parent)
 
     m_popup = new QMenu(this);
     m_popup->setObjectName(QStringLiteral("POP"));
-    m_popup->addAction(QStringLiteral("色の変更"), this, &Form3::changeColour)->setObjectName(QStringLiteral("色の変更"));
-    m_popup->addAction(QStringLiteral("フォントの変更"), this, &Form3::changeFont)
+    m_popup->addAction(QStringLiteral("色の変更"), this, &DisplayDesigner::changeColour)->setObjectName(QStringLiteral("色の変更"));
+    m_popup->addAction(QStringLiteral("フォントの変更"), this, &DisplayDesigner::changeFont)
         ->setObjectName(QStringLiteral("フォントの変更"));
     // The platform's font dialog has no colour of its own.
-    m_popup->addAction(QStringLiteral("文字色の変更"), this, &Form3::changeTextColour)
+    m_popup->addAction(QStringLiteral("文字色の変更"), this, &DisplayDesigner::changeTextColour)
         ->setObjectName(QStringLiteral("文字色の変更"));
     setAutoFillBackground(true);
 }
 
-void Form3::applySettings()
+void DisplayDesigner::applySettings()
 {
-    const double left = numberOr(m_settings.displayValue(QStringLiteral("LEFT")), 0);
-    const double top = numberOr(m_settings.displayValue(QStringLiteral("TOP")), 0);
-    const double width = numberOr(m_settings.displayValue(QStringLiteral("WIDTH")), kDefaultWidth);
-    const double height = numberOr(m_settings.displayValue(QStringLiteral("HEIGHT")), kDefaultHeight);
+    const double left = numberOr(m_settings.displayValue(keyName(kLeftKey)), 0);
+    const double top = numberOr(m_settings.displayValue(keyName(kTopKey)), 0);
+    const double width = numberOr(m_settings.displayValue(keyName(kWidthKey)), kDefaultWidth);
+    const double height = numberOr(m_settings.displayValue(keyName(kHeightKey)), kDefaultHeight);
     m_openedTwips = QRectF(left, top, width, height);
     // A frame stored too large or off every screen opens fitted to the screens.
     m_openedPixels = fitStoredWindow(
@@ -95,7 +95,7 @@ void Form3::applySettings()
 
 // QWidget::move places a window's frame, resize sizes its client area: when the frame
 // appears or changes, the client gives up (or takes) the difference so the outer size holds.
-void Form3::keepOuterSizeAcrossFrameChange()
+void DisplayDesigner::keepOuterSizeAcrossFrameChange()
 {
     if (!isVisible())
         return;
@@ -108,29 +108,29 @@ void Form3::keepOuterSizeAcrossFrameChange()
     resize(std::max(1, width() - grownWidth), std::max(1, height() - grownHeight));
 }
 
-void Form3::showEvent(QShowEvent* event)
+void DisplayDesigner::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     keepOuterSizeAcrossFrameChange();
 }
 
-void Form3::moveEvent(QMoveEvent* event)
+void DisplayDesigner::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
     keepOuterSizeAcrossFrameChange();
 }
 
-void Form3::resizeEvent(QResizeEvent* event)
+void DisplayDesigner::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     keepOuterSizeAcrossFrameChange();
 }
 
-void Form3::applyColoursAndFont()
+void DisplayDesigner::applyColoursAndFont()
 {
     QPalette windowPalette = palette();
-    const QColor back = toQColor(colourOr(m_settings.displayValue(QStringLiteral("色")), kButtonFaceIndex), windowPalette, QPalette::Button);
-    const QColor text = toQColor(colourOr(m_settings.displayValue(QStringLiteral("FCOLO")), kButtonTextIndex), windowPalette, QPalette::ButtonText);
+    const QColor back = toQColor(colourOr(m_settings.displayValue(keyName(kColourKey)), kButtonFaceIndex), windowPalette, QPalette::Button);
+    const QColor text = toQColor(colourOr(m_settings.displayValue(keyName(kTextColourKey)), kButtonTextIndex), windowPalette, QPalette::ButtonText);
     windowPalette.setColor(QPalette::Window, back);
     setPalette(windowPalette);
     QPalette samplePalette = m_sample->palette();
@@ -138,37 +138,37 @@ void Form3::applyColoursAndFont()
     samplePalette.setColor(QPalette::WindowText, text);
     m_sample->setPalette(samplePalette);
 
-    const QString face = m_settings.displayValue(QStringLiteral("FNAME"));
+    const QString face = m_settings.displayValue(keyName(kFontNameKey));
     QFont font(face.isEmpty() ? kDefaultFace : face);
-    font.setPointSize(int(roundHalfEven(numberOr(m_settings.displayValue(QStringLiteral("FSIZE")), 9))));
-    font.setBold(isFlagOn(m_settings.displayValue(QStringLiteral("FBOLD"))));
-    font.setItalic(isFlagOn(m_settings.displayValue(QStringLiteral("FITAL"))));
-    font.setUnderline(isFlagOn(m_settings.displayValue(QStringLiteral("FUNDE"))));
-    font.setStrikeOut(isFlagOn(m_settings.displayValue(QStringLiteral("FSTRI"))));
+    font.setPointSize(int(roundHalfEven(numberOr(m_settings.displayValue(keyName(kFontSizeKey)), 9))));
+    font.setBold(isFlagOn(m_settings.displayValue(keyName(kBoldKey))));
+    font.setItalic(isFlagOn(m_settings.displayValue(keyName(kItalicKey))));
+    font.setUnderline(isFlagOn(m_settings.displayValue(keyName(kUnderlineKey))));
+    font.setStrikeOut(isFlagOn(m_settings.displayValue(keyName(kStrikeoutKey))));
     m_sample->setFont(font);
     m_sample->adjustSize();
     m_sample->move(twipsToPixelsX(120), twipsToPixelsY(120));
 }
 
-void Form3::changeColour()
+void DisplayDesigner::changeColour()
 {
     const auto colour = chooseColour(this);
     if (!colour)
         return;
-    m_settings.display[QStringLiteral("色")] = QString::number(fromQColor(*colour).raw);
+    m_settings.display[keyName(kColourKey)] = QString::number(fromQColor(*colour).raw);
     applyColoursAndFont();
 }
 
-void Form3::changeTextColour()
+void DisplayDesigner::changeTextColour()
 {
     const auto colour = chooseColour(this);
     if (!colour)
         return;
-    m_settings.display[QStringLiteral("FCOLO")] = QString::number(fromQColor(*colour).raw);
+    m_settings.display[keyName(kTextColourKey)] = QString::number(fromQColor(*colour).raw);
     applyColoursAndFont();
 }
 
-void Form3::changeFont()
+void DisplayDesigner::changeFont()
 {
     // The dialog starts from its own last choice in this window, not from the stored font.
     const auto font = chooseFont(this, m_lastFont);
@@ -176,22 +176,22 @@ void Form3::changeFont()
         return;
     m_lastFont = *font;
     auto flag = [](bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); };
-    m_settings.display[QStringLiteral("FNAME")] = font->family();
-    m_settings.display[QStringLiteral("FSIZE")] = numberText(font->pointSizeF());
-    m_settings.display[QStringLiteral("FBOLD")] = flag(font->bold());
-    m_settings.display[QStringLiteral("FITAL")] = flag(font->italic());
-    m_settings.display[QStringLiteral("FUNDE")] = flag(font->underline());
-    m_settings.display[QStringLiteral("FSTRI")] = flag(font->strikeOut());
+    m_settings.display[keyName(kFontNameKey)] = font->family();
+    m_settings.display[keyName(kFontSizeKey)] = numberText(font->pointSizeF());
+    m_settings.display[keyName(kBoldKey)] = flag(font->bold());
+    m_settings.display[keyName(kItalicKey)] = flag(font->italic());
+    m_settings.display[keyName(kUnderlineKey)] = flag(font->underline());
+    m_settings.display[keyName(kStrikeoutKey)] = flag(font->strikeOut());
     applyColoursAndFont();
 }
 
-void Form3::mousePressEvent(QMouseEvent* event)
+void DisplayDesigner::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::RightButton)
         m_popup->popup(event->globalPosition().toPoint());
 }
 
-bool Form3::eventFilter(QObject* watched, QEvent* event)
+bool DisplayDesigner::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_sample && (event->type() == QEvent::MouseButtonPress ||
                                 event->type() == QEvent::MouseButtonRelease))
@@ -199,22 +199,22 @@ bool Form3::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void Form3::closeEvent(QCloseEvent* event)
+void DisplayDesigner::closeEvent(QCloseEvent* event)
 {
     storePosition();
     QWidget::closeEvent(event);
 }
 
-void Form3::storePosition()
+void DisplayDesigner::storePosition()
 {
     const QRect outer = frameGeometry();
-    auto store = [this](const char* key, int pixels, int openedPixels, double openedTwips, double twips) {
-        m_settings.display[QString::fromLatin1(key)] = numberText(pixels == openedPixels ? openedTwips : twips);
+    auto store = [this](const char16_t* key, int pixels, int openedPixels, double openedTwips, double twips) {
+        m_settings.display[keyName(key)] = numberText(pixels == openedPixels ? openedTwips : twips);
     };
-    store("TOP", outer.top(), m_openedPixels.top(), m_openedTwips.top(), pixelsToTwipsY(outer.top()));
-    store("LEFT", outer.left(), m_openedPixels.left(), m_openedTwips.left(), pixelsToTwipsX(outer.left()));
-    store("HEIGHT", outer.height(), m_openedPixels.height(), m_openedTwips.height(), pixelsToTwipsY(outer.height()));
-    store("WIDTH", outer.width(), m_openedPixels.width(), m_openedTwips.width(), pixelsToTwipsX(outer.width()));
+    store(kTopKey, outer.top(), m_openedPixels.top(), m_openedTwips.top(), pixelsToTwipsY(outer.top()));
+    store(kLeftKey, outer.left(), m_openedPixels.left(), m_openedTwips.left(), pixelsToTwipsX(outer.left()));
+    store(kHeightKey, outer.height(), m_openedPixels.height(), m_openedTwips.height(), pixelsToTwipsY(outer.height()));
+    store(kWidthKey, outer.width(), m_openedPixels.width(), m_openedTwips.width(), pixelsToTwipsX(outer.width()));
 }
 
 } // namespace corvane::editor

@@ -18,10 +18,10 @@ class FocusGuard;
 
 inline constexpr int kRowsPerPage = 10;
 
-class Form1 : public QWidget {
+class EntryWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit Form1(EntryStore& store, QWidget* parent = nullptr);
+    explicit EntryWindow(EntryStore& store, QWidget* parent = nullptr);
 
     // Rows of the window → the store at (CurrentCategory, first slot + row).
     void CapturePage();

@@ -12,7 +12,7 @@
 #include "clock.h"
 #include "compositionguard.h"
 #include "editorsession.h"
-#include "form1.h"
+#include "entrywindow.h"
 #include "messagebox.h"
 #include "profile.h"
 #include "settingspath.h"
@@ -46,7 +46,7 @@ protected:
         return control<QLineEdit>(QString::fromLatin1(column) + QLatin1Char('_') + QString::number(row));
     }
     void click(const QString& name) { QTest::mouseClick(control(name), Qt::LeftButton); }
-    Form1* m_window = nullptr;
+    EntryWindow* m_window = nullptr;
 };
 
 TEST_F(Form1Test, DateBoxKeepsTheFocusOnAPastOrMalformedDate)
@@ -213,12 +213,12 @@ TEST_F(Form1Test, ClearingARowOfTheDatedCategoryEmptiesTheDate)
     click(QStringLiteral("Command1_0"));
     EXPECT_EQ(box("Text1", 0)->text(), QString());
     EXPECT_EQ(box("Text2", 0)->text(), QString());
-    EXPECT_TRUE(m_session.entries().EntryDate[2][0].isEmpty());
+    EXPECT_TRUE(m_session.entries().entryDate(2, 0).isEmpty());
 
     click(QStringLiteral("Option1_4"));
     click(QStringLiteral("Command1_0"));
     EXPECT_EQ(box("Text1", 0)->text(), QStringLiteral("火曜日"));
-    EXPECT_TRUE(m_session.entries().EntryTime[4][0].isEmpty());
+    EXPECT_TRUE(m_session.entries().entryTime(4, 0).isEmpty());
 }
 
 TEST_F(Form1Test, ARefusedSaveKeepsTheUserInTheWindowWithEverythingTyped)

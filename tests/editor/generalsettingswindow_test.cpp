@@ -17,7 +17,7 @@
 #include "enterpressesbutton.h"
 #include "fontchoice.h"
 #include "editorsession.h"
-#include "form2.h"
+#include "generalsettingswindow.h"
 #include "messagebox.h"
 #include "profile.h"
 #include "settingspath.h"
@@ -58,7 +58,7 @@ protected:
         return items;
     }
 
-    Form2* m_window = nullptr;
+    GeneralSettingsWindow* m_window = nullptr;
     std::function<void(bool, const QString&)> m_pendingImport;
 };
 
@@ -182,12 +182,12 @@ TEST_F(Form2Test, TheDesignerStoresWhereItWasMovedToOnEveryWayOfClosing)
     start();
     click(m_window, QStringLiteral("Command3"));
     ASSERT_NE(m_window->designer(), nullptr);
-    EXPECT_EQ(m_window->DesignerShown, 1);
+    EXPECT_TRUE(m_window->designerShown());
     EXPECT_EQ(m_window->designer()->frameGeometry().size(),
               QSize(twipsToPixelsX(2970), twipsToPixelsY(1455)));
     m_window->designer()->move(150, 90);
     click(m_window, QStringLiteral("Command3"));
-    EXPECT_EQ(m_window->DesignerShown, 0);
+    EXPECT_FALSE(m_window->designerShown());
     QCoreApplication::processEvents();
     EXPECT_EQ(m_window->designer(), nullptr);
     GeneralSettings& general = m_session.general();
@@ -200,10 +200,10 @@ TEST_F(Form2Test, TheDesignerStoresWhereItWasMovedToOnEveryWayOfClosing)
     m_window->designer()->move(30, 45);
     m_window->designer()->close();
     QCoreApplication::processEvents();
-    EXPECT_EQ(m_window->DesignerShown, 1);
+    EXPECT_TRUE(m_window->designerShown());
     EXPECT_EQ(general.displayValue(QStringLiteral("LEFT")), QString::number(float(pixelsToTwipsX(30))));
     click(m_window, QStringLiteral("Command3"));
-    EXPECT_EQ(m_window->DesignerShown, 0);
+    EXPECT_FALSE(m_window->designerShown());
     EXPECT_EQ(m_window->designer(), nullptr);
     click(m_window, QStringLiteral("Command3"));
     ASSERT_NE(m_window->designer(), nullptr);
@@ -240,7 +240,7 @@ TEST_F(Form2Test, OpeningAndClosingTheUntouchedDesignerKeepsItsPlaceAndSize)
     const bool framed = qEnvironmentVariableIsSet("CORVANE_TEST_WINDOW_MANAGER");
     for (int opening = 0; opening < 3; ++opening) {
         click(m_window, QStringLiteral("Command3"));
-        Form3* designer = m_window->designer();
+        DisplayDesigner* designer = m_window->designer();
         ASSERT_NE(designer, nullptr);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(designer));
         const QSize outer(twipsToPixelsX(2970), twipsToPixelsY(1455));
@@ -266,7 +266,7 @@ TEST_F(Form2Test, DesignerMenuSetsColourAndFontAndOnlyTheSurfaceOpensIt)
                       }});
     start();
     click(m_window, QStringLiteral("Command3"));
-    Form3* designer = m_window->designer();
+    DisplayDesigner* designer = m_window->designer();
     ASSERT_TRUE(test::activate(designer));
     QTest::mouseClick(designer->sample(), Qt::RightButton);
     EXPECT_FALSE(designer->popup()->isVisible());
@@ -320,15 +320,15 @@ TEST_F(Form2Test, ReturnAndEnterPressTheFocusedButton)
     installEnterPressesFocusedButton(qApp);
     start();
     click(m_window, QStringLiteral("Command8"));
-    Form4* sound = m_window->soundWindow();
+    SoundSettingsWindow* sound = m_window->soundWindow();
     ASSERT_TRUE(test::activate(sound));
     QLineEdit* count = find<QLineEdit>(sound, QStringLiteral("Text2"));
     QTest::keyClick(count, Qt::Key_Return);
-    EXPECT_EQ(m_window->SoundSettingsShown, 1);
+    EXPECT_TRUE(m_window->soundSettingsShown());
     auto* take = find<QPushButton>(sound, QStringLiteral("Command1"));
     take->setFocus();
     QTest::keyClick(take, Qt::Key_Enter, Qt::KeypadModifier);
-    EXPECT_EQ(m_window->SoundSettingsShown, 0);
+    EXPECT_FALSE(m_window->soundSettingsShown());
 
     ASSERT_TRUE(test::activate(m_window));
     QTest::keyClick(box(QStringLiteral("Text1")), Qt::Key_Return);
@@ -344,7 +344,7 @@ TEST_F(Form2Test, WaveWithoutAPathBlocksLeavingAndNothingIsSaved)
 {
     start();
     click(m_window, QStringLiteral("Command8"));
-    Form4* sound = m_window->soundWindow();
+    SoundSettingsWindow* sound = m_window->soundWindow();
     ASSERT_NE(sound, nullptr);
     ASSERT_TRUE(test::activate(sound));
     click(sound, QStringLiteral("Check1"));
@@ -356,7 +356,7 @@ TEST_F(Form2Test, WaveWithoutAPathBlocksLeavingAndNothingIsSaved)
     EXPECT_FALSE(QFile::exists(SettingsPath()));
     EXPECT_TRUE(sound->isVisible());
     EXPECT_TRUE(m_window->isVisible());
-    EXPECT_EQ(m_window->SoundSettingsShown, 1);
+    EXPECT_TRUE(m_window->soundSettingsShown());
 
     click(m_window, QStringLiteral("Command5"));
     EXPECT_EQ(m_messages.messages.size(), 2);
@@ -369,7 +369,7 @@ TEST_F(Form2Test, SoundWindowTakesOverOrCancels)
     setDialogAnswers({[](QWidget*) { return QStringLiteral("/usr/share/sounds/ding.wav"); }, {}, {}});
     start();
     click(m_window, QStringLiteral("Command8"));
-    Form4* sound = m_window->soundWindow();
+    SoundSettingsWindow* sound = m_window->soundWindow();
     ASSERT_TRUE(test::activate(sound));
     // A path box refuses a bare file name silently.
     click(sound, QStringLiteral("Check1"));
@@ -382,7 +382,7 @@ TEST_F(Form2Test, SoundWindowTakesOverOrCancels)
     click(sound, QStringLiteral("Command3"));
     EXPECT_EQ(path->text(), QStringLiteral("/usr/share/sounds/ding.wav"));
     click(sound, QStringLiteral("Command1"));
-    EXPECT_EQ(m_window->SoundSettingsShown, 0);
+    EXPECT_FALSE(m_window->soundSettingsShown());
     EXPECT_EQ(m_session.general().soundValue(QStringLiteral("音回数")), QStringLiteral("1"));
 
     // Cancel keeps what was taken over before.
@@ -394,7 +394,7 @@ TEST_F(Form2Test, SoundWindowTakesOverOrCancels)
     EXPECT_FALSE(find<QCheckBox>(sound, QStringLiteral("Check1"))->isChecked());
     EXPECT_FALSE(find(sound, QStringLiteral("Text1"))->isEnabled());
     click(sound, QStringLiteral("Command2"));
-    EXPECT_EQ(m_window->SoundSettingsShown, 0);
+    EXPECT_FALSE(m_window->soundSettingsShown());
     EXPECT_EQ(m_session.general().soundValue(QStringLiteral("音")), QStringLiteral("1"));
 
     ASSERT_TRUE(test::activate(m_window));
@@ -410,9 +410,9 @@ TEST_F(Form2Test, SoundWindowClosedByItsCloseBoxKeepsItsFlag)
     click(m_window, QStringLiteral("Command8"));
     m_window->soundWindow()->close();
     QCoreApplication::processEvents();
-    EXPECT_EQ(m_window->SoundSettingsShown, 1);
+    EXPECT_TRUE(m_window->soundSettingsShown());
     click(m_window, QStringLiteral("Command8"));
-    EXPECT_EQ(m_window->SoundSettingsShown, 0);
+    EXPECT_FALSE(m_window->soundSettingsShown());
     EXPECT_EQ(m_window->soundWindow(), nullptr);
     click(m_window, QStringLiteral("Command8"));
     EXPECT_NE(m_window->soundWindow(), nullptr);
@@ -444,9 +444,10 @@ TEST_F(Form2Test, TheLatenessLimitSitsByTheAdvanceRefusesBadValuesAndIsSaved)
     for (const QString& name : {QStringLiteral("Label15"), QStringLiteral("Text10")}) {
         const QRect place = find(m_window, name)->geometry();
         for (QWidget* other : m_window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            if (other->objectName() != name && other->isVisible())
+            if (other->objectName() != name && other->isVisible()) {
                 EXPECT_FALSE(place.intersects(other->geometry()))
                     << name.toStdString() << " overlaps " << other->objectName().toStdString();
+            }
         }
     }
     box(QStringLiteral("Text2"))->setFocus();

@@ -1,9 +1,9 @@
-#include "form1.h"
+#include "controllerwindow.h"
 
 #include "busycursor.h"
 #include "clock.h"
 #include "fieldguard.h"
-#include "form2.h"
+#include "daylistviewer.h"
 #include "messagebox.h"
 #include "quickentry.h"
 #include "runnercommands.h"
@@ -21,7 +21,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QThread>
 
 namespace corvane::controller {
 
@@ -30,7 +29,7 @@ namespace {
 // (7350 wide ↔ 7230 client).
 constexpr int kFrameTwips = 120;
 constexpr int kClientHeightTwips = 3045;
-// The old runner has answered the close request; this pause orders its exit before the start.
+// Between the old runner's confirmed end and the new runner's start.
 constexpr int kRestartPauseMs = 100;
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, double left,
@@ -51,7 +50,7 @@ void placeLabel(QLabel* label, double left, double top, double width, double hei
 }
 } // namespace
 
-Form1::Form1(QWidget* parent) : QWidget(parent)
+ControllerWindow::ControllerWindow(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("corvane"));
@@ -63,11 +62,11 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     m_command3->setEnabled(FindRunner());
 }
 
-Form1::~Form1() { delete m_viewer; }
+ControllerWindow::~ControllerWindow() { delete m_viewer; }
 
-Form2* Form1::viewer() const { return m_viewer; }
+DayListViewer* ControllerWindow::viewer() const { return m_viewer; }
 
-void Form1::createControls()
+void ControllerWindow::createControls()
 {
     m_command6 = makeButton(this, "Command6", QStringLiteral("予定の表示"), 240, 120, 1695, 375);
     m_command1 = makeButton(this, "Command1", QStringLiteral("予定の追加"), 240, 600, 1695, 375);
@@ -111,16 +110,16 @@ void Form1::createControls()
     m_watch = new RunnerWatch(this);
 }
 
-void Form1::bindActions()
+void ControllerWindow::bindActions()
 {
-    connect(m_command1, &QPushButton::clicked, this, &Form1::togglePanel);
-    connect(m_command2, &QPushButton::clicked, this, &Form1::startEditor);
-    connect(m_command3, &QPushButton::clicked, this, &Form1::endWithRunner);
-    connect(m_command4, &QPushButton::clicked, this, &Form1::endRequested);
-    connect(m_command5, &QPushButton::clicked, this, &Form1::RegisterQuickEntry);
-    connect(m_command6, &QPushButton::clicked, this, &Form1::ToggleScheduleViewer);
-    connect(m_command7, &QPushButton::clicked, this, &Form1::cancelEntry);
-    connect(m_command8, &QPushButton::clicked, this, &Form1::restartRunner);
+    connect(m_command1, &QPushButton::clicked, this, &ControllerWindow::togglePanel);
+    connect(m_command2, &QPushButton::clicked, this, &ControllerWindow::startEditor);
+    connect(m_command3, &QPushButton::clicked, this, &ControllerWindow::endWithRunner);
+    connect(m_command4, &QPushButton::clicked, this, &ControllerWindow::endRequested);
+    connect(m_command5, &QPushButton::clicked, this, &ControllerWindow::RegisterQuickEntry);
+    connect(m_command6, &QPushButton::clicked, this, &ControllerWindow::ToggleScheduleViewer);
+    connect(m_command7, &QPushButton::clicked, this, &ControllerWindow::cancelEntry);
+    connect(m_command8, &QPushButton::clicked, this, &ControllerWindow::restartRunner);
     connect(m_watch, &RunnerWatch::runnerFound, this, [this] { m_command3->setEnabled(true); });
 
     auto* guard = new FieldGuard(m_text1, [this] { return acceptTime(); }, this);
@@ -131,12 +130,12 @@ void Form1::bindActions()
     guard->watch(others);
 }
 
-bool Form1::acceptTime() const
+bool ControllerWindow::acceptTime() const
 {
     return acceptTimeField(m_text1->text(), m_option1->isChecked(), Clock::now());
 }
 
-void Form1::setWindowWidthTwips(int widthTwips)
+void ControllerWindow::setWindowWidthTwips(int widthTwips)
 {
     m_widthTwips = widthTwips;
     // Hidden rather than merely clipped, so that Tab does not wander into the closed panel.
@@ -146,7 +145,7 @@ void Form1::setWindowWidthTwips(int widthTwips)
                  twipsToPixelsY(kClientHeightTwips, screen()));
 }
 
-void Form1::centreOnScreen()
+void ControllerWindow::centreOnScreen()
 {
     const QScreen* current = screen() ? screen() : QGuiApplication::primaryScreen();
     if (!current)
@@ -157,14 +156,14 @@ void Form1::centreOnScreen()
     move(frame.topLeft());
 }
 
-void Form1::closeViewer()
+void ControllerWindow::closeViewer()
 {
     if (m_viewer)
         m_viewer->close();
     m_state.ViewerShown = false;
 }
 
-void Form1::togglePanel()
+void ControllerWindow::togglePanel()
 {
     setWindowWidthTwips(isPanelOpen() ? kNarrowWidthTwips : kWideWidthTwips);
     m_option1->setChecked(true);
@@ -172,7 +171,7 @@ void Form1::togglePanel()
         closeViewer();
 }
 
-void Form1::startEditor()
+void ControllerWindow::startEditor()
 {
     if (isPanelOpen())
         setWindowWidthTwips(kNarrowWidthTwips);
@@ -183,36 +182,34 @@ void Form1::startEditor()
         showMessage(this, message);
 }
 
-void Form1::endWithRunner()
+void ControllerWindow::endWithRunner()
 {
-    CloseRunner();
+    // A runner that would not close stays running: say so and keep the controller at hand.
+    if (StopRunner() == RunnerStop::StillRunning) {
+        showMessage(this, RunnerRestart{RunnerRestart::StillRunning}.message());
+        return;
+    }
     emit endRequested();
 }
 
-void Form1::restartRunner()
+void ControllerWindow::restartRunner()
 {
-    CloseRunner();
-    startRunnerAndWatch();
-}
-
-void Form1::startRunnerAndWatch()
-{
-    QString message;
-    if (!startRunnerChecked(&message)) {
-        showMessage(this, message);
+    const RunnerRestart result = RestartRunner(RestartWhen::Always, kRestartPauseMs);
+    if (!result.ok()) {
+        showMessage(this, result.message());
         return;
     }
     m_watch->start();
 }
 
-void Form1::cancelEntry()
+void ControllerWindow::cancelEntry()
 {
     m_text1->clear();
     m_text2->clear();
     setWindowWidthTwips(kNarrowWidthTwips);
 }
 
-void Form1::RegisterQuickEntry()
+void ControllerWindow::RegisterQuickEntry()
 {
     QuickEntry entry;
     entry.day = m_option2->isChecked() ? QuickDay::Tomorrow : QuickDay::Today;
@@ -229,15 +226,11 @@ void Form1::RegisterQuickEntry()
             m_text1->setFocus(Qt::OtherFocusReason);
         return;
     }
-    // Done in one go, so that no click in between (such as "閉じる") can end the controller
-    // after the old runner has closed but before the new one is started.
-    CloseRunner();
-    QThread::msleep(kRestartPauseMs);
-    startRunnerAndWatch();
+    restartRunner();
     setWindowWidthTwips(kNarrowWidthTwips);
 }
 
-void Form1::ToggleScheduleViewer()
+void ControllerWindow::ToggleScheduleViewer()
 {
     if (m_state.ViewerShown) {
         closeViewer();
@@ -246,12 +239,12 @@ void Form1::ToggleScheduleViewer()
     if (isPanelOpen())
         setWindowWidthTwips(kNarrowWidthTwips);
 
-    auto* viewer = new Form2(m_state);
+    auto* viewer = new DayListViewer(m_state);
     m_viewer = viewer;
     // Every way the viewer closes (its button, its close box, our buttons) ends here. A viewer
     // closed earlier may still be on its way out while a new one is open: only the current one
     // counts.
-    connect(viewer, &Form2::closed, this, [this, viewer] {
+    connect(viewer, &DayListViewer::closed, this, [this, viewer] {
         if (m_viewer == viewer)
             m_state.ViewerShown = false;
     });

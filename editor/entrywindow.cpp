@@ -1,4 +1,4 @@
-#include "form1.h"
+#include "entrywindow.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -23,7 +23,7 @@ constexpr int kLastPageFirst = 40;
 
 } // namespace
 
-Form1::Form1(EntryStore& store, QWidget* parent) : QWidget(parent), m_store(store)
+EntryWindow::EntryWindow(EntryStore& store, QWidget* parent) : QWidget(parent), m_store(store)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromUtf16(kEditorProgramName));
@@ -37,7 +37,7 @@ Form1::Form1(EntryStore& store, QWidget* parent) : QWidget(parent), m_store(stor
     m_options[0]->setFocus(Qt::OtherFocusReason);
 }
 
-void Form1::createControls()
+void EntryWindow::createControls()
 {
     m_guard = new FocusGuard(this);
     connect(m_guard, &FocusGuard::left, this, [this] { CapturePage(); });
@@ -104,8 +104,8 @@ void Form1::createControls()
 
     connect(m_previous, &QPushButton::clicked, this, [this] { changePage(-kRowsPerPage); });
     connect(m_next, &QPushButton::clicked, this, [this] { changePage(kRowsPerPage); });
-    connect(m_create, &QPushButton::clicked, this, &Form1::createWorkbookRequested);
-    connect(m_view, &QPushButton::clicked, this, &Form1::viewWorkbookRequested);
+    connect(m_create, &QPushButton::clicked, this, &EntryWindow::createWorkbookRequested);
+    connect(m_view, &QPushButton::clicked, this, &EntryWindow::viewWorkbookRequested);
     connect(m_moveOn, &QPushButton::clicked, this, [this] {
         if (save())
             emit moveOnRequested();
@@ -116,7 +116,7 @@ void Form1::createControls()
     });
 }
 
-void Form1::setTabOrder()
+void EntryWindow::setTabOrder()
 {
     QList<QWidget*> order(m_options.begin(), m_options.end());
     for (int i = 0; i < kRowsPerPage; ++i)
@@ -126,29 +126,29 @@ void Form1::setTabOrder()
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
-int Form1::firstSlot() const
+int EntryWindow::firstSlot() const
 {
     return m_numbers[0]->text().toInt() - 1;
 }
 
-void Form1::CapturePage()
+void EntryWindow::CapturePage()
 {
     const int first = firstSlot();
     for (int i = 0; i < kRowsPerPage; ++i) {
-        m_store.EntryDate[m_category][first + i] = m_dates[size_t(i)]->text();
-        m_store.EntryTime[m_category][first + i] = m_times[size_t(i)]->text();
-        m_store.EntryText[m_category][first + i] = m_texts[size_t(i)]->text();
+        m_store.setEntryDate(m_category, first + i, m_dates[size_t(i)]->text());
+        m_store.setEntryTime(m_category, first + i, m_times[size_t(i)]->text());
+        m_store.setEntryText(m_category, first + i, m_texts[size_t(i)]->text());
     }
 }
 
-void Form1::ShowPage()
+void EntryWindow::ShowPage()
 {
     const int first = firstSlot();
     for (int i = 0; i < kRowsPerPage; ++i) {
         if (m_category == Dated)
-            m_dates[size_t(i)]->setText(m_store.EntryDate[Dated][first + i]);
-        m_times[size_t(i)]->setText(m_store.EntryTime[m_category][first + i]);
-        m_texts[size_t(i)]->setText(m_store.EntryText[m_category][first + i]);
+            m_dates[size_t(i)]->setText(m_store.entryDate(Dated, first + i));
+        m_times[size_t(i)]->setText(m_store.entryTime(m_category, first + i));
+        m_texts[size_t(i)]->setText(m_store.entryText(m_category, first + i));
     }
     m_countLine->setText(QStringLiteral("「%1」の登録件数は %2件です。")
                              .arg(m_options[size_t(m_category)]->text())
@@ -156,7 +156,7 @@ void Form1::ShowPage()
     m_countLine->adjustSize();
 }
 
-void Form1::selectCategory(int category)
+void EntryWindow::selectCategory(int category)
 {
     CapturePage();
     for (int c = 0; c < kCategoryCount; ++c)
@@ -173,7 +173,7 @@ void Form1::selectCategory(int category)
     ShowPage();
 }
 
-void Form1::changePage(int delta)
+void EntryWindow::changePage(int delta)
 {
     CapturePage();
     const int first = firstSlot() + delta;
@@ -184,7 +184,7 @@ void Form1::changePage(int delta)
     ShowPage();
 }
 
-void Form1::clearRow(int row)
+void EntryWindow::clearRow(int row)
 {
     if (m_category == Dated)
         m_dates[size_t(row)]->clear();
@@ -193,7 +193,7 @@ void Form1::clearRow(int row)
     CapturePage();
 }
 
-bool Form1::save()
+bool EntryWindow::save()
 {
     CapturePage();
     const SaveOutcome outcome = [this] {
