@@ -67,7 +67,8 @@ DisplayDesigner::DisplayDesigner(GeneralSettings& settings, QWidget* parent)
 
     m_popup = new QMenu(this);
     m_popup->setObjectName(QStringLiteral("POP"));
-    m_popup->addAction(QStringLiteral("色の変更"), this, &DisplayDesigner::changeColour)->setObjectName(QStringLiteral("色の変更"));
+    m_popup->addAction(QStringLiteral("色の変更"), this, &DisplayDesigner::changeColour)
+        ->setObjectName(QStringLiteral("色の変更"));
     m_popup->addAction(QStringLiteral("フォントの変更"), this, &DisplayDesigner::changeFont)
         ->setObjectName(QStringLiteral("フォントの変更"));
     // The platform's font dialog has no colour of its own.

@@ -126,10 +126,7 @@ void EntryWindow::setTabOrder()
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
-int EntryWindow::firstSlot() const
-{
-    return m_numbers[0]->text().toInt() - 1;
-}
+int EntryWindow::firstSlot() const { return m_numbers[0]->text().toInt() - 1; }
 
 void EntryWindow::CapturePage()
 {

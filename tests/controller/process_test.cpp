@@ -74,10 +74,7 @@ protected:
     {
         return form.findChild<T*>(QLatin1String(name));
     }
-    void click(ControllerWindow& form, const char* name)
-    {
-        QTest::mouseClick(control(form, name), Qt::LeftButton);
-    }
+    void click(ControllerWindow& form, const char* name) { QTest::mouseClick(control(form, name), Qt::LeftButton); }
     // True when the runner's published list for today holds the time and text.
     bool todayListHolds(const QString& time, const QString& text) const
     {
