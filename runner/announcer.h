@@ -10,6 +10,10 @@ public:
     // message: the due entries' texts, each ended by "\n", in list order. Returns at once;
     // the announcement runs on the event loop.
     virtual void announce(const QString& message) = 0;
+    // Holds what an announcement needs ready (true) or gives it back (false), once nothing is
+    // on screen any more. Called at every check; an announce() while not ready still shows at
+    // once.
+    virtual void setReady(bool ready) { (void)ready; }
 };
 
 } // namespace corvane

@@ -2,6 +2,7 @@
 
 #include "announcer.h"
 #include "economicrefresh.h"
+#include "freedmemory.h"
 #include "profile.h"
 #include "log.h"
 #include "runnercontrol.h"
@@ -10,24 +11,8 @@
 #include "singleinstance.h"
 
 #include <cstdio>
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 
 namespace corvane {
-namespace {
-
-// Preparing a day frees much more than it keeps (the settings file's text, the parsed
-// sections, the workbook's cells); handing those pages back keeps the resident runner small
-// for the rest of the day.
-void returnFreedMemory()
-{
-#if defined(__GLIBC__)
-    malloc_trim(0);
-#endif
-}
-
-} // namespace
 
 RunnerApp::RunnerApp(AnnouncerFactory makeAnnouncer, QObject* parent)
     : QObject(parent), m_makeAnnouncer(std::move(makeAnnouncer))
@@ -94,6 +79,8 @@ void RunnerApp::prepareDay()
     m_check->setAdvance(m_settings.advance());
     m_missed.setLimit(m_settings.lateLimit());
     m_check->setMissedReminders(&m_missed);
+    // Preparing a day frees much more than it keeps (the file's text, the parsed sections, the
+    // workbook's cells).
     returnFreedMemory();
 }
 

@@ -21,10 +21,15 @@ public:
     ~ReminderAnnouncer() override;
 
     void announce(const QString& message) override { AnnounceReminder(message); }
+    // Ready: the window made and painted once off screen (its fonts and glyphs loaded) and the
+    // sound output opened. Released: both given back with their memory; a release asked for
+    // during an announcement is ignored (the check asks again every second).
+    void setReady(bool ready) override;
     // Shows `message` (the due texts, each ended by "\n") now, replacing one on screen.
     void AnnounceReminder(const QString& message);
 
     bool isAnnouncing() const { return m_announcement->isActive(); }
+    // None while released.
     ReminderWindow* window() const { return m_window.get(); }
     const ReminderLook& look() const { return m_look; }
     const ReminderPlan& plan() const { return m_plan; }
@@ -34,7 +39,8 @@ private:
     void playSound() override;
     void speak(const QString& message) override;
     void closeReminder() override;
-    // Made at the warm-up after start-up, or at the first sound if that comes sooner.
+    // Made when getting ready, or at the first use if that comes sooner.
+    ReminderWindow& reminderWindow();
     SoundPlayer* soundPlayer();
 
     ReminderLook m_look;
