@@ -3,7 +3,6 @@
 #include "clock.h"
 #include "freedmemory.h"
 #include "reminderwindow.h"
-#include "soundplayer.h"
 #include "speech.h"
 
 namespace corvane {
@@ -35,7 +34,7 @@ void ReminderAnnouncer::setReady(bool ready)
         if (!m_window)
             reminderWindow().prepare(m_look);
         // The audio backend takes tens of milliseconds to come up: not at the due second.
-        soundPlayer();
+        soundOutput();
         return;
     }
     if ((!m_window && !m_sound) || m_announcement->isActive())
@@ -57,16 +56,16 @@ void ReminderAnnouncer::showReminder(const QString& caption, const QString& mess
     reminderWindow().present(m_look, caption, message);
 }
 
-SoundPlayer* ReminderAnnouncer::soundPlayer()
+SoundOutput* ReminderAnnouncer::soundOutput()
 {
     if (!m_sound && m_plan.soundRepetitions > 0)
-        m_sound = std::make_unique<SoundPlayer>(m_plan.soundPath);
+        m_sound = m_soundPlugin.make(m_plan.soundPath);
     return m_sound.get();
 }
 
 void ReminderAnnouncer::playSound()
 {
-    if (SoundPlayer* sound = soundPlayer())
+    if (SoundOutput* sound = soundOutput())
         sound->play();
 }
 

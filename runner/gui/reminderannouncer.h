@@ -6,11 +6,11 @@
 #include "announcement.h"
 #include "announcer.h"
 #include "reminderlook.h"
+#include "soundoutput.h"
 
 namespace corvane {
 
 class ReminderWindow;
-class SoundPlayer;
 
 class ReminderAnnouncer final : public Announcer, public AnnouncementOutput {
 public:
@@ -41,13 +41,14 @@ private:
     void closeReminder() override;
     // Made when getting ready, or at the first use if that comes sooner.
     ReminderWindow& reminderWindow();
-    SoundPlayer* soundPlayer();
+    SoundOutput* soundOutput();
 
     ReminderLook m_look;
     ReminderPlan m_plan;
     std::unique_ptr<AnnouncementTimeSource> m_ownTime;
     std::unique_ptr<ReminderWindow> m_window;
-    std::unique_ptr<SoundPlayer> m_sound;
+    SoundPlugin m_soundPlugin;
+    std::unique_ptr<SoundOutput> m_sound;
     std::unique_ptr<Announcement> m_announcement;
 };
 
