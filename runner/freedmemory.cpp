@@ -1,5 +1,6 @@
 #include "freedmemory.h"
 
+#include <cstdlib> // defines __GLIBC__ on glibc
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
