@@ -80,7 +80,8 @@ void RunnerApp::prepareDay()
     m_missed.setLimit(m_settings.lateLimit());
     m_check->setMissedReminders(&m_missed);
     // Preparing a day frees much more than it keeps (the file's text, the parsed sections, the
-    // workbook's cells).
+    // workbook's cells): give those pages back once the snapshot has gone too.
+    file.reset();
     returnFreedMemory();
 }
 
