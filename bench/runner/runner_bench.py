@@ -147,8 +147,8 @@ def main():
               f"min {min(times):.1f} ms, max {max(times):.1f} ms (bar: median <= 100 ms)")
         blocked = [t - c - w for t, c, w in zip(times, on_cpu, waiting)]
         print(f"  of it, median on a CPU {statistics.median(on_cpu):.1f} ms, waiting for a CPU "
-              f"{statistics.median(waiting):.1f} ms, blocked (the settings file's synced write, the "
-              f"display server's replies) {statistics.median(blocked):.1f} ms (load average now "
+              f"{statistics.median(waiting):.1f} ms, blocked (loading libraries, file "
+              f"and display server replies) {statistics.median(blocked):.1f} ms (load average now "
               f"{os.getloadavg()[0]:.1f} on {os.cpu_count()} CPUs)")
 
         runner = Runner(program, folder, runtime)
