@@ -12,6 +12,10 @@ public:
     virtual void announce(const QString& message) = 0;
     // An announcement is on screen (or its sound or speech still runs).
     virtual bool isAnnouncing() const { return false; }
+    // Holds what an announcement needs ready (true) or gives it back (false), once nothing is
+    // on screen any more. Called at every check; an announce() while not ready still shows at
+    // once.
+    virtual void setReady(bool ready) { (void)ready; }
 };
 
 } // namespace corvane

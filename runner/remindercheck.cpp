@@ -40,12 +40,14 @@ ReminderCheck::Result ReminderCheck::CheckReminders()
             item.shown = true;
         }
     }
-    if (message.isEmpty())
-        return Result::Quiet;
-    // The journal keeps a record of every announcement, so a user can look up what was shown.
-    logLine(QStringLiteral("お知らせ: ") + message.trimmed().replace(QLatin1Char('\n'), QStringLiteral(" / ")));
-    m_announcer->announce(message);
-    return Result::Announced;
+    if (!message.isEmpty()) {
+        // The journal keeps a record of every announcement, so a user can look up what was shown.
+        logLine(QStringLiteral("お知らせ: ") + message.trimmed().replace(QLatin1Char('\n'), QStringLiteral(" / ")));
+        m_announcer->announce(message);
+    }
+    m_announcer->setReady(m_preparation.wantReady(
+        secondsToNextStart(m_schedule, m_advanceMinutes, kAcceptanceSeconds, now)));
+    return message.isEmpty() ? Result::Quiet : Result::Announced;
 }
 
 } // namespace corvane

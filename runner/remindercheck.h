@@ -2,6 +2,8 @@
 // The one-second check: which entries of the current day's list have fallen due.
 #include <QString>
 
+#include "preparation.h"
+
 namespace corvane {
 
 class Announcer;
@@ -27,6 +29,7 @@ public:
     // Reads Clock::now(); an entry is due from (its time − the advance) for 5 seconds and is
     // announced at most once. All entries due in one check go out as one message, one line
     // (ended by "\n") each, in list order, after the entries shown late ("h:mm text").
+    // Then tells the announcer whether to hold its output ready for the next entry.
     Result CheckReminders();
 
 private:
@@ -34,6 +37,7 @@ private:
     Announcer* m_announcer;
     MissedReminders* m_missed = nullptr;
     int m_advanceMinutes = 0;
+    PreparationPolicy m_preparation;
 };
 
 } // namespace corvane

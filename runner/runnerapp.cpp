@@ -2,6 +2,7 @@
 
 #include "announcer.h"
 #include "economicrefresh.h"
+#include "freedmemory.h"
 #include "import/economicimport.h"
 #include "profile.h"
 #include "log.h"
@@ -11,24 +12,8 @@
 #include "singleinstance.h"
 
 #include <cstdio>
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 
 namespace corvane {
-namespace {
-
-// Preparing a day frees much more than it keeps (the settings file's text, the parsed
-// sections, the workbook's cells); handing those pages back keeps the resident runner small
-// for the rest of the day.
-void returnFreedMemory()
-{
-#if defined(__GLIBC__)
-    malloc_trim(0);
-#endif
-}
-
-} // namespace
 
 RunnerApp::RunnerApp(AnnouncerFactory makeAnnouncer, QObject* parent)
     : QObject(parent), m_makeAnnouncer(std::move(makeAnnouncer))
@@ -86,16 +71,25 @@ void RunnerApp::prepareDay()
     if (imported)
         file = std::make_unique<ProfileTransaction>(m_settingsPath);
     buildLists(*file);
+    // Preparing a day frees much more than it keeps (the file's text, the parsed sections, the
+    // workbook's cells): give those pages back once the snapshot has gone too.
+    file.reset();
+    returnFreedMemory();
 }
 
 void RunnerApp::prepareNewDay()
 {
     m_import.reset();
-    const ProfileTransaction file(m_settingsPath);
-    const EconomicRefreshDecision refresh = decideEconomicRefresh(file, m_economicFetch);
-    m_economicFetch = refresh.economicFetch;
-    buildLists(file);
-    if (refresh.importDue)
+    bool importDue = false;
+    {
+        const ProfileTransaction file(m_settingsPath);
+        const EconomicRefreshDecision refresh = decideEconomicRefresh(file, m_economicFetch);
+        m_economicFetch = refresh.economicFetch;
+        importDue = refresh.importDue;
+        buildLists(file);
+    }
+    returnFreedMemory();
+    if (importDue)
         startBackgroundImport();
 }
 
@@ -113,7 +107,6 @@ void RunnerApp::buildLists(const ProfileTransaction& file)
     m_check->setAdvance(m_settings.advance());
     m_missed.setLimit(m_settings.lateLimit());
     m_check->setMissedReminders(&m_missed);
-    returnFreedMemory();
 }
 
 void RunnerApp::renewAnnouncer()
@@ -151,6 +144,7 @@ void RunnerApp::onBackgroundImportFinished(bool ok, const QString& reason)
     const DayList today = m_schedule.today();
     const DayList tomorrow = m_schedule.tomorrow();
     buildLists(ProfileTransaction(m_settingsPath));
+    returnFreedMemory();
     m_schedule.keepShownFrom(today, tomorrow);
     logLine(QStringLiteral("経済指標カレンダーを取り込み、本日と翌日の予定を作り直しました（本日の予定 %1件、翌日の予定 %2件）")
                 .arg(m_schedule.today().size())

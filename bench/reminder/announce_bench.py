@@ -1,30 +1,51 @@
 #!/usr/bin/python3
-"""Measures the reminder as the user meets it: the real runner on an Xvfb screen, started
-under a faked clock 3 s before an entry falls due.
+"""Measures the reminder as the user meets it: one real runner on an Xvfb screen through ten
+announcements of one day, under a faked clock that the script moves on between them.
 
-  latency  the window is mapped on the X server this long after the entry's due second began
-  cpu      the runner's CPU time (all threads) from 0.5 s before the due second until the
-           window has closed: a 10-s announcement with three WAVE repetitions
+  paint    the reminder's text is on screen (its colour appears in the window's pixels, read
+           back from the X server) this long after the entry's due second began
+  cpu      the runner's CPU time (all threads) from 12 s before the due second (before the
+           window and the sound are made ready) until the window has closed and been released:
+           a 10-s announcement with three WAVE repetitions, against `paplay` playing the same
+           file three times, measured in the same run
 
-usage: announce_bench.py PROGRAMS_DIR [RUNS]
-environment: BENCH_SOUND=0 announces without the WAVE file; BENCH_KEEP=1 prints each
-runner's log.
-The runner's clock is the real one moved by a whole number of seconds, so the due second
-begins at a known real instant; the X server's map event is timestamped by a reader process,
-whose own delay counts against the figure, never for it.
+The first announcement comes 15 s after the runner's start (the first of the day); the others
+alternate between an entry long after the previous one (the window was released and is made
+ready again) and one a minute after it (the window was kept ready).
+
+usage: announce_bench.py PROGRAMS_DIR
+environment: BENCH_SOUND=0 announces without the WAVE file; BENCH_KEEP=1 prints the runner's
+log.
+The runner's clock is the real one moved by a whole number of seconds (read from a file that
+the script rewrites), so each due second begins at a known real instant; the pixel reader's own
+delay counts against the figure, never for it.
 """
+import ctypes
 import os
+import re
+import resource
 import shutil
 import signal
 import statistics
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "support"))
 from wavefile import write_wave  # noqa: E402
-from xdesktop import Desktop, MapWatcher, libfaketime, write_settings  # noqa: E402
+from xdesktop import Desktop, MapWatcher, TWIPS_PER_PIXEL, libfaketime, write_settings  # noqa: E402
+
+# Minutes past 9:00 of the ten entries: a long gap before each odd one, a minute before each even one.
+MINUTES = [1, 10, 11, 20, 21, 30, 31, 40, 41, 50]
+LEAD_SECONDS = 15
+# The window's place and its label (twips), the text red on white, so its pixels are unmistakable.
+LEFT, TOP = 1500, 1500
+LABEL_LEFT, LABEL_TOP, LABEL_WIDTH, LABEL_HEIGHT = 240, 180, 2490, 1095
+# 32 bits a pixel, B G R x, read from the first pixel on: a red text pixel (anti-aliased edges
+# included) on white.
+RED_PIXEL = re.compile(rb"(?:....)*?[\x00-\x7f][\x00-\x7f][\xc9-\xff]", re.S)
 
 
 def cpu_seconds(pid):
@@ -38,41 +59,131 @@ def cpu_seconds(pid):
     return total / 1e9
 
 
-def settings_text(minute, wav):
-    return ("[時刻]\n0-0=9:%02d\n[内容]\n0-0=ベンチマーク %d 分の予定\n[指定日]\n0-0=毎日\n"
+def settings_text(wav):
+    entries = "".join("0-%d=9:%02d\n" % (n, m) for n, m in enumerate(MINUTES))
+    texts = "".join("0-%d=ベンチマーク %d 分の予定\n" % (n, m) for n, m in enumerate(MINUTES))
+    dates = "".join("0-%d=毎日\n" % n for n in range(len(MINUTES)))
+    return ("[時刻]\n" + entries + "[内容]\n" + texts + "[指定日]\n" + dates +
             "[表示]\n時間=10\n[事前表示]\n時間=0\n"
-            "[サウンド]\n音=%s\n音パス=%s\n音回数=3\n音声=0\n" % (minute, minute, os.environ.get("BENCH_SOUND", "1"), wav))
+            "[表示フォーム]\n色=16777215\nFCOLO=255\nTOP=%d\nLEFT=%d\nFSIZE=12\n"
+            "[サウンド]\n音=%s\n音パス=%s\n音回数=3\n音声=0\n"
+            % (TOP, LEFT, os.environ.get("BENCH_SOUND", "1"), wav))
 
 
-def run_once(programs, env, watcher, minute, wav):
+class TextWatcher:
+    """Reads the label's area of the screen from the X server every 2 ms and timestamps the
+    first read that shows the text colour after each arm()."""
+
+    class XImage(ctypes.Structure):
+        _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
+                    ("format", ctypes.c_int), ("data", ctypes.POINTER(ctypes.c_uint8)),
+                    ("byte_order", ctypes.c_int), ("bitmap_unit", ctypes.c_int),
+                    ("bitmap_bit_order", ctypes.c_int), ("bitmap_pad", ctypes.c_int),
+                    ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int),
+                    ("bits_per_pixel", ctypes.c_int)]
+
+    def __init__(self, display):
+        self.x11 = ctypes.CDLL("libX11.so.6")
+        self.x11.XOpenDisplay.restype = ctypes.c_void_p
+        self.x11.XDefaultRootWindow.restype = ctypes.c_ulong
+        self.x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        self.x11.XGetImage.restype = ctypes.POINTER(self.XImage)
+        self.x11.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+                                       ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+        self.x11.XFree.argtypes = [ctypes.c_void_p]
+        self.display = self.x11.XOpenDisplay(display.encode())
+        self.root = self.x11.XDefaultRootWindow(self.display)
+        self.box = ((LEFT + LABEL_LEFT) // TWIPS_PER_PIXEL, (TOP + LABEL_TOP) // TWIPS_PER_PIXEL,
+                    LABEL_WIDTH // TWIPS_PER_PIXEL, LABEL_HEIGHT // TWIPS_PER_PIXEL // 2)
+        self.seen = None
+        self.armed = threading.Event()
+        self.stopped = False
+        threading.Thread(target=self._poll, daemon=True).start()
+
+    def _has_text(self):
+        x, y, w, h = self.box
+        image = self.x11.XGetImage(self.display, self.root, x, y, w, h, 0xFFFFFFFF, 2)  # ZPixmap
+        if not image:
+            return False
+        img = image.contents
+        data = ctypes.string_at(img.data, img.bytes_per_line * img.height)
+        self.x11.XFree(img.data)
+        self.x11.XFree(image)
+        return RED_PIXEL.match(data) is not None
+
+    def _poll(self):
+        while not self.stopped:
+            if not self.armed.wait(0.1):
+                continue
+            if self._has_text():
+                self.seen = time.time()
+                self.armed.clear()
+            else:
+                time.sleep(0.002)
+
+    def arm(self):
+        self.seen = None
+        self.armed.set()
+
+    def wait(self, timeout):
+        deadline = time.time() + timeout
+        while self.seen is None and time.time() < deadline:
+            time.sleep(0.002)
+        return self.seen
+
+    def stop(self):
+        self.stopped = True
+
+
+def set_offset(path, seconds):
+    with open(path + ".new", "w") as f:
+        f.write("%+ds\n" % seconds)
+    os.replace(path + ".new", path)
+
+
+def run_day(programs, env, maps, text, wav):
     folder = tempfile.mkdtemp(prefix="corvane-bench-")
     runtime = tempfile.mkdtemp(prefix="corvane-bench-rt-")
     os.chmod(runtime, 0o700)
     shutil.copy2(os.path.join(programs, "corvane_110"), folder)
-    write_settings(folder, settings_text(minute, wav))
-    lib = libfaketime()
+    shutil.copy2(os.path.join(programs, "libcorvane_sound.so"), folder)
+    write_settings(folder, settings_text(wav))
+    clock_file = os.path.join(folder, "faketime")
+    fake_due = lambda minute: time.mktime((2026, 12, 7, 9, minute, 0, 0, 0, -1))
     # A whole-second offset keeps the runner's seconds on the real ones, so the real instant at
     # which the due second begins is known exactly, however late the process starts.
-    fake_due = time.mktime((2026, 12, 7, 9, minute, 0, 0, 0, -1))
-    offset = int(fake_due - 3.5 - time.time())
-    due = fake_due - offset
-    child_env = dict(env, XDG_RUNTIME_DIR=runtime, FAKETIME="%+ds" % offset, LD_PRELOAD=lib)
+    offset = int(fake_due(MINUTES[0]) - LEAD_SECONDS - time.time())
+    set_offset(clock_file, offset)
+    child_env = dict(env, XDG_RUNTIME_DIR=runtime, FAKETIME_TIMESTAMP_FILE=clock_file,
+                     FAKETIME_CACHE_DURATION="1", LD_PRELOAD=libfaketime())
     log = open(os.path.join(folder, "runner.log"), "wb")
-    t0 = time.time()
     proc = subprocess.Popen([os.path.join(folder, "corvane_110")], cwd=folder, env=child_env,
                             stdout=log, stderr=subprocess.STDOUT)
+    results = []
     try:
-        time.sleep(max(0.0, due - 0.5 - time.time()))
-        cpu_before = cpu_seconds(proc.pid)
-        mapped = watcher.first_after(t0, "MapNotify", 8.0)
-        if mapped is None:
-            raise RuntimeError("the reminder window did not come up; log in " + folder)
-        unmapped = watcher.first_after(mapped, "UnmapNotify", 30.0)
-        if unmapped is None:
-            raise RuntimeError("the reminder window did not close")
-        time.sleep(0.3)
-        cpu_after = cpu_seconds(proc.pid)
-        return mapped - due, cpu_after - cpu_before, unmapped - mapped
+        for n, minute in enumerate(MINUTES):
+            if n:
+                # The previous window has been released (or kept) by now; move the runner's
+                # clock on to LEAD_SECONDS before the next entry.
+                offset = int(fake_due(minute) - LEAD_SECONDS - time.time())
+                set_offset(clock_file, offset)
+            due = fake_due(minute) - offset
+            time.sleep(max(0.0, due - 12 - time.time()))
+            cpu_before = cpu_seconds(proc.pid)
+            time.sleep(max(0.0, due - 0.5 - time.time()))
+            cpu_shown = cpu_seconds(proc.pid)
+            text.arm()
+            painted = text.wait(8.0)
+            if painted is None:
+                raise RuntimeError("the reminder's text did not come up; log in " + folder)
+            unmapped = maps.first_after(painted, "UnmapNotify", 30.0)
+            if unmapped is None:
+                raise RuntimeError("the reminder window did not close")
+            time.sleep(0.3)
+            cpu_closed = cpu_seconds(proc.pid)
+            time.sleep(1.2)  # the release follows at the next check
+            results.append((painted - due, cpu_seconds(proc.pid) - cpu_before, unmapped - due,
+                            cpu_closed - cpu_shown))
     finally:
         proc.send_signal(signal.SIGTERM)
         try:
@@ -84,6 +195,16 @@ def run_once(programs, env, watcher, minute, wav):
             print(open(os.path.join(folder, "runner.log"), encoding="utf-8", errors="replace").read())
         shutil.rmtree(folder, ignore_errors=True)
         shutil.rmtree(runtime, ignore_errors=True)
+    return results
+
+
+def paplay_cpu(env, wav):
+    """CPU seconds of `paplay` playing the file three times, one after the other."""
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    for _ in range(3):
+        subprocess.run(["paplay", wav], env=env, check=True)
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
 
 
 def start_sound_server(folder):
@@ -107,30 +228,42 @@ def start_sound_server(folder):
 
 def main():
     programs = sys.argv[1]
-    runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
     desktop = Desktop()
     env = desktop.env()
     work = tempfile.mkdtemp(prefix="corvane-bench-wav-")
     sound_server, pulse = start_sound_server(work)
     if pulse:
         env["PULSE_SERVER"] = pulse
-    print("sound output:", "a private sound server (null sink)" if pulse else "none")
+    print("sound output:", "a private sound server (null sink)" if pulse else "none",
+          "; sound", "off" if os.environ.get("BENCH_SOUND") == "0" else "on (3 repetitions)")
     try:
-        watcher = MapWatcher(env, clock=time.time)
+        maps = MapWatcher(env, clock=time.time)
+        text = TextWatcher(desktop.display)
         wav = os.path.join(work, "chime.wav")
         write_wave(wav)
-        latencies, cpus = [], []
-        for i in range(runs):
-            latency, cpu, shown = run_once(programs, env, watcher, 1 + i, wav)
-            latencies.append(latency * 1000)
-            cpus.append(cpu * 1000)
-            print(f"run {i + 1}: window on screen {latency * 1000:6.1f} ms after the due second; "
-                  f"shown {shown:5.2f} s; runner CPU {cpu * 1000:5.1f} ms", flush=True)
-        print(f"window latency: median {statistics.median(latencies):.1f} ms, "
-              f"worst {max(latencies):.1f} ms over {runs} announcements (bar: 100 ms)")
-        print(f"runner CPU during a 10-s announcement with 3 repetitions: "
-              f"median {statistics.median(cpus):.1f} ms, worst {max(cpus):.1f} ms (bar: 50 ms)")
-        watcher.stop()
+        results = run_day(programs, env, maps, text, wav)
+        for n, (paint, cpu, closed, shown_cpu) in enumerate(results):
+            kind = "first of the day" if n == 0 else ("after a release" if n % 2 else "kept ready")
+            print(f"9:{MINUTES[n]:02d} ({kind}): text on screen {paint * 1000:6.1f} ms after the due second; "
+                  f"closed after {closed:5.2f} s; runner CPU {cpu * 1000:6.1f} ms, of it "
+                  f"{shown_cpu * 1000:6.1f} ms from the due second to the close")
+        paints = [r[0] * 1000 for r in results]
+        cpus = [r[1] * 1000 for r in results]
+        shown_cpus = [r[3] * 1000 for r in results]
+        print(f"text on screen: median {statistics.median(paints):.1f} ms, worst {max(paints):.1f} ms "
+              f"over {len(paints)} announcements, the first of the day {paints[0]:.1f} ms (bar: 100 ms)")
+        print(f"runner CPU per announcement (getting ready, showing, 3 WAVE plays if on, closing, "
+              f"releasing): median {statistics.median(cpus):.1f} ms, first of the day {cpus[0]:.1f} ms; "
+              f"from 0.5 s before the due second to the close: median {statistics.median(shown_cpus):.1f} ms")
+        if pulse and shutil.which("paplay"):
+            plays = [paplay_cpu(env, wav) * 1000 for _ in range(3)]
+            print(f"paplay playing the file 3 times: median {statistics.median(plays):.1f} ms CPU; "
+                  f"runner / paplay = {statistics.median(cpus) / statistics.median(plays):.2f} with "
+                  f"getting ready and releasing, {statistics.median(shown_cpus) / statistics.median(plays):.2f} "
+                  f"from the due second to the close (bar: <= 1.2)")
+        print(f"load average {os.getloadavg()[0]:.1f} on {os.cpu_count()} CPUs")
+        text.stop()
+        maps.stop()
     finally:
         if sound_server:
             sound_server.terminate()

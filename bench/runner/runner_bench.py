@@ -24,7 +24,7 @@ from wavefile import write_wave  # noqa: E402
 SOCKET_NAME = "corvane実行"
 
 
-def full_settings(today, wav="/nonexistent/chime.wav"):
+def full_settings(today, wav="/nonexistent/chime.wav", sound="1"):
     lines = []
 
     def section(name, pairs):
@@ -34,7 +34,11 @@ def full_settings(today, wav="/nonexistent/chime.wav"):
     keys = [f"{c}-{n}" for c in range(11) for n in range(50)]
     dated = lambda c, n: (today + datetime.timedelta(days=n % 2)).strftime("%Y/%-m/%-d") if c == 2 else ""
     section("指定日", [(f"{c}-{n}", dated(c, n) or "毎日") for c in range(11) for n in range(50)])
-    section("時刻", [(k, f"{(i * 7) % 24}:{(i * 13) % 60:02d}") for i, k in enumerate(keys)])
+    # No entry within the next hour or so, so that the idle figures are those between reminders
+    # (the window and the sound are made ready only ahead of an entry).
+    now = datetime.datetime.now().hour
+    hour = lambda i: (i * 7) % 24 if (i * 7 - now) % 24 > 1 else ((i * 7) % 24 + 3) % 24
+    section("時刻", [(k, f"{hour(i)}:{(i * 13) % 60:02d}") for i, k in enumerate(keys)])
     section("内容", [(k, f"予定の内容その{i}（会議室Ａ）") for i, k in enumerate(keys)])
     section("祝日", [(f"登録日{n + 1}", (today + datetime.timedelta(days=3 + n * 5)).strftime("%Y/%-m/%-d"))
                    for n in range(50)])
@@ -47,7 +51,7 @@ def full_settings(today, wav="/nonexistent/chime.wav"):
     section("表示フォーム", [("色", "-2147483633"), ("TOP", "1200"), ("LEFT", "2400"), ("HEIGHT", "1455"),
                         ("WIDTH", "2970"), ("FNAME", "ＭＳ Ｐゴシック"), ("FSIZE", "10.5"), ("FBOLD", "1"),
                         ("FITAL", "0"), ("FUNDE", "0"), ("FSTRI", "0"), ("FCOLO", "-2147483630")])
-    section("サウンド", [("音", "1"), ("音パス", wav), ("音回数", "2"), ("音声", "0"),
+    section("サウンド", [("音", sound), ("音パス", wav), ("音回数", "2"), ("音声", "0"),
                      ("音声TXT", "/tmp/speech.txt"), ("音声SH0", ""), ("音声SH1", ""), ("音声SH2", "")])
     return ("\r\n".join(lines) + "\r\n").encode("cp932")
 
@@ -117,8 +121,11 @@ def main():
     with tempfile.TemporaryDirectory() as folder, tempfile.TemporaryDirectory() as runtime:
         os.chmod(runtime, 0o700)
         program = shutil.copy(args.program, os.path.join(folder, "corvane_110"))
+        plugin = os.path.join(os.path.dirname(args.program), "libcorvane_sound.so")
+        if os.path.exists(plugin):
+            shutil.copy(plugin, folder)
         settings = os.path.join(folder, "corvane設定.ini")
-        # A real WAVE file: the sound output is made ready at start-up, as for a user with sound on.
+        # A real WAVE file, as for a user with sound on (made ready only ahead of an entry).
         wav = os.path.join(folder, "chime.wav")
         write_wave(wav)
         content = full_settings(datetime.date.today(), wav)
@@ -138,9 +145,11 @@ def main():
         print(f"start-up to armed timer, full settings file ({lines} lines, {len(content)} bytes), "
               f"{args.runs} runs: median {statistics.median(times):.1f} ms, "
               f"min {min(times):.1f} ms, max {max(times):.1f} ms (bar: median <= 100 ms)")
+        blocked = [t - c - w for t, c, w in zip(times, on_cpu, waiting)]
         print(f"  of it, median on a CPU {statistics.median(on_cpu):.1f} ms, waiting for a CPU "
-              f"{statistics.median(waiting):.1f} ms (load average now {os.getloadavg()[0]:.1f} "
-              f"on {os.cpu_count()} CPUs)")
+              f"{statistics.median(waiting):.1f} ms, blocked (loading libraries, file "
+              f"and display server replies) {statistics.median(blocked):.1f} ms (load average now "
+              f"{os.getloadavg()[0]:.1f} on {os.cpu_count()} CPUs)")
 
         runner = Runner(program, folder, runtime)
         runner.wait_armed()
@@ -158,12 +167,26 @@ def main():
         time.sleep(args.idle_seconds)
         rss1, sw1 = proc_figures(runner.proc.pid)
         runner.close()
-        print(f"idle RSS: {rss1['VmRSS'] / 1024:.1f} MiB (bar: <= 30 MiB); of it private "
-              f"{rss1['RssAnon'] / 1024:.1f} MiB, mapped files (libraries, fonts) {rss1['RssFile'] / 1024:.1f} MiB, "
-              f"shared memory {rss1['RssShmem'] / 1024:.1f} MiB")
         print(f"wake-ups: {(sw1 - sw0) / args.idle_seconds:.2f} per second over {args.idle_seconds:.0f} s "
               f"(context switches of all threads; bar: about 1 per second)")
+        print_idle_rss("idle RSS, WAVE file set", rss1, 28)
 
+        # The same file with the sound off: the sound plugin (Qt Multimedia) is never loaded.
+        with open(settings, "wb") as f:
+            f.write(full_settings(datetime.date.today(), wav, sound="0"))
+        runner = Runner(program, folder, runtime)
+        runner.wait_armed()
+        time.sleep(2 + args.idle_seconds)
+        rss, _ = proc_figures(runner.proc.pid)
+        runner.close()
+        print_idle_rss("idle RSS, sound off", rss, 25)
+
+
+def print_idle_rss(what, rss, bar_mib):
+    platform = os.environ.get("QT_QPA_PLATFORM", "offscreen")
+    print(f"{what} ({platform}): {rss['VmRSS'] / 1024:.1f} MiB (bar on an X server: <= {bar_mib} MiB); "
+          f"of it private {rss['RssAnon'] / 1024:.1f} MiB, mapped files (libraries, fonts) "
+          f"{rss['RssFile'] / 1024:.1f} MiB, shared memory {rss['RssShmem'] / 1024:.1f} MiB")
 
 if __name__ == "__main__":
     sys.exit(main())

@@ -14,6 +14,8 @@ from xdesktop import (Desktop, Screen, libfaketime, processes_running, read_sett
                       write_settings)
 
 RUNNER, EDITOR, CONTROLLER = "corvane_110", "corvane設定", "corvane操作"
+# The runner loads its sound output from its own folder.
+SOUND_PLUGIN = "libcorvane_sound.so"
 
 
 class Suite:
@@ -28,7 +30,7 @@ class Suite:
         os.chmod(self.runtime, 0o700)
         self.artefacts = artefacts_dir
         os.makedirs(artefacts_dir, exist_ok=True)
-        for name in (RUNNER, EDITOR, CONTROLLER):
+        for name in (RUNNER, EDITOR, CONTROLLER, SOUND_PLUGIN):
             shutil.copy2(os.path.join(programs_dir, name), self.folder)
         self.procs = []
         self.logs = []

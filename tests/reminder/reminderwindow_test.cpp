@@ -276,17 +276,35 @@ TEST(ReminderWindow, RealEventLoopClosesTheWindowOnTime)
     EXPECT_FALSE(announcer.isAnnouncing());
 }
 
-TEST(ReminderWindow, WarmUpAfterStartUpShowsNothing)
+TEST(ReminderWindow, ReadyAheadShowsNothingAndIsReleasedOnlyOffScreen)
 {
-    ReminderAnnouncer announcer(emptyFileSettings());
-    QCoreApplication::processEvents();
+    ScopedClock clock([] { return kNow; });
+    FakeAnnouncementTime time(kNow);
+    ReminderAnnouncer announcer(emptyFileSettings(), &time);
+    EXPECT_EQ(announcer.window(), nullptr); // nothing is made before an entry is near
+
+    announcer.setReady(true);
     ReminderWindow* w = announcer.window();
+    ASSERT_NE(w, nullptr);
     EXPECT_FALSE(w->isVisible());
     EXPECT_TRUE(w->testAttribute(Qt::WA_WState_Created));
     QLabel* label = w->findChild<QLabel*>(QStringLiteral("Label1"));
     EXPECT_TRUE(label->text().isEmpty());
 
     announcer.announce(QStringLiteral("本番\n"));
+    EXPECT_EQ(announcer.window(), w);
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(label->text(), QStringLiteral("本番\n"));
+
+    announcer.setReady(false); // on screen: kept until it has closed
+    EXPECT_EQ(announcer.window(), w);
+    time.advance(10'000);
+    EXPECT_FALSE(announcer.isAnnouncing());
+    announcer.setReady(false);
+    EXPECT_EQ(announcer.window(), nullptr);
+
+    // An entry due sooner than the lead is shown at once, without getting ready first.
+    announcer.announce(QStringLiteral("急ぎ\n"));
+    ASSERT_NE(announcer.window(), nullptr);
+    EXPECT_TRUE(announcer.window()->isVisible());
 }

@@ -1,8 +1,9 @@
-// The WAVE player: starts playback and returns at once; a missing or unplayable file is
-// reported once on stderr and never stops the announcement.
+// The WAVE player, made by the real sound plugin beside the programs: starts playback and
+// returns at once; a missing or unplayable file is reported once on stderr and never stops the
+// announcement; a missing plugin leaves announcements without sound.
 #include <gtest/gtest.h>
 
-#include "soundplayer.h"
+#include "soundoutput.h"
 #include "stderrcapture.h"
 #include "tempfolder.h"
 
@@ -36,15 +37,37 @@ QByteArray waveFile(int milliseconds)
     return out;
 }
 
+std::unique_ptr<SoundOutput> soundOutput(const QString& path)
+{
+    static SoundPlugin plugin(QStringLiteral(CORVANE_PROGRAMS_DIR));
+    std::unique_ptr<SoundOutput> output = plugin.make(path);
+    EXPECT_NE(output, nullptr) << "no sound plugin in " CORVANE_PROGRAMS_DIR;
+    return output;
+}
+
 } // namespace
+
+TEST(SoundPlayer, MissingPluginIsReportedOnceAndGivesNoOutput)
+{
+    TempFolder folder;
+    folder.writeBytes(QStringLiteral("chime.wav"), waveFile(100));
+    StderrCapture capture;
+    SoundPlugin plugin(folder.path());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(plugin.make(folder.file(QStringLiteral("chime.wav"))), nullptr);
+    const QStringList lines = capture.lines();
+    ASSERT_EQ(lines.size(), 1) << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines[0].contains(QStringLiteral("音を鳴らさずに")));
+}
 
 TEST(SoundPlayer, MissingFileIsReportedOnceAndPlaysNothing)
 {
     TempFolder folder;
     StderrCapture capture;
-    SoundPlayer player(folder.file(QStringLiteral("ない.wav")));
+    auto player = soundOutput(folder.file(QStringLiteral("ない.wav")));
+    ASSERT_TRUE(player);
     for (int i = 0; i < 3; ++i)
-        player.play();
+        player->play();
     const QStringList lines = capture.lines();
     ASSERT_EQ(lines.size(), 1) << lines.join('\n').toStdString();
     EXPECT_TRUE(lines[0].contains(QStringLiteral("ない.wav")));
@@ -55,9 +78,10 @@ TEST(SoundPlayer, UnplayableFileIsReportedOnce)
     TempFolder folder;
     folder.writeBytes(QStringLiteral("broken.wav"), QByteArray("RIFF\x10\0\0\0WAVEjunkjunkjunk", 24));
     StderrCapture capture;
-    SoundPlayer player(folder.file(QStringLiteral("broken.wav")));
+    auto player = soundOutput(folder.file(QStringLiteral("broken.wav")));
+    ASSERT_TRUE(player);
     for (int i = 0; i < 3; ++i) {
-        player.play();
+        player->play();
         QTest::qWait(300);
     }
     // Qt Multimedia adds its own warning; ours is the one line of the runner's log.
@@ -71,12 +95,13 @@ TEST(SoundPlayer, PlayReturnsAtOnce)
 {
     TempFolder folder;
     folder.writeBytes(QStringLiteral("chime.wav"), waveFile(3000));
-    SoundPlayer player(folder.file(QStringLiteral("chime.wav")));
+    auto player = soundOutput(folder.file(QStringLiteral("chime.wav")));
+    ASSERT_TRUE(player);
     QTest::qWait(200); // loading happens ahead of the first announcement
     QElapsedTimer elapsed;
     elapsed.start();
-    player.play();
-    player.play();
+    player->play();
+    player->play();
     // A 3-second file: returning long before it would have ended proves play() does not wait.
     EXPECT_LT(elapsed.elapsed(), 1500);
 }
@@ -87,10 +112,11 @@ TEST(SoundPlayer, PlaysOnTheAudioOutputAndRestartsEachRepetition)
         GTEST_SKIP() << "no audio output on this machine (reminder_sound_server_test provides one)";
     TempFolder folder;
     folder.writeBytes(QStringLiteral("chime.wav"), waveFile(2000));
-    SoundPlayer player(folder.file(QStringLiteral("chime.wav")));
+    auto player = soundOutput(folder.file(QStringLiteral("chime.wav")));
+    ASSERT_TRUE(player);
     for (int repetition = 0; repetition < 2; ++repetition) {
-        player.play();
-        QTRY_VERIFY_WITH_TIMEOUT(player.isPlaying(), 3000);
+        player->play();
+        QTRY_VERIFY_WITH_TIMEOUT(player->isPlaying(), 3000);
         QTest::qWait(300);
     }
     // The sound server sees the stream: the file really reaches the audio output.
@@ -100,5 +126,5 @@ TEST(SoundPlayer, PlaysOnTheAudioOutputAndRestartsEachRepetition)
     if (pactl.waitForFinished(5000) && pactl.exitCode() == 0) {
         EXPECT_FALSE(pactl.readAllStandardOutput().trimmed().isEmpty());
     }
-    QTRY_VERIFY_WITH_TIMEOUT(!player.isPlaying(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!player->isPlaying(), 5000);
 }

@@ -16,7 +16,9 @@ namespace {
 class RecordingAnnouncer : public Announcer {
 public:
     void announce(const QString& message) override { messages.append(message); }
+    void setReady(bool r) override { ready = r; }
     QStringList messages;
+    bool ready = false;
 };
 
 ScheduleItem item(const char* time, const char* text)
@@ -123,6 +125,48 @@ TEST_F(CheckFixture, StartedAfterTheWindowNeverAnnounces)
 {
     schedule.setLists(kMonday, {item("9:00", "A")}, {});
     EXPECT_TRUE(runSeconds(at(kMonday, 9, 0, 10), at(kMonday, 9, 30, 0)).isEmpty());
+}
+
+TEST_F(CheckFixture, OutputIsReadyAheadOfAnEntryAndReleasedWhenNoneIsNear)
+{
+    const struct {
+        const char* name;
+        DayList today;
+        DayList tomorrow;
+        int advance;
+        QDateTime from, to;
+        QStringList changes;
+    } rows[] = {
+        {"kept between near entries, released when the next is far",
+         {item("9:00", "A"), item("9:04", "B"), item("9:30", "C")}, {}, 0,
+         at(kMonday, 8, 59, 0), at(kMonday, 9, 10, 0), {"8:59:50 ready", "9:04:00 released"}},
+        {"the advance moves it earlier", {item("9:00", "A")}, {}, 10,
+         at(kMonday, 8, 49, 0), at(kMonday, 8, 51, 0), {"8:49:50 ready", "8:50:00 released"}},
+        {"a start within the lead gets ready at once", {item("9:00", "A")}, {}, 0,
+         at(kMonday, 8, 59, 55), at(kMonday, 9, 1, 0), {"8:59:55 ready", "9:00:00 released"}},
+        {"tomorrow's first entry just after midnight", {}, {item("0:00", "A")}, 0,
+         at(kMonday, 23, 59, 30), at(kMonday.addDays(1), 0, 0, 30), {"23:59:50 ready", "0:00:00 released"}},
+        {"an entry never due never makes it ready", {}, {item("0:03", "A")}, 5,
+         at(kMonday, 23, 59, 0), at(kMonday.addDays(1), 0, 1, 0), {}},
+        {"nor one already shown", {{QStringLiteral("9:00"), QTime(9, 0), QStringLiteral("A"), true}}, {}, 0,
+         at(kMonday, 8, 59, 0), at(kMonday, 9, 1, 0), {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ReminderCheck rowCheck{schedule, announcer};
+        rowCheck.setAdvance(row.advance);
+        schedule.setLists(kMonday, row.today, row.tomorrow);
+        announcer.ready = false;
+        // The seconds at which the announcer was told to get ready or to release.
+        QStringList changes;
+        for (now = row.from; now <= row.to; now = now.addSecs(1)) {
+            const bool wasReady = announcer.ready;
+            rowCheck.CheckReminders();
+            if (announcer.ready != wasReady)
+                changes.append(now.time().toString(QStringLiteral("H:mm:ss")) + (announcer.ready ? " ready" : " released"));
+        }
+        EXPECT_EQ(changes, row.changes);
+    }
 }
 
 TEST_F(CheckFixture, ListIsChosenByDate)

@@ -66,8 +66,12 @@ QString RunnerProcess::install(const QString& folder)
 {
     const QString name = QString::fromUtf16(kRunnerProgramName);
     const QString target = QDir(folder).filePath(name);
-    if (!QFile::exists(target))
+    if (!QFile::exists(target)) {
         QFile::copy(QStringLiteral(CORVANE_PROGRAMS_DIR "/") + name, target);
+        // The runner's sound output lives beside it.
+        QFile::copy(QStringLiteral(CORVANE_PROGRAMS_DIR "/libcorvane_sound.so"),
+                    QDir(folder).filePath(QStringLiteral("libcorvane_sound.so")));
+    }
     return target;
 }
 

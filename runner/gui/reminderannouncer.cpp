@@ -1,11 +1,9 @@
 #include "reminderannouncer.h"
 
 #include "clock.h"
+#include "freedmemory.h"
 #include "reminderwindow.h"
-#include "soundplayer.h"
 #include "speech.h"
-
-#include <QTimer>
 
 namespace corvane {
 
@@ -16,14 +14,6 @@ ReminderAnnouncer::ReminderAnnouncer(const DisplaySettings& settings, Announceme
         m_ownTime = std::make_unique<EventLoopTimeSource>();
         time = m_ownTime.get();
     }
-    // Made ahead of the first announcement so that its window comes up without delay.
-    m_window = std::make_unique<ReminderWindow>();
-    // Right after start-up, off the path to the armed timer: the window's first layout and the
-    // sound output (its audio backend takes tens of milliseconds to come up).
-    QTimer::singleShot(0, m_window.get(), [this] {
-        m_window->prepare(m_look);
-        soundPlayer();
-    });
     m_announcement = std::make_unique<Announcement>(m_plan, *time, *this);
 }
 
@@ -38,21 +28,44 @@ void ReminderAnnouncer::AnnounceReminder(const QString& message)
     m_announcement->start(reminderCaption(Clock::now()), message);
 }
 
-void ReminderAnnouncer::showReminder(const QString& caption, const QString& message)
+void ReminderAnnouncer::setReady(bool ready)
 {
-    m_window->present(m_look, caption, message);
+    if (ready) {
+        if (!m_window)
+            reminderWindow().prepare(m_look);
+        // The audio backend takes tens of milliseconds to come up: not at the due second.
+        soundOutput();
+        return;
+    }
+    if ((!m_window && !m_sound) || m_announcement->isActive())
+        return;
+    m_window.reset();
+    m_sound.reset();
+    returnFreedMemory();
 }
 
-SoundPlayer* ReminderAnnouncer::soundPlayer()
+ReminderWindow& ReminderAnnouncer::reminderWindow()
+{
+    if (!m_window)
+        m_window = std::make_unique<ReminderWindow>();
+    return *m_window;
+}
+
+void ReminderAnnouncer::showReminder(const QString& caption, const QString& message)
+{
+    reminderWindow().present(m_look, caption, message);
+}
+
+SoundOutput* ReminderAnnouncer::soundOutput()
 {
     if (!m_sound && m_plan.soundRepetitions > 0)
-        m_sound = std::make_unique<SoundPlayer>(m_plan.soundPath);
+        m_sound = m_soundPlugin.make(m_plan.soundPath);
     return m_sound.get();
 }
 
 void ReminderAnnouncer::playSound()
 {
-    if (SoundPlayer* sound = soundPlayer())
+    if (SoundOutput* sound = soundOutput())
         sound->play();
 }
 
@@ -61,6 +74,10 @@ void ReminderAnnouncer::speak(const QString& message)
     handToSpeech(message, m_plan.speechTextPath, m_plan.speechCommands);
 }
 
-void ReminderAnnouncer::closeReminder() { m_window->hide(); }
+void ReminderAnnouncer::closeReminder()
+{
+    if (m_window)
+        m_window->hide();
+}
 
 } // namespace corvane

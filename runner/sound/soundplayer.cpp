@@ -1,14 +1,13 @@
 #include "soundplayer.h"
 
-#include "log.h"
-
 #include <QFileInfo>
 #include <QSoundEffect>
 #include <QUrl>
 
 namespace corvane {
 
-SoundPlayer::SoundPlayer(const QString& path, QObject* parent) : QObject(parent), m_path(path)
+SoundPlayer::SoundPlayer(const QString& path, SoundLog log, QObject* parent)
+    : QObject(parent), m_path(path), m_log(log)
 {
     load();
 }
@@ -50,7 +49,7 @@ void SoundPlayer::logOnce(bool& logged, const QString& text)
     if (logged)
         return;
     logged = true;
-    logLine(text);
+    m_log(text);
 }
 
 } // namespace corvane

@@ -6,11 +6,11 @@
 #include "announcement.h"
 #include "announcer.h"
 #include "reminderlook.h"
+#include "soundoutput.h"
 
 namespace corvane {
 
 class ReminderWindow;
-class SoundPlayer;
 
 class ReminderAnnouncer final : public Announcer, public AnnouncementOutput {
 public:
@@ -21,10 +21,15 @@ public:
     ~ReminderAnnouncer() override;
 
     void announce(const QString& message) override { AnnounceReminder(message); }
+    // Ready: the window made and painted once off screen (its fonts and glyphs loaded) and the
+    // sound output opened. Released: both given back with their memory; a release asked for
+    // during an announcement is ignored (the check asks again every second).
+    void setReady(bool ready) override;
     // Shows `message` (the due texts, each ended by "\n") now, replacing one on screen.
     void AnnounceReminder(const QString& message);
 
     bool isAnnouncing() const override { return m_announcement->isActive(); }
+    // None while released.
     ReminderWindow* window() const { return m_window.get(); }
     const ReminderLook& look() const { return m_look; }
     const ReminderPlan& plan() const { return m_plan; }
@@ -34,14 +39,16 @@ private:
     void playSound() override;
     void speak(const QString& message) override;
     void closeReminder() override;
-    // Made at the warm-up after start-up, or at the first sound if that comes sooner.
-    SoundPlayer* soundPlayer();
+    // Made when getting ready, or at the first use if that comes sooner.
+    ReminderWindow& reminderWindow();
+    SoundOutput* soundOutput();
 
     ReminderLook m_look;
     ReminderPlan m_plan;
     std::unique_ptr<AnnouncementTimeSource> m_ownTime;
     std::unique_ptr<ReminderWindow> m_window;
-    std::unique_ptr<SoundPlayer> m_sound;
+    SoundPlugin m_soundPlugin;
+    std::unique_ptr<SoundOutput> m_sound;
     std::unique_ptr<Announcement> m_announcement;
 };
 
