@@ -78,6 +78,9 @@ void ReminderAnnouncer::closeReminder()
 {
     if (m_window)
         m_window->hide();
+    // A sound output kept from one announcement to the next costs more CPU at its next plays
+    // than a fresh one; the next getting ready makes a new one.
+    m_sound.reset();
 }
 
 } // namespace corvane
