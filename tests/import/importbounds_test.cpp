@@ -12,25 +12,12 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include "processmemory.h"
+
 using namespace corvane;
 using namespace corvane::test;
 
 namespace {
-
-constexpr qint64 kMiB = 1024 * 1024;
-
-// The most this process has had resident, from /proc.
-qint64 peakResidentBytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
-    }
-    return -1;
-}
 
 struct Fetched {
     bool ok = false;

@@ -9,27 +9,14 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include "processmemory.h"
+
 #include <algorithm>
 
 using namespace corvane;
 using namespace corvane::test;
 
 namespace {
-
-// The largest resident size the process has had, from /proc; -1 when unknown.
-qint64 peakResidentBytes(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
-    }
-    return -1;
-}
-
-constexpr qint64 kMiB = 1024 * 1024;
 
 class RunnerBounds : public ::testing::Test {
 protected:
