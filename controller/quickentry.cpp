@@ -55,17 +55,20 @@ QuickEntryResult RegisterQuickEntry(const QString& settingsPath, const QuickEntr
     int slot = -1;
     QString key, date;
     QString error;
-    const bool written = updateProfile(settingsPath, [&](ProfileTransaction& file) {
-        slot = findFreeDatedSlot(file);
-        if (slot < 0)
-            return false;
-        key = entryKey(Dated, slot);
-        date = formatDate(quickEntryDate(entry.day, Clock::today()));
-        file.writeString(dateSection, key, date);
-        file.writeString(timeSection, key, entry.time);
-        file.writeString(textSection, key, entry.text);
-        return true;
-    }, &error);
+    const bool written = updateProfile(
+        settingsPath,
+        [&](ProfileTransaction& file) {
+            slot = findFreeDatedSlot(file);
+            if (slot < 0)
+                return false;
+            key = entryKey(Dated, slot);
+            date = formatDate(quickEntryDate(entry.day, Clock::today()));
+            file.writeString(dateSection, key, date);
+            file.writeString(timeSection, key, entry.time);
+            file.writeString(textSection, key, entry.text);
+            return true;
+        },
+        &error);
     if (!written) {
         logLine(QStringLiteral("予定の追加: %1 に書き込めません: %2").arg(settingsPath, error));
         QuickEntryResult result = refused(kWriteFailedMessage);

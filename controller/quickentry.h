@@ -38,8 +38,8 @@ int findFreeDatedSlot(const ProfileTransaction& file);
 QDate quickEntryDate(QuickDay day, const QDate& today);
 
 // Checks the entry, then writes "指定日", "時刻" and "内容" under "2-N" in one locked
-// read-modify-write of the settings file at settingsPath (N chosen under the lock). The date comes from Clock::today(). Nothing is written
-// when the result is not ok; the message says why.
+// read-modify-write of the settings file at settingsPath (N chosen under the lock). The date comes from Clock::today().
+// Nothing is written when the result is not ok; the message says why.
 QuickEntryResult RegisterQuickEntry(const QString& settingsPath, const QuickEntry& entry);
 
 } // namespace corvane::controller

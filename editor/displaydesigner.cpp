@@ -23,10 +23,7 @@ const QString kDefaultFace = QStringLiteral("ＭＳ Ｐゴシック");
 constexpr double kDefaultHeight = 1455;
 constexpr double kDefaultWidth = 2970;
 
-double numberOr(const QString& text, double fallback)
-{
-    return parseDecimal(text).value_or(fallback);
-}
+double numberOr(const QString& text, double fallback) { return parseDecimal(text).value_or(fallback); }
 
 ColourValue colourOr(const QString& text, int systemIndex)
 {
@@ -43,10 +40,7 @@ QMargins frameOf(const QWidget* window)
 }
 
 // Whole values without a decimal point, as the single-precision texts of the stored file.
-QString numberText(double value)
-{
-    return QString::number(float(value), 'g', 7);
-}
+QString numberText(double value) { return QString::number(float(value), 'g', 7); }
 
 } // namespace
 
@@ -130,8 +124,10 @@ void DisplayDesigner::resizeEvent(QResizeEvent* event)
 void DisplayDesigner::applyColoursAndFont()
 {
     QPalette windowPalette = palette();
-    const QColor back = toQColor(colourOr(m_settings.displayValue(keyName(kColourKey)), kButtonFaceIndex), windowPalette, QPalette::Button);
-    const QColor text = toQColor(colourOr(m_settings.displayValue(keyName(kTextColourKey)), kButtonTextIndex), windowPalette, QPalette::ButtonText);
+    const QColor back = toQColor(colourOr(m_settings.displayValue(keyName(kColourKey)), kButtonFaceIndex),
+                                 windowPalette, QPalette::Button);
+    const QColor text = toQColor(colourOr(m_settings.displayValue(keyName(kTextColourKey)), kButtonTextIndex),
+                                 windowPalette, QPalette::ButtonText);
     windowPalette.setColor(QPalette::Window, back);
     setPalette(windowPalette);
     QPalette samplePalette = m_sample->palette();
@@ -194,8 +190,8 @@ void DisplayDesigner::mousePressEvent(QMouseEvent* event)
 
 bool DisplayDesigner::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_sample && (event->type() == QEvent::MouseButtonPress ||
-                                event->type() == QEvent::MouseButtonRelease))
+    if (watched == m_sample
+        && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease))
         return true;
     return QWidget::eventFilter(watched, event);
 }

@@ -158,7 +158,8 @@ bool EntryStore::LoadEntries(const QString& path, QString* error)
     // The clean-up is decided again on the file as it is under the lock, and the tables show
     // exactly what was written.
     QString reason;
-    if (updateProfile(path, [this](ProfileTransaction& tx) { return loadFrom(tx, true); }, &reason))
+    if (updateProfile(
+            path, [this](ProfileTransaction& tx) { return loadFrom(tx, true); }, &reason))
         return true;
     logLine(QStringLiteral("過去の指定日の予定を削除できませんでした: ") + reason);
     ProfileTransaction asItIs(path);

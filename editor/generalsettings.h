@@ -24,7 +24,7 @@ struct GeneralSettings {
     bool economic = false;        // "経済指標"/"取得"
     QString displaySeconds;       // "表示"/"時間"
     QString advanceMinutes;       // "事前表示"/"時間"
-    QString lateLimitMinutes;     // "事前表示"/"遅延上限": how late a reminder missed in sleep may still be shown
+    QString lateLimitMinutes; // "事前表示"/"遅延上限": how late a reminder missed in sleep may still be shown
     QString et, cet, gmt;         // "時差"
     QString calendarUrl;          // "経済指標"/"URL"
     QStringList HolidayDates;     // "祝日", in list order

@@ -23,7 +23,8 @@ QPalette::ColorRole systemColourRole(int index, QPalette::ColorRole unknown)
     case 4: return QPalette::Window;
     case 7:
     case 9: return QPalette::WindowText;
-    default: return unknown;
+    default:
+        return unknown;
     }
 }
 

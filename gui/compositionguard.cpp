@@ -89,7 +89,7 @@ private:
         QString preedit;
     };
     QHash<QObject*, Open> m_open; // open compositions by box
-    QPointer<QObject> m_closedIn;    // the box whose composition the last event committed
+    QPointer<QObject> m_closedIn; // the box whose composition the last event committed
     QString m_closedText;
     QString m_echo; // a commit made on leaving a box, whose repetition is still to come
 };

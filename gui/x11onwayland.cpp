@@ -32,9 +32,6 @@ void forgetPlatformChoice()
     chosenHere() = false;
 }
 
-bool placementUpToCompositor()
-{
-    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-}
+bool placementUpToCompositor() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
 
 } // namespace corvane

@@ -8,10 +8,7 @@ namespace {
 constexpr qint64 kLeapMs = 1000;
 } // namespace
 
-ClockGap::ClockGap(Monotonic monotonic) : m_monotonic(std::move(monotonic))
-{
-    m_elapsed.start();
-}
+ClockGap::ClockGap(Monotonic monotonic) : m_monotonic(std::move(monotonic)) { m_elapsed.start(); }
 
 std::optional<ClockSpan> ClockGap::observe(const QDateTime& now, int acceptanceSeconds)
 {

@@ -29,7 +29,6 @@ inline constexpr int kHolidayClass = 7;
 // hostile or broken workbook cannot make the lists, the derived sections and every tick huge.
 inline constexpr int kMaxIndicatorRowsPerDay = 500;
 
-
 class DaySchedule {
 public:
     // Classifies today and tomorrow (Clock::today()) from "祝日" and sets the build date.

@@ -125,8 +125,7 @@ bool isWorkingDay(int dayClass) { return dayClass >= 0 && dayClass <= 4; }
 
 // The length of the stored family (up to its first empty time), and whether it already holds
 // exactly list.
-qsizetype storedListLength(const ProfileTransaction& file, const QString& section, const DayList& list,
-                           bool* same)
+qsizetype storedListLength(const ProfileTransaction& file, const QString& section, const DayList& list, bool* same)
 {
     const SectionIndex old(file, section);
     qsizetype oldCount = 0;
@@ -163,15 +162,9 @@ void rewriteDerivedList(ProfileTransaction& file, const QString& section, const 
 
 } // namespace
 
-void DaySchedule::LoadHolidays(const QString& settingsPath)
-{
-    LoadHolidays(ProfileTransaction(settingsPath));
-}
+void DaySchedule::LoadHolidays(const QString& settingsPath) { LoadHolidays(ProfileTransaction(settingsPath)); }
 
-void DaySchedule::LoadHolidays(const ProfileTransaction& file)
-{
-    classifyDays(file, Clock::today());
-}
+void DaySchedule::LoadHolidays(const ProfileTransaction& file) { classifyDays(file, Clock::today()); }
 
 void DaySchedule::classifyDays(const ProfileTransaction& file, const QDate& day0)
 {
@@ -265,16 +258,19 @@ void DaySchedule::writeDerivedLists(const ProfileTransaction& file, const QStrin
     if (sameToday && sameTomorrow)
         return; // nothing to write: the file is not even locked
     QString error;
-    const bool written = updateProfile(file.path(), [&](ProfileTransaction& current) {
-        if (!current.readsSameFileAs(file)) {
-            logLine(QStringLiteral("設定ファイルが読み込みの後に変更されたため、予定を読み直してから書き込みます"));
-            classifyDays(current, m_buildDate);
-            buildLists(current, economicFetch);
-        }
-        rewriteDerivedList(current, todaySection, m_today);
-        rewriteDerivedList(current, tomorrowSection, m_tomorrow);
-        return true;
-    }, &error);
+    const bool written = updateProfile(
+        file.path(),
+        [&](ProfileTransaction& current) {
+            if (!current.readsSameFileAs(file)) {
+                logLine(QStringLiteral("設定ファイルが読み込みの後に変更されたため、予定を読み直してから書き込みます"));
+                classifyDays(current, m_buildDate);
+                buildLists(current, economicFetch);
+            }
+            rewriteDerivedList(current, todaySection, m_today);
+            rewriteDerivedList(current, tomorrowSection, m_tomorrow);
+            return true;
+        },
+        &error);
     if (!written)
         logLine(QStringLiteral("本日と翌日の予定を設定ファイルに書き込めませんでした: %1").arg(error));
 }

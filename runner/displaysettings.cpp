@@ -36,10 +36,7 @@ int DisplaySettings::advance() const
     return minutes ? *minutes : 0;
 }
 
-int DisplaySettings::lateLimit() const
-{
-    return lateLimitFrom(lateLimitMinutes).value_or(kDefaultLateLimitMinutes);
-}
+int DisplaySettings::lateLimit() const { return lateLimitFrom(lateLimitMinutes).value_or(kDefaultLateLimitMinutes); }
 
 DisplaySettings readDisplaySettings(const QString& settingsPath,
                                     const std::function<void()>& expandAbbreviations)
@@ -47,8 +44,7 @@ DisplaySettings readDisplaySettings(const QString& settingsPath,
     return readDisplaySettings(ProfileTransaction(settingsPath), expandAbbreviations);
 }
 
-DisplaySettings readDisplaySettings(const ProfileTransaction& file,
-                                    const std::function<void()>& expandAbbreviations)
+DisplaySettings readDisplaySettings(const ProfileTransaction& file, const std::function<void()>& expandAbbreviations)
 {
     auto read = [&](const QString& section, const QString& key) { return file.readString(section, key); };
     DisplaySettings s;

@@ -47,8 +47,7 @@ EconomicRefreshDecision decideEconomicRefresh(const ProfileTransaction& file, co
 
 QString indicatorWorkbookBeside(const QString& settingsPath)
 {
-    return QDir::toNativeSeparators(
-        QFileInfo(settingsPath).dir().filePath(QString::fromUtf16(kIndicatorWorkbookName)));
+    return QDir::toNativeSeparators(QFileInfo(settingsPath).dir().filePath(QString::fromUtf16(kIndicatorWorkbookName)));
 }
 
 QString CheckEconomicRefresh(const QString& settingsPath, const QString& previousFetch)

@@ -27,6 +27,7 @@ int main(int argc, char** argv)
     if (!runner.Main() || runner.hasClosed())
         return 0;
     if (corvane::placementUpToCompositor())
-        corvane::logLine(QStringLiteral("X ディスプレイがないため、お知らせ画面の位置と最前面表示はデスクトップに任されます"));
+        corvane::logLine(
+            QStringLiteral("X ディスプレイがないため、お知らせ画面の位置と最前面表示はデスクトップに任されます"));
     return app.exec();
 }

@@ -28,8 +28,7 @@ QString moment(const QDateTime& at)
 
 MissedReminders::MissedReminders(ClockGap::Monotonic monotonic) : m_gap(std::move(monotonic)) {}
 
-QString MissedReminders::collect(DaySchedule& schedule, int advanceMinutes, int acceptanceSeconds,
-                                 const QDateTime& now)
+QString MissedReminders::collect(DaySchedule& schedule, int advanceMinutes, int acceptanceSeconds, const QDateTime& now)
 {
     if (const auto span = m_gap.observe(now, acceptanceSeconds)) {
         logLine(QStringLiteral("時計が %1 から %2 へ進みました（スリープからの復帰など）")
@@ -58,8 +57,8 @@ QString MissedReminders::collect(DaySchedule& schedule, int advanceMinutes, int 
     return lines;
 }
 
-void MissedReminders::takeDay(DaySchedule& schedule, const QDate& day, int advanceMinutes,
-                              int acceptanceSeconds, const QDateTime& now)
+void MissedReminders::takeDay(DaySchedule& schedule, const QDate& day, int advanceMinutes, int acceptanceSeconds,
+                              const QDateTime& now)
 {
     DayList* list = schedule.listFor(day);
     if (!list)
@@ -88,7 +87,8 @@ void MissedReminders::takeDay(DaySchedule& schedule, const QDate& day, int advan
             continue;
         }
         item.shown = true;
-        logLine(QStringLiteral("遅れて表示します: %1（表示予定 %2、%3遅れ）").arg(entry, moment(start), lateness(late)));
+        logLine(
+            QStringLiteral("遅れて表示します: %1（表示予定 %2、%3遅れ）").arg(entry, moment(start), lateness(late)));
         m_pending->lines += entry;
         m_pending->lines += QLatin1Char('\n');
     }
@@ -101,7 +101,8 @@ void MissedReminders::logDaysNotHeld(const QDateTime& now) const
     const QDate earliest = std::max(m_pending->span.from.date(), now.addSecs(-qint64(m_limitMinutes) * 60).date());
     for (QDate day = earliest; day < now.date(); day = day.addDays(1)) {
         if (!m_pending->daysTaken.contains(day))
-            logLine(QStringLiteral("%1 の予定は作られていないため、遅れたお知らせを確認できません").arg(formatDate(day)));
+            logLine(
+                QStringLiteral("%1 の予定は作られていないため、遅れたお知らせを確認できません").arg(formatDate(day)));
     }
 }
 

@@ -10,14 +10,14 @@ namespace {
 constexpr int kSecondsPerDay = 24 * 60 * 60;
 } // namespace
 
-std::optional<int> secondsToNextStart(const DaySchedule& schedule, int advanceMinutes,
-                                      int acceptanceSeconds, const QDateTime& now)
+std::optional<int> secondsToNextStart(const DaySchedule& schedule, int advanceMinutes, int acceptanceSeconds,
+                                      const QDateTime& now)
 {
     const int nowSeconds = now.time().msecsSinceStartOfDay() / 1000;
     std::optional<int> next;
     for (int day = 0; day < 2; ++day) {
         const QDate date = now.date().addDays(day);
-        const DayList* list = date == schedule.buildDate()             ? &schedule.today()
+        const DayList* list = date == schedule.buildDate()              ? &schedule.today()
                               : date == schedule.buildDate().addDays(1) ? &schedule.tomorrow()
                                                                         : nullptr;
         if (!list)

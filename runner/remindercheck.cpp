@@ -45,8 +45,8 @@ ReminderCheck::Result ReminderCheck::CheckReminders()
         logLine(QStringLiteral("お知らせ: ") + message.trimmed().replace(QLatin1Char('\n'), QStringLiteral(" / ")));
         m_announcer->announce(message);
     }
-    m_announcer->setReady(m_preparation.wantReady(
-        secondsToNextStart(m_schedule, m_advanceMinutes, kAcceptanceSeconds, now)));
+    m_announcer->setReady(
+        m_preparation.wantReady(secondsToNextStart(m_schedule, m_advanceMinutes, kAcceptanceSeconds, now)));
     return message.isEmpty() ? Result::Quiet : Result::Announced;
 }
 

@@ -146,7 +146,8 @@ void RunnerApp::onBackgroundImportFinished(bool ok, const QString& reason)
     buildLists(ProfileTransaction(m_settingsPath));
     returnFreedMemory();
     m_schedule.keepShownFrom(today, tomorrow);
-    logLine(QStringLiteral("経済指標カレンダーを取り込み、本日と翌日の予定を作り直しました（本日の予定 %1件、翌日の予定 %2件）")
+    logLine(QStringLiteral(
+                "経済指標カレンダーを取り込み、本日と翌日の予定を作り直しました（本日の予定 %1件、翌日の予定 %2件）")
                 .arg(m_schedule.today().size())
                 .arg(m_schedule.tomorrow().size()));
 }

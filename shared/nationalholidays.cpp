@@ -13,10 +13,9 @@ struct FixedDay {
 };
 
 constexpr FixedDay kFixedDays[] = {
-    {1, 1, u"元日"},       {2, 11, u"建国記念の日"}, {2, 23, u"天皇誕生日"},
-    {4, 29, u"昭和の日"},  {5, 3, u"憲法記念日"},    {5, 4, u"みどりの日"},
-    {5, 5, u"こどもの日"}, {8, 11, u"山の日"},       {11, 3, u"文化の日"},
-    {11, 23, u"勤労感謝の日"},
+    {1, 1, u"元日"},       {2, 11, u"建国記念の日"},  {2, 23, u"天皇誕生日"}, {4, 29, u"昭和の日"},
+    {5, 3, u"憲法記念日"}, {5, 4, u"みどりの日"},     {5, 5, u"こどもの日"},  {8, 11, u"山の日"},
+    {11, 3, u"文化の日"},  {11, 23, u"勤労感謝の日"},
 };
 
 struct MondayHoliday {
@@ -50,7 +49,8 @@ int equinoxDay(int year, double base1980)
 
 bool holds(const QList<NationalHoliday>& holidays, const QDate& date)
 {
-    return std::any_of(holidays.cbegin(), holidays.cend(), [&date](const NationalHoliday& h) { return h.date == date; });
+    return std::any_of(holidays.cbegin(), holidays.cend(),
+                       [&date](const NationalHoliday& h) { return h.date == date; });
 }
 
 } // namespace

@@ -119,10 +119,7 @@ QString unstorableMessage(const QStringList& characters)
         .arg(quoted.join(QString()));
 }
 
-QString checkStorable(const QString& text)
-{
-    return unstorableIn(ProfileCharset::Cp932, {text});
-}
+QString checkStorable(const QString& text) { return unstorableIn(ProfileCharset::Cp932, {text}); }
 
 // ---- operations ----
 
@@ -157,8 +154,12 @@ struct ProfileTransaction::Operation {
             did = document.setValue(s, encodeName(key, charset),
                                     profilebytes::quotedForWrite(encodeProfileText(value, charset)));
             break;
-        case Kind::DeleteKey: did = document.removeKey(s, encodeName(key, charset)); break;
-        case Kind::DeleteSection: did = document.removeSection(s); break;
+        case Kind::DeleteKey:
+            did = document.removeKey(s, encodeName(key, charset));
+            break;
+        case Kind::DeleteSection:
+            did = document.removeSection(s);
+            break;
         case Kind::WriteSection: {
             std::vector<std::pair<QByteArray, QByteArray>> body;
             body.reserve(size_t(lines.size()));

@@ -176,10 +176,8 @@ QByteArray quotedForWrite(const QByteArray& value)
     return quoted || blankEnds ? '"' + value + '"' : value;
 }
 
-std::optional<std::pair<const char*, qsizetype>> findValue(const QByteArray& text,
-                                                           const QByteArray& foldedSection,
-                                                           const QByteArray& foldedKey,
-                                                           ProfileCharset charset)
+std::optional<std::pair<const char*, qsizetype>> findValue(const QByteArray& text, const QByteArray& foldedSection,
+                                                           const QByteArray& foldedKey, ProfileCharset charset)
 {
     std::optional<std::pair<const char*, qsizetype>> found;
     enum { Before, Inside } state = Before;

@@ -64,8 +64,7 @@ QByteArray quotedForWrite(const QByteArray& value);
 
 // The raw value of section/key (names folded with foldName) in a file's text, found without
 // building a document; nullopt when the section or key is absent.
-std::optional<std::pair<const char*, qsizetype>> findValue(const QByteArray& text,
-                                                           const QByteArray& foldedSection,
+std::optional<std::pair<const char*, qsizetype>> findValue(const QByteArray& text, const QByteArray& foldedSection,
                                                            const QByteArray& foldedKey,
                                                            ProfileCharset charset = ProfileCharset::Cp932);
 

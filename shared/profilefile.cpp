@@ -36,13 +36,19 @@ QString reasonFor(int code, const QString& path)
 {
     switch (code) {
     case EACCES:
-    case EPERM: return QStringLiteral("フォルダー %1 に書き込む権限がありません").arg(folderOf(path));
-    case EROFS: return QStringLiteral("読み取り専用の場所です: %1").arg(folderOf(path));
+    case EPERM:
+        return QStringLiteral("フォルダー %1 に書き込む権限がありません").arg(folderOf(path));
+    case EROFS:
+        return QStringLiteral("読み取り専用の場所です: %1").arg(folderOf(path));
     case ENOSPC:
-    case EDQUOT: return QStringLiteral("ディスクの空きが足りません");
-    case ENOENT: return QStringLiteral("フォルダー %1 がありません").arg(folderOf(path));
-    case EWOULDBLOCK: return QStringLiteral("他のプログラムが使用中です");
-    default: return QString::fromLocal8Bit(std::strerror(code));
+    case EDQUOT:
+        return QStringLiteral("ディスクの空きが足りません");
+    case ENOENT:
+        return QStringLiteral("フォルダー %1 がありません").arg(folderOf(path));
+    case EWOULDBLOCK:
+        return QStringLiteral("他のプログラムが使用中です");
+    default:
+        return QString::fromLocal8Bit(std::strerror(code));
     }
 }
 
@@ -58,7 +64,7 @@ FileStamp stampOf(const struct stat& st)
 
 std::int64_t nowNs()
 {
-    timespec now {};
+    timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
     return std::int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
@@ -97,9 +103,10 @@ bool readOnce(const QString& path, QByteArray* bytes, FileStamp* stamp, bool* st
                               QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
-    struct stat before {}, after {};
-    const bool ok = ::fstat(fd, &before) == 0 && readAll(fd, bytes, qsizetype(before.st_size))
-                    && ::fstat(fd, &after) == 0;
+    struct stat before {
+    }, after{};
+    const bool ok =
+        ::fstat(fd, &before) == 0 && readAll(fd, bytes, qsizetype(before.st_size)) && ::fstat(fd, &after) == 0;
     const int code = errno;
     ::close(fd);
     if (!ok) {
@@ -192,8 +199,8 @@ ProfileLock::ProfileLock(const QString& settingsPath, int timeoutMs)
     // links: whoever can open the lock file can hold it and stop every save.
     m_fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (m_fd < 0) {
-        m_error = describe(QStringLiteral("設定ファイルをロックできません"), settingsPath,
-                           reasonFor(errno, settingsPath));
+        m_error =
+            describe(QStringLiteral("設定ファイルをロックできません"), settingsPath, reasonFor(errno, settingsPath));
         return;
     }
     struct stat st {};
@@ -225,10 +232,9 @@ void ProfileLock::recordWritten(const FileStamp& stamp)
 {
     if (!m_locked)
         return;
-    const QByteArray text = QByteArray::number(qulonglong(stamp.device)) + ' '
-                            + QByteArray::number(qulonglong(stamp.inode)) + ' '
-                            + QByteArray::number(qlonglong(stamp.size)) + ' '
-                            + QByteArray::number(qlonglong(stamp.modifiedNs)) + '\n';
+    const QByteArray text =
+        QByteArray::number(qulonglong(stamp.device)) + ' ' + QByteArray::number(qulonglong(stamp.inode)) + ' '
+        + QByteArray::number(qlonglong(stamp.size)) + ' ' + QByteArray::number(qlonglong(stamp.modifiedNs)) + '\n';
     if (::pwrite(m_fd, text.constData(), size_t(text.size()), 0) == ssize_t(text.size()))
         (void)::ftruncate(m_fd, text.size());
 }
@@ -288,8 +294,8 @@ void removeStaleTemporaries(const QString& target)
 {
     const QFileInfo info(target);
     const QDir folder = info.absoluteDir();
-    const QStringList names = folder.entryList({info.fileName() + QStringLiteral(".tmp*")},
-                                               QDir::Files | QDir::Hidden | QDir::System);
+    const QStringList names =
+        folder.entryList({info.fileName() + QStringLiteral(".tmp*")}, QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& name : names) {
         struct stat st {};
         const QByteArray full = QFile::encodeName(folder.filePath(name));
@@ -324,8 +330,7 @@ bool replaceProfileFile(const QString& path, const QByteArray& bytes, QString* e
     QByteArray temporaryName;
     int fd = -1;
     for (int attempt = 0; attempt < 8 && fd < 0; ++attempt) {
-        temporaryName = targetName + ".tmp-"
-                        + QByteArray::number(QRandomGenerator::system()->generate64(), 36);
+        temporaryName = targetName + ".tmp-" + QByteArray::number(QRandomGenerator::system()->generate64(), 36);
         // A new file gets 0666 less the umask from open itself.
         fd = ::open(temporaryName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                     exists ? 0600 : 0666);

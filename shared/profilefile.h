@@ -20,8 +20,7 @@ struct FileStamp {
 // The whole file; a missing file reads as empty. The file is opened first: only "no such
 // file" from the open means missing, so a reader racing another writer's rename never takes
 // the file for absent. False (with *error) only when the file exists but cannot be read.
-bool readProfileBytes(const QString& path, QByteArray* bytes, QString* error = nullptr,
-                      FileStamp* stamp = nullptr);
+bool readProfileBytes(const QString& path, QByteArray* bytes, QString* error = nullptr, FileStamp* stamp = nullptr);
 
 // As readProfileBytes, for a read that a later write will rest on: a file that another
 // program is rewriting in place (it changes while read, or was modified a moment ago by

@@ -22,8 +22,8 @@ bool isPrivateFolder(const QString& folder)
 {
 #ifdef Q_OS_UNIX
     struct stat st {};
-    return ::lstat(QFile::encodeName(folder).constData(), &st) == 0 && S_ISDIR(st.st_mode)
-           && st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
+    return ::lstat(QFile::encodeName(folder).constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid()
+           && (st.st_mode & 077) == 0;
 #else
     return QFileInfo(folder).isDir();
 #endif
@@ -39,13 +39,14 @@ QString userRuntimeFolder()
     if (!runtime.isEmpty() && isPrivateFolder(runtime))
         return runtime;
     // Otherwise a folder of our own in the user's cache, never one in a shared place.
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
-                           + QStringLiteral("/corvane/runtime");
+    const QString folder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/corvane/runtime");
     if (!QFileInfo(folder).isDir() && QDir().mkpath(folder))
         QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     if (isPrivateFolder(folder))
         return folder;
-    logLine(QStringLiteral("実行用フォルダー %1 は他のユーザーも使えるため使いません").arg(runtime.isEmpty() ? folder : runtime));
+    logLine(QStringLiteral("実行用フォルダー %1 は他のユーザーも使えるため使いません")
+                .arg(runtime.isEmpty() ? folder : runtime));
     return {};
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// One instance per program and per user: a lock file in the user's private runtime folder. The lock of a process that died is stale and is
-// taken over by the next start.
+// One instance per program and per user: a lock file in the user's private runtime folder. The lock of a process that
+// died is stale and is taken over by the next start.
 #include <QString>
 #include <memory>
 

@@ -35,8 +35,8 @@ QRect fitWindowToScreens(const QRect& outer, const QList<QRect>& screens)
         desktop |= screen;
     const int maxWidth = desktop.isEmpty() ? std::numeric_limits<int>::max() : desktop.width();
     const int maxHeight = desktop.isEmpty() ? std::numeric_limits<int>::max() : desktop.height();
-    QRect fitted(outer.topLeft(), QSize(std::clamp(outer.width(), 1, maxWidth),
-                                        std::clamp(outer.height(), 1, maxHeight)));
+    QRect fitted(outer.topLeft(),
+                 QSize(std::clamp(outer.width(), 1, maxWidth), std::clamp(outer.height(), 1, maxHeight)));
     if (screens.isEmpty())
         return fitted;
 

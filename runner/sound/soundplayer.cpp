@@ -6,8 +6,7 @@
 
 namespace corvane {
 
-SoundPlayer::SoundPlayer(const QString& path, SoundLog log, QObject* parent)
-    : QObject(parent), m_path(path), m_log(log)
+SoundPlayer::SoundPlayer(const QString& path, SoundLog log, QObject* parent) : QObject(parent), m_path(path), m_log(log)
 {
     load();
 }

@@ -44,7 +44,8 @@ bool ReplaceIndicatorWorkbook(const QString& path, QList<IndicatorRow> rows, QSt
     // A spreadsheet that has the workbook open would keep its stale copy, and saving that
     // would throw this import away.
     if (isWorkbookBusy(path)) {
-        *reason = QStringLiteral("経済指標.xlsが表示中のため取り込めません。ファイルを閉じてから再度取り込んでください");
+        *reason =
+            QStringLiteral("経済指標.xlsが表示中のため取り込めません。ファイルを閉じてから再度取り込んでください");
         return false;
     }
     const QFileInfo target(path);
@@ -69,15 +70,17 @@ bool ReplaceIndicatorWorkbook(const QString& path, QList<IndicatorRow> rows, QSt
     const QList<IndicatorRow> back = ReadIndicatorWorkbook(fresh, &why);
     if (!why.isEmpty() || back.size() != count) {
         QFile::remove(fresh);
-        *reason = QStringLiteral("作成した経済指標.xlsを読み直せないため、前のブックを残します（%1）")
-                      .arg(why.isEmpty() ? QStringLiteral("%1件のうち%2件しか読めません").arg(count).arg(back.size()) : why);
+        *reason =
+            QStringLiteral("作成した経済指標.xlsを読み直せないため、前のブックを残します（%1）")
+                .arg(why.isEmpty() ? QStringLiteral("%1件のうち%2件しか読めません").arg(count).arg(back.size()) : why);
         return false;
     }
     std::error_code error;
     std::filesystem::rename(QFile::encodeName(fresh).toStdString(), QFile::encodeName(path).toStdString(), error);
     if (error) {
         QFile::remove(fresh);
-        *reason = QStringLiteral("経済指標.xlsを保存できませんでした（%1）").arg(QString::fromLocal8Bit(error.message()));
+        *reason =
+            QStringLiteral("経済指標.xlsを保存できませんでした（%1）").arg(QString::fromLocal8Bit(error.message()));
         return false;
     }
     return true;

@@ -42,12 +42,12 @@ DocPtr parseDocument(const QByteArray& utf8Html, bool* tooDeep = nullptr)
     // tag the page still carries. NONET: a page never makes us fetch anything else.
     const int options = HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING
                         | HTML_PARSE_NONET | HTML_PARSE_COMPACT;
-    DocPtr doc(htmlCtxtReadMemory(context.get(), utf8Html.constData(), int(utf8Html.size()), nullptr,
-                                  "UTF-8", options));
+    DocPtr doc(
+        htmlCtxtReadMemory(context.get(), utf8Html.constData(), int(utf8Html.size()), nullptr, "UTF-8", options));
     if (tooDeep) {
         const xmlError* error = xmlCtxtGetLastError(context.get());
-        *tooDeep = error && error->code == XML_ERR_INTERNAL_ERROR && error->message
-                   && std::strstr(error->message, "depth");
+        *tooDeep =
+            error && error->code == XML_ERR_INTERNAL_ERROR && error->message && std::strstr(error->message, "depth");
     }
     return doc;
 }

@@ -124,7 +124,9 @@ CalendarConversion ConvertCalendarGrid(const TableGrid& grid, const TimeDifferen
                         result.notes.append(
                             QStringLiteral("経済指標カレンダーの時刻の後の「%1」は ET・CET・GMT の印ではないため、"
                                            "その時刻は時差を足さずに取り込みます（例: %2行目「%3」）")
-                                .arg(marker).arg(r + 1).arg(s));
+                                .arg(marker)
+                                .arg(r + 1)
+                                .arg(s));
                     }
                 }
             }

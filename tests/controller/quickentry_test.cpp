@@ -217,7 +217,8 @@ TEST_F(QuickAddTest, FailedWriteIsReported)
         RegisterQuickEntry(unwritable, {QuickDay::Today, QStringLiteral("10:00"), QStringLiteral("x")});
 
     EXPECT_FALSE(result.ok);
-    EXPECT_TRUE(result.message.startsWith(QStringLiteral("設定ファイルに書き込めませんでした。予定は登録されていません\n")));
+    EXPECT_TRUE(
+        result.message.startsWith(QStringLiteral("設定ファイルに書き込めませんでした。予定は登録されていません\n")));
     EXPECT_EQ(result.slot, -1);
 
     // A file the user made read-only stays as it is.

@@ -237,13 +237,11 @@ TEST(HolidayList, NationalHolidaysFromTodayFillUpToTheLimitEarliestFirst)
     const NationalHolidayAddition added = addNationalHolidays(items);
     ASSERT_EQ(added.list.size(), kHolidayListLimit);
     EXPECT_EQ(added.list.mid(0, 2), (QStringList{QStringLiteral("2027/01/01"), QStringLiteral("2030/1/1")}));
-    EXPECT_EQ(added.list.mid(51), (QStringList{QStringLiteral("2027/1/11"), QStringLiteral("2027/2/11"),
-                                               QStringLiteral("2027/2/23"), QStringLiteral("2027/3/21"),
-                                               QStringLiteral("2027/3/22"), QStringLiteral("2027/4/29"),
-                                               QStringLiteral("2027/5/3"), QStringLiteral("2027/5/4"),
-                                               QStringLiteral("2027/5/5")}));
-    EXPECT_EQ(added.message,
-              QStringLiteral("祝日は60日まで登録できます。国民の祝日のうち7日は追加できませんでした"));
+    EXPECT_EQ(added.list.mid(51),
+              (QStringList{QStringLiteral("2027/1/11"), QStringLiteral("2027/2/11"), QStringLiteral("2027/2/23"),
+                           QStringLiteral("2027/3/21"), QStringLiteral("2027/3/22"), QStringLiteral("2027/4/29"),
+                           QStringLiteral("2027/5/3"), QStringLiteral("2027/5/4"), QStringLiteral("2027/5/5")}));
+    EXPECT_EQ(added.message, QStringLiteral("祝日は60日まで登録できます。国民の祝日のうち7日は追加できませんでした"));
 }
 
 TEST(GeneralChecks, InputBoxes)

@@ -89,10 +89,12 @@ TEST_F(Form2ImportTest, ReimportUsesTheTypedAddressAndTimeDifferenceAndSparesAnO
     QFile page(QStringLiteral(CORVANE_TEST_DATA "/import/calendar_utf8.html"));
     ASSERT_TRUE(page.open(QIODevice::ReadOnly));
     server.route("/web/market/calendar/", test::HttpRoute{200, "text/html; charset=UTF-8", page.readAll()});
-    profile::writeString(SettingsPath(), QStringLiteral("経済指標"), QStringLiteral("URL"), server.url("/old").toString());
+    profile::writeString(SettingsPath(), QStringLiteral("経済指標"), QStringLiteral("URL"),
+                         server.url("/old").toString());
     start();
     // Typed, not yet saved with 登録完了.
-    test::typeInto(test::find<QLineEdit>(m_window, QStringLiteral("Text9")), server.url("/web/market/calendar/").toString());
+    test::typeInto(test::find<QLineEdit>(m_window, QStringLiteral("Text9")),
+                   server.url("/web/market/calendar/").toString());
     test::typeInto(test::find<QLineEdit>(m_window, QStringLiteral("Text6")), QStringLiteral("13"));
     reimportAndWait(true);
     EXPECT_TRUE(m_messages.messages.isEmpty()) << m_messages.messages.join(' ').toStdString();
@@ -106,12 +108,15 @@ TEST_F(Form2ImportTest, ReimportUsesTheTypedAddressAndTimeDifferenceAndSparesAnO
     const QString workbook = programsFile(QStringLiteral("経済指標.xls"));
     const QByteArray before = test::readFileBytes(workbook);
     m_folder.writeBytes(QStringLiteral(".~lock.経済指標.xls#"), "user,host,/tmp,07.12.2026 08:00;");
-    profile::writeString(SettingsPath(), QStringLiteral("経済指標"), QStringLiteral("作成日"), QStringLiteral("2026/1/1"));
+    profile::writeString(SettingsPath(), QStringLiteral("経済指標"), QStringLiteral("作成日"),
+                         QStringLiteral("2026/1/1"));
     reimportAndWait(true);
     ASSERT_EQ(m_messages.messages.size(), 1);
-    EXPECT_TRUE(m_messages.messages[0].contains(QStringLiteral("ファイルを閉じてから"))) << m_messages.messages[0].toStdString();
+    EXPECT_TRUE(m_messages.messages[0].contains(QStringLiteral("ファイルを閉じてから")))
+        << m_messages.messages[0].toStdString();
     EXPECT_EQ(test::readFileBytes(workbook), before);
-    EXPECT_EQ(profile::readString(SettingsPath(), QStringLiteral("経済指標"), QStringLiteral("作成日")), QStringLiteral("2026/1/1"));
+    EXPECT_EQ(profile::readString(SettingsPath(), QStringLiteral("経済指標"), QStringLiteral("作成日")),
+              QStringLiteral("2026/1/1"));
 }
 
 } // namespace

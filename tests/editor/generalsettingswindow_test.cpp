@@ -159,12 +159,12 @@ TEST_F(Form2Test, NationalHolidaysAreAddedOnceInDateOrderAndSaved)
     start();
     click(m_window, QStringLiteral("Command9"));
     const QStringList expected = {
-        QStringLiteral("2026/12/25"), QStringLiteral("2027/1/1"),   QStringLiteral("2027/5/5"),
-        QStringLiteral("2027/1/11"),  QStringLiteral("2027/2/11"),  QStringLiteral("2027/2/23"),
-        QStringLiteral("2027/3/21"),  QStringLiteral("2027/3/22"),  QStringLiteral("2027/4/29"),
-        QStringLiteral("2027/5/3"),   QStringLiteral("2027/5/4"),   QStringLiteral("2027/7/19"),
-        QStringLiteral("2027/8/11"),  QStringLiteral("2027/9/20"),  QStringLiteral("2027/9/23"),
-        QStringLiteral("2027/10/11"), QStringLiteral("2027/11/3"),  QStringLiteral("2027/11/23")};
+        QStringLiteral("2026/12/25"), QStringLiteral("2027/1/1"),  QStringLiteral("2027/5/5"),
+        QStringLiteral("2027/1/11"),  QStringLiteral("2027/2/11"), QStringLiteral("2027/2/23"),
+        QStringLiteral("2027/3/21"),  QStringLiteral("2027/3/22"), QStringLiteral("2027/4/29"),
+        QStringLiteral("2027/5/3"),   QStringLiteral("2027/5/4"),  QStringLiteral("2027/7/19"),
+        QStringLiteral("2027/8/11"),  QStringLiteral("2027/9/20"), QStringLiteral("2027/9/23"),
+        QStringLiteral("2027/10/11"), QStringLiteral("2027/11/3"), QStringLiteral("2027/11/23")};
     EXPECT_EQ(holidays(), expected);
     click(m_window, QStringLiteral("Command9"));
     EXPECT_EQ(holidays(), expected);
@@ -218,7 +218,8 @@ TEST_F(Form2Test, TheDesignerOfAHugeOrLostWindowOpensOnTheScreen)
 {
     for (const auto& [key, value] : {std::pair{"WIDTH", "2147483647"}, std::pair{"HEIGHT", "2147483647"},
                                      std::pair{"LEFT", "-2147483648"}, std::pair{"TOP", "-2147483648"}})
-        profile::writeString(SettingsPath(), QStringLiteral("表示フォーム"), QString::fromUtf8(key), QString::fromUtf8(value));
+        profile::writeString(SettingsPath(), QStringLiteral("表示フォーム"), QString::fromUtf8(key),
+                             QString::fromUtf8(value));
     start();
     click(m_window, QStringLiteral("Command3"));
     ASSERT_NE(m_window->designer(), nullptr);
@@ -245,7 +246,8 @@ TEST_F(Form2Test, OpeningAndClosingTheUntouchedDesignerKeepsItsPlaceAndSize)
         ASSERT_TRUE(QTest::qWaitForWindowExposed(designer));
         const QSize outer(twipsToPixelsX(2970), twipsToPixelsY(1455));
         ASSERT_TRUE(QTest::qWaitFor([&] {
-            return designer->frameGeometry().size() == outer && (!framed || designer->frameGeometry() != designer->geometry());
+            return designer->frameGeometry().size() == outer
+                   && (!framed || designer->frameGeometry() != designer->geometry());
         })) << opening;
         click(m_window, QStringLiteral("Command3"));
         EXPECT_EQ(general.displayValue(QStringLiteral("TOP")), QStringLiteral("1000")) << opening;

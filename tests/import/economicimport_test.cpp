@@ -165,7 +165,10 @@ INSTANTIATE_TEST_SUITE_P(
     Pages, EconomicImportFailure,
     ::testing::Values(
         FailureCase{"NotFound", none, "/missing", "HTTP 404"},
-        FailureCase{"ServerError", [](TestHttpServer& s) { s.route("/boom", {500, "text/html", "oops"}); },
+        FailureCase{"ServerError",
+                    [](TestHttpServer& s) {
+                        s.route("/boom", {500, "text/html", "oops"});
+                    },
                     "/boom", "HTTP 500"},
         FailureCase{"RedirectLoop",
                     [](TestHttpServer& s) {
@@ -204,18 +207,26 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     "/stream", "大きすぎます"},
         FailureCase{"NoTable",
-                    [](TestHttpServer& s) { s.route("/plain", {200, "text/html", fixture("no_table.html")}); },
+                    [](TestHttpServer& s) {
+                        s.route("/plain", {200, "text/html", fixture("no_table.html")});
+                    },
                     "/plain", "表がありません"},
         FailureCase{"FirstTableIsNoCalendar",
-                    [](TestHttpServer& s) { s.route("/menu", {200, "text/html", fixture("not_calendar.html")}); },
+                    [](TestHttpServer& s) {
+                        s.route("/menu", {200, "text/html", fixture("not_calendar.html")});
+                    },
                     "/menu", "最初の表に公表予定がありません"},
         FailureCase{"NestedBeyondTheParsersDepth",
                     [](TestHttpServer& s) {
-                        s.route("/deep", {200, "text/html", "<html><body>" + QByteArray("<table><tr><td>").repeated(300) + "x"});
+                        s.route("/deep",
+                                {200, "text/html", "<html><body>" + QByteArray("<table><tr><td>").repeated(300) + "x"});
                     },
                     "/deep", "入れ子が256段を超える"},
-        FailureCase{"EmptyBody", [](TestHttpServer& s) { s.route("/empty", {200, "text/html", ""}); }, "/empty",
-                    "表がありません"}),
+        FailureCase{"EmptyBody",
+                    [](TestHttpServer& s) {
+                        s.route("/empty", {200, "text/html", ""});
+                    },
+                    "/empty", "表がありません"}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
 
 TEST_F(EconomicImport, AddressProblemsFailBeforeAnyRequest)

@@ -122,7 +122,8 @@ TEST(EconomicRefreshAtANewDay, TheImportRunsBehindTheTicksAndTheListsFollowWhenI
     test::TempFolder folder;
     setProgramsFolderOverride(folder.path());
     test::TestHttpServer server;
-    test::HttpRoute slow{200, "text/html", test::readFileBytes(QStringLiteral(CORVANE_TEST_DATA "/import/calendar_utf8.html"))};
+    test::HttpRoute slow{200, "text/html",
+                         test::readFileBytes(QStringLiteral(CORVANE_TEST_DATA "/import/calendar_utf8.html"))};
     slow.chunkDelayMs = 300;
     slow.chunkSize = 512;
     server.route("/web/market/calendar/", slow);

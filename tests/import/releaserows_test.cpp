@@ -106,8 +106,10 @@ TEST(ReleaseRows, ZeroDifferenceAndUnknownMarkersKeepTheTime)
     EXPECT_EQ(result.rows, (QList<IndicatorRow>{row(2025, 6, 3, 9, 0, "a"), row(2025, 6, 4, 9, 0, "b"),
                                                 row(2025, 6, 5, 9, 0, "c"), row(2025, 6, 6, 23, 0, "d")}));
     // One note per unknown marker, however often it comes; none for the known ones.
-    const auto again = ConvertCalendarGrid(withHeading({{"3", "", "", "09:00CET a"}, {"4", "", "", "09:00JST b"},
-                                                        {"5", "", "", "10:00JST e"}, {"7", "", "", "08:30 ET f"}}),
+    const auto again = ConvertCalendarGrid(withHeading({{"3", "", "", "09:00CET a"},
+                                                        {"4", "", "", "09:00JST b"},
+                                                        {"5", "", "", "10:00JST e"},
+                                                        {"7", "", "", "08:30 ET f"}}),
                                            {5, 0, 5}, kToday);
     ASSERT_EQ(again.notes.size(), 2) << again.notes.join(u'\n').toStdString();
     EXPECT_TRUE(again.notes[0].contains(QStringLiteral("「JS」"))) << again.notes[0].toStdString();

@@ -114,7 +114,7 @@ sheet = xlrd.open_workbook(sys.argv[1]).sheet_by_name('経済指標')
 name = sheet.cell_value(1, 2)
 print(len(name), name == '\U0001D7D8' * len(name))
 )"),
-                  folder.file(QStringLiteral("経済指標.xls"))});
+                                                  folder.file(QStringLiteral("経済指標.xls"))});
     ASSERT_TRUE(python.waitForFinished(30000));
     EXPECT_EQ(python.readAllStandardOutput().trimmed(), "2047 True") << python.readAllStandardError().toStdString();
 }

@@ -103,8 +103,8 @@ TEST_F(ProfileFile, FileKeepsItsEncodingAndOtherEncodingsAreNeverWritten)
 {
     const QByteArray bom = "\xEF\xBB\xBF";
     const QByteArray utf8Rest = u"; メモ 😀 한글\n[表示]\n時間=10\n[메모]\nx=①😀\n"_s.toUtf8();
-    const QByteArray utf16 = QByteArray("\xFF\xFE")
-        + QByteArray(reinterpret_cast<const char*>(u"[表示]\r\n時間=10\r\n"), 2 * 15);
+    const QByteArray utf16 =
+        QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char*>(u"[表示]\r\n時間=10\r\n"), 2 * 15);
     struct Row {
         const char* what;
         QByteArray before;
@@ -123,7 +123,8 @@ TEST_F(ProfileFile, FileKeepsItsEncodingAndOtherEncodingsAreNeverWritten)
         put(row.before);
         EXPECT_EQ(read(u"表示"_s, u"時間"_s), u"10"_s);
         QString error;
-        EXPECT_EQ(profile::writeString(path(), u"表示"_s, u"時間"_s, u"15"_s, &error), row.writable) << qPrintable(error);
+        EXPECT_EQ(profile::writeString(path(), u"表示"_s, u"時間"_s, u"15"_s, &error), row.writable)
+            << qPrintable(error);
         EXPECT_EQ(bytes(), row.writable ? row.after : row.before);
     }
     // In a UTF-8 file any character can be stored and read back.
@@ -136,7 +137,13 @@ TEST_F(ProfileFile, EveryValueReadsBackAsWritten)
 {
     const QString values[] = {
         u"\"/opt/my say/say\" -f \"$HOME/読み上げ/a b.txt\""_s,
-        u"\"至急\""_s, u"\"\""_s, u"\""_s, u" 前に空白"_s, u"後ろにタブ\t"_s, u"普通の値"_s, QString(),
+        u"\"至急\""_s,
+        u"\"\""_s,
+        u"\""_s,
+        u" 前に空白"_s,
+        u"後ろにタブ\t"_s,
+        u"普通の値"_s,
+        QString(),
     };
     for (const QString& value : values) {
         SCOPED_TRACE(qPrintable(value));

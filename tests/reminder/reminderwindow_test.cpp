@@ -139,13 +139,21 @@ TEST(WindowPlacement, FitsTheDesktopAndComesToTheNearestScreen)
         {"inside", QRect(100, 100, 198, 97), {left, right}, QRect(100, 100, 198, 97)},
         {"across both screens", QRect(1800, 100, 400, 97), {left, right}, QRect(1800, 100, 400, 97)},
         {"partly below the screens", QRect(100, 1050, 198, 97), {left, right}, QRect(100, 1050, 198, 97)},
-        {"size capped to the box around both screens", QRect(0, 0, 99999, 99999), {left, right},
+        {"size capped to the box around both screens",
+         QRect(0, 0, 99999, 99999),
+         {left, right},
          QRect(0, 0, 3200, 1080)},
-        {"second monitor gone: onto the nearer one", QRect(2500, 300, 198, 97), {left},
+        {"second monitor gone: onto the nearer one",
+         QRect(2500, 300, 198, 97),
+         {left},
          QRect(1920 - 198, 300, 198, 97)},
-        {"below the right screen: up onto it", QRect(2500, 1200, 198, 97), {left, right},
+        {"below the right screen: up onto it",
+         QRect(2500, 1200, 198, 97),
+         {left, right},
          QRect(2500, 1024 - 97, 198, 97)},
-        {"larger than the nearest screen: at its corner", QRect(5000, 0, 2000, 97), {left, right},
+        {"larger than the nearest screen: at its corner",
+         QRect(5000, 0, 2000, 97),
+         {left, right},
          QRect(1920, 0, 2000, 97)},
         {"zero and negative sizes", QRect(10, 10, 0, -5), {left}, QRect(10, 10, 1, 1)},
         {"no screen", QRect(-5, -5, 0, 7), {}, QRect(-5, -5, 1, 7)},
@@ -208,7 +216,7 @@ TEST(ReminderWindow, ColoursFromColourrefAndSystemIndexes)
     }
     const QPalette system = QApplication::palette();
     {
-        s.colour = QString::number(ColourValue::system(5).raw);    // window background
+        s.colour = QString::number(ColourValue::system(5).raw);     // window background
         s.textColour = QString::number(ColourValue::system(8).raw); // window text
         Shown shown(s);
         EXPECT_EQ(shown.label()->palette().color(QPalette::Window), system.color(QPalette::Base));

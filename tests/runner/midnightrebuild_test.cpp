@@ -21,9 +21,9 @@ namespace {
 QStringList visibleReminderCaptions()
 {
     QProcess search;
-    search.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                             QStringLiteral("--name"), QStringLiteral("^  2026/"),
-                                             QStringLiteral("getwindowname"), QStringLiteral("%@")});
+    search.start(QStringLiteral("xdotool"),
+                 {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                  QStringLiteral("^  2026/"), QStringLiteral("getwindowname"), QStringLiteral("%@")});
     search.waitForFinished(5000);
     return QString::fromUtf8(search.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
@@ -69,7 +69,8 @@ TEST(MidnightRebuild, NewMonthsZeroHourEntryComesUpInTheOneWindowWhileTheCalenda
     clock.set(QDateTime(QDate(2026, 11, 30), QTime(23, 59, 58)));
     EXPECT_TRUE(waitUntil([&] { return spoken() == toCp932(QStringLiteral("\"零時\n\"\r\n")); }, 8000))
         << runner.readStderr().toStdString();
-    EXPECT_TRUE(waitUntil([&] { return runner.readStderr().contains(QStringLiteral("お知らせ: 零時").toUtf8()); }, 2000))
+    EXPECT_TRUE(
+        waitUntil([&] { return runner.readStderr().contains(QStringLiteral("お知らせ: 零時").toUtf8()); }, 2000))
         << runner.readStderr().toStdString();
     // The fetch is still waiting on the host: nothing about the import has been logged yet.
     EXPECT_FALSE(runner.readStderr().contains(QStringLiteral("取り込みに失敗").toUtf8()));

@@ -138,18 +138,47 @@ TEST_F(CheckFixture, OutputIsReadyAheadOfAnEntryAndReleasedWhenNoneIsNear)
         QStringList changes;
     } rows[] = {
         {"kept between near entries, released when the next is far",
-         {item("9:00", "A"), item("9:04", "B"), item("9:30", "C")}, {}, 0,
-         at(kMonday, 8, 59, 0), at(kMonday, 9, 10, 0), {"8:59:50 ready", "9:04:00 released"}},
-        {"the advance moves it earlier", {item("9:00", "A")}, {}, 10,
-         at(kMonday, 8, 49, 0), at(kMonday, 8, 51, 0), {"8:49:50 ready", "8:50:00 released"}},
-        {"a start within the lead gets ready at once", {item("9:00", "A")}, {}, 0,
-         at(kMonday, 8, 59, 55), at(kMonday, 9, 1, 0), {"8:59:55 ready", "9:00:00 released"}},
-        {"tomorrow's first entry just after midnight", {}, {item("0:00", "A")}, 0,
-         at(kMonday, 23, 59, 30), at(kMonday.addDays(1), 0, 0, 30), {"23:59:50 ready", "0:00:00 released"}},
-        {"an entry never due never makes it ready", {}, {item("0:03", "A")}, 5,
-         at(kMonday, 23, 59, 0), at(kMonday.addDays(1), 0, 1, 0), {}},
-        {"nor one already shown", {{QStringLiteral("9:00"), QTime(9, 0), QStringLiteral("A"), true}}, {}, 0,
-         at(kMonday, 8, 59, 0), at(kMonday, 9, 1, 0), {}},
+         {item("9:00", "A"), item("9:04", "B"), item("9:30", "C")},
+         {},
+         0,
+         at(kMonday, 8, 59, 0),
+         at(kMonday, 9, 10, 0),
+         {"8:59:50 ready", "9:04:00 released"}},
+        {"the advance moves it earlier",
+         {item("9:00", "A")},
+         {},
+         10,
+         at(kMonday, 8, 49, 0),
+         at(kMonday, 8, 51, 0),
+         {"8:49:50 ready", "8:50:00 released"}},
+        {"a start within the lead gets ready at once",
+         {item("9:00", "A")},
+         {},
+         0,
+         at(kMonday, 8, 59, 55),
+         at(kMonday, 9, 1, 0),
+         {"8:59:55 ready", "9:00:00 released"}},
+        {"tomorrow's first entry just after midnight",
+         {},
+         {item("0:00", "A")},
+         0,
+         at(kMonday, 23, 59, 30),
+         at(kMonday.addDays(1), 0, 0, 30),
+         {"23:59:50 ready", "0:00:00 released"}},
+        {"an entry never due never makes it ready",
+         {},
+         {item("0:03", "A")},
+         5,
+         at(kMonday, 23, 59, 0),
+         at(kMonday.addDays(1), 0, 1, 0),
+         {}},
+        {"nor one already shown",
+         {{QStringLiteral("9:00"), QTime(9, 0), QStringLiteral("A"), true}},
+         {},
+         0,
+         at(kMonday, 8, 59, 0),
+         at(kMonday, 9, 1, 0),
+         {}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -163,7 +192,8 @@ TEST_F(CheckFixture, OutputIsReadyAheadOfAnEntryAndReleasedWhenNoneIsNear)
             const bool wasReady = announcer.ready;
             rowCheck.CheckReminders();
             if (announcer.ready != wasReady)
-                changes.append(now.time().toString(QStringLiteral("H:mm:ss")) + (announcer.ready ? " ready" : " released"));
+                changes.append(now.time().toString(QStringLiteral("H:mm:ss"))
+                               + (announcer.ready ? " ready" : " released"));
         }
         EXPECT_EQ(changes, row.changes);
     }
@@ -193,15 +223,25 @@ TEST_F(CheckFixture, EntriesMissedInAGapAreShownLateWithinTheLimit)
         QTime asleep, wake;
         const char* message; // of the check at `wake`; "" for none
     } rows[] = {
-        {"missed ones shown with their time", {item("8:30", "朝礼"), item("9:00", "定例会議")}, 0, 60, {8, 20},
-         {9, 20}, "8:30 朝礼\n9:00 定例会議\n"},
+        {"missed ones shown with their time",
+         {item("8:30", "朝礼"), item("9:00", "定例会議")},
+         0,
+         60,
+         {8, 20},
+         {9, 20},
+         "8:30 朝礼\n9:00 定例会議\n"},
         {"the advance moves the start", {item("9:00", "定例会議")}, 10, 60, {8, 45}, {8, 55}, "9:00 定例会議\n"},
         {"beyond the limit", {item("9:00", "定例会議")}, 0, 60, {8, 50}, {10, 0, 1}, ""},
         {"exactly at the limit", {item("9:00", "定例会議")}, 0, 60, {8, 50}, {10, 0}, "9:00 定例会議\n"},
         {"limit 0 shows nothing late", {item("9:00", "定例会議")}, 0, 0, {8, 50}, {9, 0, 5}, ""},
         {"woken inside its window: on time", {item("9:00", "定例会議")}, 0, 0, {8, 50}, {9, 0, 4}, "定例会議\n"},
-        {"late and on time in one window", {item("8:30", "朝礼"), item("9:00", "定例会議")}, 0, 60, {8, 20},
-         {9, 0, 1}, "8:30 朝礼\n定例会議\n"},
+        {"late and on time in one window",
+         {item("8:30", "朝礼"), item("9:00", "定例会議")},
+         0,
+         60,
+         {8, 20},
+         {9, 0, 1},
+         "8:30 朝礼\n定例会議\n"},
         {"shown before the sleep", {item("8:30", "朝礼")}, 0, 60, {8, 30}, {9, 0}, ""},
         {"a start before midnight is never due", {item("0:03", "早朝")}, 5, 60, {0, 0}, {0, 30}, ""},
     };
@@ -275,12 +315,16 @@ TEST_F(CheckFixture, AGapIntoADayNotHeldWaitsForTheRebuildAndShowsOneWindow)
     schedule.setLists(tuesday.addDays(1), {item("0:02", "水曜分"), item("0:10", "水曜の次")}, {});
     EXPECT_EQ(check.CheckReminders(), ReminderCheck::Result::Announced);
     EXPECT_EQ(announcer.messages, QStringList{QStringLiteral("23:58 火曜分\n0:02 水曜分\n")});
-    EXPECT_EQ(runSeconds(at(tuesday.addDays(1), 0, 9, 59), at(tuesday.addDays(1), 0, 10, 0)),
-              QStringList{"0:10:00"});
+    EXPECT_EQ(runSeconds(at(tuesday.addDays(1), 0, 9, 59), at(tuesday.addDays(1), 0, 10, 0)), QStringList{"0:10:00"});
     const QStringList lines = log.lines();
-    EXPECT_EQ(lines.filter(QStringLiteral("遅れが上限（60分）を超えたため表示しません: 0:01 火曜深夜（表示予定 2026/12/8 0:01:00、24時間")).size(), 1)
+    EXPECT_EQ(lines
+                  .filter(QStringLiteral(
+                      "遅れが上限（60分）を超えたため表示しません: 0:01 火曜深夜（表示予定 2026/12/8 0:01:00、24時間"))
+                  .size(),
+              1)
         << lines.join(u'\n').toStdString();
-    EXPECT_EQ(lines.filter(QStringLiteral("遅れて表示します: 0:02 水曜分（表示予定 2026/12/9 0:02:00、3分遅れ）")).size(), 1);
+    EXPECT_EQ(
+        lines.filter(QStringLiteral("遅れて表示します: 0:02 水曜分（表示予定 2026/12/9 0:02:00、3分遅れ）")).size(), 1);
 }
 
 TEST(DayScheduleSort, EqualTimesKeepTheirOrder)

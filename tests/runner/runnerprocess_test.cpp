@@ -223,7 +223,8 @@ public:
         m_clock.set(fakeNow.addSecs(-2));
         m_runner.start(m_clock);
         ASSERT_TRUE(m_runner.waitForArmed()) << log().toStdString();
-        ASSERT_TRUE(waitUntil([&] { return count(QStringLiteral("お知らせ: 確認")) == 1; }, 8000)) << log().toStdString();
+        ASSERT_TRUE(waitUntil([&] { return count(QStringLiteral("お知らせ: 確認")) == 1; }, 8000))
+            << log().toStdString();
     }
     // Moves the clock and waits until the runner logged a line containing `part`.
     bool jumpAndSee(const QDateTime& fakeNow, const QString& part)
@@ -231,10 +232,7 @@ public:
         m_clock.set(fakeNow);
         return waitUntil([&] { return count(part) > 0; }, 8000);
     }
-    int count(const QString& part)
-    {
-        return int(log().split(QLatin1Char('\n')).filter(part).size());
-    }
+    int count(const QString& part) { return int(log().split(QLatin1Char('\n')).filter(part).size()); }
     QString log() { return QString::fromUtf8(m_runner.readStderr()); }
 
 private:
@@ -277,7 +275,7 @@ TEST_F(RunnerProcessTest, AJumpOverAnEntryShowsItLateWithinTheLimitOnly)
         keys.append({QStringLiteral("時刻"), QStringLiteral("0-0"), QStringLiteral("9:00")});
         keys.append({QStringLiteral("内容"), QStringLiteral("0-0"), QStringLiteral("定例会議")});
         keys.append({QStringLiteral("事前表示"), QStringLiteral("遅延上限"),
-                      row.limit ? QString::fromUtf16(row.limit) : QString()});
+                     row.limit ? QString::fromUtf16(row.limit) : QString()});
         writeSettings(folder.file(QStringLiteral("corvane設定.ini")), keys);
         ClockedRunner runner(folder);
         runner.startAt(onDay(0, 8, 50));
@@ -312,7 +310,8 @@ TEST_F(RunnerProcessTest, AJumpAcrossMidnightShowsTheMissedOnesOnceThenTheNewDay
 TEST_F(RunnerProcessTest, FileTheRunnerMayNotWriteIsReadLoggedAndLeftAsItIs)
 {
     const QString text = QStringLiteral("[時刻]\r\n0-0=9:00\r\n[内容]\r\n0-0=朝会\r\n");
-    const QByteArray utf16 = QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    const QByteArray utf16 =
+        QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
     struct Row {
         const char* what;
         QByteArray bytes;

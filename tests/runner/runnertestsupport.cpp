@@ -13,7 +13,6 @@
 
 #include <cstdio>
 
-
 namespace corvane::test {
 
 RuntimeFolder::RuntimeFolder()

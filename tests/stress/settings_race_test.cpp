@@ -90,8 +90,9 @@ TEST(SettingsRace, TextEditorSavingInPlaceNeverHasItsFileCutByARunnerStart)
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < raceSeconds() * 1000) {
-        const QStringList reports = runTogether({{QStringLiteral("handedit"), file, QStringLiteral("300")},
-                                                 {QStringLiteral("runner"), file, QStringLiteral("40"), QStringLiteral("watch")}});
+        const QStringList reports =
+            runTogether({{QStringLiteral("handedit"), file, QStringLiteral("300")},
+                         {QStringLiteral("runner"), file, QStringLiteral("40"), QStringLiteral("watch")}});
         truncated += int(reports.count(QStringLiteral("truncated")));
         ++rounds;
     }
