@@ -56,12 +56,15 @@ class Desktop:
     def _start_window_manager(self):
         self.window_manager = subprocess.Popen(["openbox"], env=self.env(), stdout=subprocess.DEVNULL,
                                                stderr=subprocess.DEVNULL)
-        # Windows shown before it has announced itself on the root window would be managed later.
+        # Windows shown before it has taken the screen would be managed later, or not at all: wait
+        # until it has announced itself, loaded its theme and taken stock of the windows there
+        # (its client list), which it does last before it handles events.
         deadline = time.monotonic() + 10
         while time.monotonic() < deadline:
-            check = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env(),
-                                   capture_output=True, text=True)
-            if "window id" in check.stdout:
+            root = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK", "_OB_THEME", "_NET_CLIENT_LIST"],
+                                  env=self.env(), capture_output=True, text=True).stdout
+            if "window id" in root and "_OB_THEME(UTF8_STRING)" in root and "_NET_CLIENT_LIST(WINDOW)" in root:
+                time.sleep(0.3)
                 return
             time.sleep(0.05)
         raise RuntimeError("openbox did not start")
