@@ -154,17 +154,14 @@ FileStamp recordedStampBeside(const QString& settingsPath)
 } // namespace
 
 #ifdef Q_OS_UNIX
-bool readProfileBytes(const QString& path, QByteArray* bytes, QString* error, FileStamp* stamp)
+bool readProfileBytes(const QString& path, QByteArray* bytes, QString* error)
 {
     FileStamp seen;
     bool steady = true;
-    const bool ok = readOnce(path, bytes, &seen, &steady, error);
-    if (stamp)
-        *stamp = seen;
-    return ok;
+    return readOnce(path, bytes, &seen, &steady, error);
 }
 
-bool readSettledProfileBytes(const QString& path, QByteArray* bytes, QString* error, FileStamp* stamp)
+bool readSettledProfileBytes(const QString& path, QByteArray* bytes, QString* error)
 {
     // A hand editor that rewrites the file in place empties it first: what it holds for a
     // moment is not what the user saved. The suite's own writers replace the file whole, and
@@ -187,8 +184,6 @@ bool readSettledProfileBytes(const QString& path, QByteArray* bytes, QString* er
         havePrevious = steady;
         QThread::msleep(30);
     }
-    if (stamp)
-        *stamp = seen;
     return true;
 }
 
@@ -226,8 +221,6 @@ ProfileLock::~ProfileLock()
         ::close(m_fd); // closing drops the flock
 }
 
-FileStamp ProfileLock::lastWritten() const { return m_locked ? readRecordedStamp(m_fd) : FileStamp{}; }
-
 void ProfileLock::recordWritten(const FileStamp& stamp)
 {
     if (!m_locked)
@@ -239,11 +232,9 @@ void ProfileLock::recordWritten(const FileStamp& stamp)
         (void)::ftruncate(m_fd, text.size());
 }
 #else
-bool readProfileBytes(const QString& path, QByteArray* bytes, QString* error, FileStamp* stamp)
+bool readProfileBytes(const QString& path, QByteArray* bytes, QString* error)
 {
     bytes->clear();
-    if (stamp)
-        *stamp = {};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (file.error() == QFileDevice::OpenError && !QFileInfo::exists(path))
@@ -253,16 +244,12 @@ bool readProfileBytes(const QString& path, QByteArray* bytes, QString* error, Fi
         return false;
     }
     *bytes = file.readAll();
-    if (stamp) {
-        stamp->size = file.size();
-        stamp->modifiedNs = QFileInfo(file).lastModified().toMSecsSinceEpoch() * 1000000;
-    }
     return true;
 }
 
-bool readSettledProfileBytes(const QString& path, QByteArray* bytes, QString* error, FileStamp* stamp)
+bool readSettledProfileBytes(const QString& path, QByteArray* bytes, QString* error)
 {
-    return readProfileBytes(path, bytes, error, stamp);
+    return readProfileBytes(path, bytes, error);
 }
 
 ProfileLock::ProfileLock(const QString& settingsPath, int timeoutMs)
@@ -282,7 +269,6 @@ ProfileLock::ProfileLock(const QString& settingsPath, int timeoutMs)
 
 ProfileLock::~ProfileLock() { delete static_cast<QLockFile*>(m_handle); }
 
-FileStamp ProfileLock::lastWritten() const { return {}; }
 void ProfileLock::recordWritten(const FileStamp&) {}
 #endif
 

@@ -20,14 +20,13 @@ struct FileStamp {
 // The whole file; a missing file reads as empty. The file is opened first: only "no such
 // file" from the open means missing, so a reader racing another writer's rename never takes
 // the file for absent. False (with *error) only when the file exists but cannot be read.
-bool readProfileBytes(const QString& path, QByteArray* bytes, QString* error = nullptr, FileStamp* stamp = nullptr);
+bool readProfileBytes(const QString& path, QByteArray* bytes, QString* error = nullptr);
 
 // As readProfileBytes, for a read that a later write will rest on: a file that another
 // program is rewriting in place (it changes while read, or was modified a moment ago by
 // someone other than this suite's writers) is read again after a short wait, until it holds
 // still or a few seconds have passed.
-bool readSettledProfileBytes(const QString& path, QByteArray* bytes, QString* error = nullptr,
-                             FileStamp* stamp = nullptr);
+bool readSettledProfileBytes(const QString& path, QByteArray* bytes, QString* error = nullptr);
 
 // Exclusive advisory lock on "<settings file>.lock" (created 0600), held until destruction.
 // Works across processes; the system drops it when its holder dies, so a crash never leaves
@@ -43,9 +42,8 @@ public:
     bool isLocked() const { return m_locked; }
     const QString& error() const { return m_error; }
 
-    // The stamp of the file as the suite's last writer left it (recorded in the lock file), so
-    // a reader can tell the suite's own complete writes from a hand edit in progress.
-    FileStamp lastWritten() const;
+    // Records in the lock file the stamp of what the suite's writer just wrote, so that a
+    // reader can tell the suite's own complete writes from a hand edit in progress.
     void recordWritten(const FileStamp& stamp);
 
 private:
