@@ -12,14 +12,24 @@
 
 namespace corvane {
 
-void setUpDesktopApplication(QApplication* application, const QString& title, const QString& desktopEntry)
+QIcon suiteIcon()
+{
+    QIcon icon; // the files are read when a window first needs the icon
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/corvane/corvane-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+void setUpDesktopApplication(QApplication* application, const QString& title, const QString& desktopEntry,
+                             SuiteIconAt icon)
 {
     forgetPlatformChoice();
     applyUiFont();
     loadJapaneseQtTexts(application);
     installEnterPressesFocusedButton(application);
     installCompositionGuard(application);
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/corvane/corvane.svg")));
+    if (icon == SuiteIconAt::Start)
+        QApplication::setWindowIcon(suiteIcon());
     QGuiApplication::setDesktopFileName(desktopEntry);
     setMessageCaption(title);
 }

@@ -2,14 +2,25 @@
 // What each program of the suite sets on its application before its first window: the UI
 // font, Qt's Japanese texts, Enter on a focused button, one commit per input-method
 // composition, the suite's icon and desktop entry, and the caption of its message boxes.
+#include <QIcon>
 #include <QString>
 
 class QApplication;
 
 namespace corvane {
 
+// The suite's icon. Making it probes Qt's image plugins, which then stay loaded.
+QIcon suiteIcon();
+
+enum class SuiteIconAt {
+    Start,      // on every window from the start
+    OwnWindows, // the program sets it on its windows when it makes them (the resident runner,
+                // which has none most of the day)
+};
+
 // `title` captions the program's message boxes; `desktopEntry` names its desktop file
 // without ".desktop" (the taskbar finds the icon and name through it).
-void setUpDesktopApplication(QApplication* application, const QString& title, const QString& desktopEntry);
+void setUpDesktopApplication(QApplication* application, const QString& title, const QString& desktopEntry,
+                             SuiteIconAt icon = SuiteIconAt::Start);
 
 } // namespace corvane

@@ -1,7 +1,7 @@
 #include "economicrefresh.h"
 
+#include "calendarimportprocess.h"
 #include "clock.h"
-#include "import/economicimport.h"
 #include "log.h"
 #include "profile.h"
 #include "settingskeys.h"
@@ -63,7 +63,7 @@ QString CheckEconomicRefresh(const ProfileTransaction& file, const QString& prev
     if (!decision.importDue)
         return decision.economicFetch;
     QString reason;
-    if (!ImportEconomicCalendar(file.path(), indicatorWorkbookBeside(file.path()), &reason))
+    if (!runCalendarImport(file.path(), indicatorWorkbookBeside(file.path()), Clock::today(), &reason))
         logLine(QStringLiteral("経済指標カレンダーの取り込みに失敗しました: %1").arg(reason));
     return decision.economicFetch;
 }

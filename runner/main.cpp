@@ -15,7 +15,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     corvane::setUpDesktopApplication(&app, QString::fromUtf16(corvane::kRunnerProgramName),
-                                     QStringLiteral("corvane-runner"));
+                                     QStringLiteral("corvane-runner"), corvane::SuiteIconAt::OwnWindows);
 
     corvane::RunnerApp runner([](const corvane::DisplaySettings& settings) {
         return std::make_unique<corvane::ReminderAnnouncer>(settings);

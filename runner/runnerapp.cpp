@@ -1,11 +1,12 @@
 #include "runnerapp.h"
 
 #include "announcer.h"
+#include "calendarimportprocess.h"
+#include "clock.h"
 #include "economicrefresh.h"
 #include "freedmemory.h"
-#include "import/economicimport.h"
-#include "profile.h"
 #include "log.h"
+#include "profile.h"
 #include "runnercontrol.h"
 #include "secondticker.h"
 #include "settingspath.h"
@@ -125,8 +126,9 @@ void RunnerApp::renewAnnouncer()
 
 void RunnerApp::startBackgroundImport()
 {
-    m_import = std::make_unique<EconomicCalendarImport>(m_settingsPath, indicatorWorkbookBeside(m_settingsPath));
-    connect(m_import.get(), &EconomicCalendarImport::finished, this, &RunnerApp::onBackgroundImportFinished);
+    m_import = std::make_unique<CalendarImportProcess>(m_settingsPath, indicatorWorkbookBeside(m_settingsPath),
+                                                       Clock::today());
+    connect(m_import.get(), &CalendarImportProcess::finished, this, &RunnerApp::onBackgroundImportFinished);
     m_import->start();
 }
 

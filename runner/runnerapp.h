@@ -14,7 +14,7 @@
 namespace corvane {
 
 class Announcer;
-class EconomicCalendarImport;
+class CalendarImportProcess;
 class ProfileTransaction;
 class RunnerControlServer;
 class SecondTicker;
@@ -69,7 +69,7 @@ private:
     // The settings changed while an announcement was on screen: the announcer is made anew
     // once it is idle. Until then newly due entries come up in the same window.
     bool m_announcerStale = false;
-    std::unique_ptr<EconomicCalendarImport> m_import;
+    std::unique_ptr<CalendarImportProcess> m_import;
     DaySchedule m_schedule;
     DisplaySettings m_settings;
     std::unique_ptr<ReminderCheck> m_check;

@@ -1,6 +1,7 @@
 #pragma once
 // The one clock every piece of logic asks for the date and time. Tests swap in a fixed or
-// advancing "now"; `faketime` moves the system clock for whole-program runs.
+// advancing "now", the import program the runner's day; `faketime` moves the system clock for
+// whole-program runs.
 #include <QDateTime>
 #include <functional>
 

@@ -2,6 +2,7 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -279,14 +280,18 @@ namespace {
 void removeStaleTemporaries(const QString& target)
 {
     const QFileInfo info(target);
-    const QDir folder = info.absoluteDir();
-    const QStringList names =
-        folder.entryList({info.fileName() + QStringLiteral(".tmp*")}, QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& name : names) {
+    const QString prefix = info.fileName() + QStringLiteral(".tmp");
+    // A plain prefix test: a name filter would compile a regular expression, whose library
+    // then stays in the resident runner's memory all day.
+    QDirIterator entries(info.absolutePath(), QDir::Files | QDir::Hidden | QDir::System);
+    while (entries.hasNext()) {
+        const QString full = entries.next();
+        if (!entries.fileName().startsWith(prefix))
+            continue;
         struct stat st {};
-        const QByteArray full = QFile::encodeName(folder.filePath(name));
-        if (::lstat(full.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid())
-            ::unlink(full.constData());
+        const QByteArray name = QFile::encodeName(full);
+        if (::lstat(name.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid())
+            ::unlink(name.constData());
     }
 }
 } // namespace

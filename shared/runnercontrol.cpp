@@ -6,18 +6,19 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QProcess>
+#include <QSocketNotifier>
 #include <QThread>
 
 #include <algorithm>
 
-#ifdef Q_OS_LINUX
+#include <cerrno>
+#include <cstring>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 namespace corvane {
 
@@ -27,21 +28,7 @@ const QByteArray kCloseRequest = QByteArrayLiteral("close\n");
 const QByteArray kClosedAnswer = QByteArrayLiteral("closed\n");
 constexpr int kConnectTimeoutMs = 1000;
 
-// The socket's folder is private already; the peer check also holds where the runtime folder
-// falls back to a shared place.
-bool peerIsSameUser(QLocalSocket* socket)
-{
-#ifdef Q_OS_LINUX
-    ucred credentials{};
-    socklen_t length = sizeof credentials;
-    if (::getsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &credentials, &length) != 0)
-        return false;
-    return credentials.uid == ::getuid();
-#else
-    Q_UNUSED(socket);
-    return true;
-#endif
-}
+constexpr qsizetype kRequestLimit = 64;
 
 } // namespace
 
@@ -51,37 +38,23 @@ QString runnerSocketPath()
     return folder.isEmpty() ? QString() : QDir(folder).filePath(QString::fromUtf16(kRunnerWindowTitle));
 }
 
-bool FindRunner()
-{
-    QLocalSocket socket;
-    socket.connectToServer(runnerSocketPath());
-    if (!socket.waitForConnected(kConnectTimeoutMs))
-        return false;
-    socket.disconnectFromServer();
-    return true;
-}
+bool FindRunner() { return connectLocalSocket(runnerSocketPath(), QDeadlineTimer(kConnectTimeoutMs)).isValid(); }
 
 RunnerStop StopRunner(int timeoutMs)
 {
-    QLocalSocket socket;
-    socket.connectToServer(runnerSocketPath());
-    if (!socket.waitForConnected(kConnectTimeoutMs))
+    const SocketHandle socket = connectLocalSocket(runnerSocketPath(), QDeadlineTimer(kConnectTimeoutMs));
+    if (!socket.isValid())
         return RunnerStop::NoneRunning;
-    socket.write(kCloseRequest);
     const QDeadlineTimer deadline(timeoutMs);
-    if (!socket.waitForBytesWritten(int(deadline.remainingTime()))) {
-        logLine(QStringLiteral("常駐プログラムに終了の依頼を送れませんでした: %1").arg(socket.errorString()));
+    if (!sendAll(socket.fd(), kCloseRequest, deadline)) {
+        logLine(QStringLiteral("常駐プログラムに終了の依頼を送れませんでした: %1")
+                    .arg(QString::fromLocal8Bit(std::strerror(errno))));
         return RunnerStop::StillRunning;
     }
-    QByteArray answer;
-    while (!answer.contains('\n')) {
-        if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(int(deadline.remainingTime())))
-            break;
-        answer += socket.readAll();
-    }
-    if (answer.startsWith(kClosedAnswer.trimmed()))
+    const QByteArray answer = receiveLine(socket.fd(), kRequestLimit, deadline);
+    if (answer == kClosedAnswer)
         return RunnerStop::Stopped;
-    if (socket.state() != QLocalSocket::ConnectedState && !FindRunner()) {
+    if (!answer.endsWith('\n') && !deadline.hasExpired() && !FindRunner()) {
         // The runner went away without answering (it died meanwhile): it is gone all the same.
         return RunnerStop::Stopped;
     }
@@ -165,88 +138,140 @@ RunnerRestart RestartRunner(RestartWhen when, int pauseMs)
     return {RunnerRestart::StartFailed};
 }
 
+struct RunnerControlServer::Connection {
+    SocketHandle socket;
+    QSocketNotifier* notifier = nullptr;
+    QByteArray received;
+    bool closeRequested = false;
+};
+
+namespace {
+// Later: a notifier may be let go of inside its own signal.
+void retire(QSocketNotifier*& notifier)
+{
+    if (!notifier)
+        return;
+    notifier->setEnabled(false);
+    notifier->deleteLater();
+    notifier = nullptr;
+}
+} // namespace
+
 RunnerControlServer::RunnerControlServer(QObject* parent) : QObject(parent) {}
 
-RunnerControlServer::~RunnerControlServer() { stop(); }
+RunnerControlServer::~RunnerControlServer()
+{
+    stop();
+    while (!m_connections.empty())
+        drop(m_connections.back().get());
+}
 
 bool RunnerControlServer::listen(QString* error)
 {
     stop();
     const QString path = runnerSocketPath();
-    // The caller holds the instance lock, so a socket file here is a dead runner's leftover.
-    QLocalServer::removeServer(path);
-    m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(m_server, &QLocalServer::newConnection, this, &RunnerControlServer::onNewConnection);
-    if (!m_server->listen(path)) {
-        const QString reason = QStringLiteral("常駐プログラムの接続口 %1: %2").arg(path, m_server->errorString());
+    QString reason;
+    if (!path.isEmpty()) {
+        // The caller holds the instance lock, so a file here is a dead runner's leftover.
+        struct stat st {};
+        const QByteArray name = QFile::encodeName(path);
+        if (::lstat(name.constData(), &st) == 0 && !S_ISDIR(st.st_mode))
+            ::unlink(name.constData());
+        m_listener = listenLocalSocket(path, &reason);
+    } else {
+        reason = QStringLiteral("自分専用の作業フォルダーがありません");
+    }
+    if (!m_listener.isValid()) {
+        reason = QStringLiteral("常駐プログラムの接続口 %1: %2").arg(path, reason);
         logLine(reason);
         if (error)
             *error = reason;
-        delete m_server;
-        m_server = nullptr;
         return false;
     }
+    m_path = path;
+    m_listenerNotifier = new QSocketNotifier(m_listener.fd(), QSocketNotifier::Read, this);
+    connect(m_listenerNotifier, &QSocketNotifier::activated, this, &RunnerControlServer::onNewConnection);
     return true;
 }
 
 void RunnerControlServer::stop()
 {
-    if (m_server) {
-        m_server->close();
-        // Later: stop() may run inside a signal of one of the server's connections.
-        m_server->deleteLater();
-        m_server = nullptr;
+    retire(m_listenerNotifier);
+    if (m_listener.isValid()) {
+        m_listener.reset();
+        ::unlink(QFile::encodeName(m_path).constData());
     }
 }
 
 void RunnerControlServer::onNewConnection()
 {
-    while (m_server && m_server->hasPendingConnections()) {
-        QLocalSocket* socket = m_server->nextPendingConnection();
-        if (!peerIsSameUser(socket)) {
+    while (m_listener.isValid()) {
+        SocketHandle socket(::accept4(m_listener.fd(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+        if (!socket.isValid()) {
+            if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            return; // EAGAIN: none waiting any more
+        }
+        if (!peerIsSameUser(socket.fd())) {
             logLine(QStringLiteral("常駐プログラムの接続口: ほかの利用者からの接続を断りました"));
-            socket->abort();
-            socket->deleteLater();
             continue;
         }
-        connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
-            m_pendingClose.removeAll(socket);
-            socket->deleteLater();
-        });
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            if (!socket->canReadLine()) {
-                if (socket->bytesAvailable() > 64)
-                    socket->abort();
-                return;
-            }
-            const QByteArray line = socket->readLine(64);
-            if (line != kCloseRequest) {
-                socket->abort();
-                return;
-            }
-            // Stop listening before the owner lets go of the instance lock, so that our
-            // socket file is gone before a new runner may create its own.
-            if (m_server)
-                m_server->close();
-            if (!m_pendingClose.contains(socket))
-                m_pendingClose.append(socket);
-            emit closeRequested();
-        });
+        auto connection = std::make_unique<Connection>();
+        connection->socket = std::move(socket);
+        connection->notifier = new QSocketNotifier(connection->socket.fd(), QSocketNotifier::Read, this);
+        Connection* raw = connection.get();
+        connect(connection->notifier, &QSocketNotifier::activated, this, [this, raw] { onReadable(raw); });
+        m_connections.push_back(std::move(connection));
     }
+}
+
+void RunnerControlServer::onReadable(Connection* connection)
+{
+    char buffer[kRequestLimit + 1];
+    const ssize_t n = ::recv(connection->socket.fd(), buffer, sizeof buffer, 0);
+    if (n < 0 && (errno == EAGAIN || errno == EINTR))
+        return;
+    if (n <= 0) {
+        drop(connection); // gone or failed
+        return;
+    }
+    connection->received.append(buffer, n);
+    const qsizetype newline = connection->received.indexOf('\n');
+    if (newline < 0) {
+        if (connection->received.size() > kRequestLimit)
+            drop(connection);
+        return;
+    }
+    if (connection->received.left(newline + 1) != kCloseRequest) {
+        drop(connection);
+        return;
+    }
+    connection->closeRequested = true;
+    retire(connection->notifier); // nothing more is read; the answer follows in finishClose()
+    // Stop listening before the owner lets go of the instance lock, so that our socket file is
+    // gone before a new runner may create its own.
+    stop();
+    emit closeRequested();
+}
+
+void RunnerControlServer::drop(Connection* connection)
+{
+    retire(connection->notifier);
+    const auto it = std::find_if(m_connections.begin(), m_connections.end(),
+                                 [connection](const auto& owned) { return owned.get() == connection; });
+    if (it != m_connections.end())
+        m_connections.erase(it);
 }
 
 void RunnerControlServer::finishClose()
 {
-    const QList<QLocalSocket*> waiting = m_pendingClose;
-    m_pendingClose.clear();
-    for (QLocalSocket* socket : waiting) {
-        if (socket->state() != QLocalSocket::ConnectedState)
-            continue;
-        socket->write(kClosedAnswer);
-        socket->waitForBytesWritten(1000);
-        socket->disconnectFromServer();
+    const QDeadlineTimer deadline(1000);
+    for (auto& connection : m_connections) {
+        if (connection->closeRequested)
+            sendAll(connection->socket.fd(), kClosedAnswer, deadline);
     }
+    while (!m_connections.empty())
+        drop(m_connections.back().get());
     stop();
 }
 

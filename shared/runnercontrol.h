@@ -6,11 +6,15 @@
 //  - Close request: the client sends one line; the runner stops listening, releases its
 //    instance lock, answers, then quits. The client returns only after the answer, so a runner
 //    started afterwards finds the way free.
+#include "localsocket.h"
+
 #include <QObject>
 #include <QString>
 
-class QLocalServer;
-class QLocalSocket;
+#include <memory>
+#include <vector>
+
+class QSocketNotifier;
 
 namespace corvane {
 
@@ -88,9 +92,15 @@ public:
     void finishClose();
 
 private:
+    struct Connection;
     void onNewConnection();
-    QLocalServer* m_server = nullptr;
-    QList<QLocalSocket*> m_pendingClose;
+    void onReadable(Connection* connection);
+    void drop(Connection* connection);
+
+    QString m_path;
+    SocketHandle m_listener;
+    QSocketNotifier* m_listenerNotifier = nullptr;
+    std::vector<std::unique_ptr<Connection>> m_connections;
 };
 
 } // namespace corvane

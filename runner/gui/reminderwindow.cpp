@@ -1,6 +1,7 @@
 #include "reminderwindow.h"
 
 #include "colours.h"
+#include "desktopapp.h"
 #include "screenfit.h"
 #include "twips.h"
 
@@ -19,6 +20,7 @@ ReminderWindow::ReminderWindow(QWidget* parent)
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
     setAutoFillBackground(true);
+    setWindowIcon(suiteIcon());
 
     m_label = new QLabel(this);
     m_label->setObjectName(QStringLiteral("Label1"));
@@ -30,8 +32,7 @@ ReminderWindow::ReminderWindow(QWidget* parent)
     m_label->setFocusPolicy(Qt::NoFocus);
 }
 
-void ReminderWindow::present(const ReminderLook& look, const QString& caption,
-                             const QString& message)
+void ReminderWindow::present(const ReminderLook& look, const QString& caption, const QString& message)
 {
     setUp(look, caption, message);
     if (isVisible()) {
@@ -91,10 +92,8 @@ void ReminderWindow::applyOuterGeometry()
 {
     // The frame's margins are known only once a window manager has framed the window; until
     // then the client takes the whole outer size.
-    const QMargins frame(geometry().left() - frameGeometry().left(),
-                         geometry().top() - frameGeometry().top(),
-                         frameGeometry().right() - geometry().right(),
-                         frameGeometry().bottom() - geometry().bottom());
+    const QMargins frame(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
+                         frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
     const QSize client(std::max(1, m_outer.width() - frame.left() - frame.right()),
                        std::max(1, m_outer.height() - frame.top() - frame.bottom()));
     // QWidget::move places a top-level window's frame, resize its client area.

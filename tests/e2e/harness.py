@@ -16,6 +16,7 @@ from xdesktop import (Desktop, Screen, libfaketime, processes_running, read_sett
 RUNNER, EDITOR, CONTROLLER = "corvane_110", "corvane設定", "corvane操作"
 # The runner loads its sound output from its own folder.
 SOUND_PLUGIN = "libcorvane_sound.so"
+CALENDAR_IMPORT = "corvane_import"
 
 
 class Suite:
@@ -30,7 +31,7 @@ class Suite:
         os.chmod(self.runtime, 0o700)
         self.artefacts = artefacts_dir
         os.makedirs(artefacts_dir, exist_ok=True)
-        for name in (RUNNER, EDITOR, CONTROLLER, SOUND_PLUGIN):
+        for name in (RUNNER, EDITOR, CONTROLLER, SOUND_PLUGIN, CALENDAR_IMPORT):
             shutil.copy2(os.path.join(programs_dir, name), self.folder)
         self.procs = []
         self.logs = []

@@ -2,6 +2,7 @@
 #include "economicrefresh.h"
 
 #include "announcer.h"
+#include "calendarimportprocess.h"
 #include "clock.h"
 #include "indicatorworkbook.h"
 #include "profile.h"
@@ -16,6 +17,11 @@
 
 using namespace corvane;
 
+namespace {
+// The import runs as the program built beside the runner, not beside this test.
+const bool importProgramSet = (setCalendarImportProgram(QStringLiteral(CORVANE_PROGRAMS_DIR "/corvane_import")), true);
+} // namespace
+
 TEST(EconomicRefreshPolicy, RebuildsOnlyWhenOnAndTheMonthNumberChanged)
 {
     struct Case {
@@ -25,16 +31,15 @@ TEST(EconomicRefreshPolicy, RebuildsOnlyWhenOnAndTheMonthNumberChanged)
         bool due;
     };
     const Case cases[] = {
-        {"", "", QDate(2025, 6, 1), false},            // feature off: key absent
-        {"0", "", QDate(2025, 6, 1), false},           // feature off
-        {"1 ", "", QDate(2025, 6, 1), false},          // exactly "1" only
-        {"1", "", QDate(2025, 6, 1), true},            // never built
-        {"1", "2025/5/31", QDate(2025, 6, 1), true},   // month changed
-        {"1", "2025/6/2", QDate(2025, 6, 30), false},  // same month
-        {"1", "2024/6/10", QDate(2025, 6, 3), false},  // same month number, year not compared
-        {"1", "2025/12/31", QDate(2026, 1, 1), true},
-        {"1", "2025/06/02", QDate(2025, 6, 30), false},
-        {"1", "not a date", QDate(2025, 6, 3), true},  // unreadable counts as never built
+        {"", "", QDate(2025, 6, 1), false},           // feature off: key absent
+        {"0", "", QDate(2025, 6, 1), false},          // feature off
+        {"1 ", "", QDate(2025, 6, 1), false},         // exactly "1" only
+        {"1", "", QDate(2025, 6, 1), true},           // never built
+        {"1", "2025/5/31", QDate(2025, 6, 1), true},  // month changed
+        {"1", "2025/6/2", QDate(2025, 6, 30), false}, // same month
+        {"1", "2024/6/10", QDate(2025, 6, 3), false}, // same month number, year not compared
+        {"1", "2025/12/31", QDate(2026, 1, 1), true}, {"1", "2025/06/02", QDate(2025, 6, 30), false},
+        {"1", "not a date", QDate(2025, 6, 3), true}, // unreadable counts as never built
         {"1", "2025/13/1", QDate(2025, 6, 3), true},
     };
     for (const Case& c : cases)
@@ -48,16 +53,19 @@ class EconomicRefresh : public ::testing::Test {
 protected:
     EconomicRefresh()
     {
-        server.route("/web/market/calendar/",
-                     {200, "text/html",
-                      test::readFileBytes(QStringLiteral(CORVANE_TEST_DATA "/import/calendar_utf8.html"))});
+        server.route(
+            "/web/market/calendar/",
+            {200, "text/html", test::readFileBytes(QStringLiteral(CORVANE_TEST_DATA "/import/calendar_utf8.html"))});
         write("URL", server.url("/web/market/calendar/").toString());
     }
     void write(const char* key, const QString& value)
     {
         ASSERT_TRUE(profile::writeString(settings, QStringLiteral("経済指標"), QString::fromUtf8(key), value));
     }
-    QString builtOn() const { return profile::readString(settings, QStringLiteral("経済指標"), QStringLiteral("作成日")); }
+    QString builtOn() const
+    {
+        return profile::readString(settings, QStringLiteral("経済指標"), QStringLiteral("作成日"));
+    }
 
     test::TempFolder folder;
     test::TestHttpServer server;
@@ -89,7 +97,7 @@ TEST_F(EconomicRefresh, DoesNothingWhenOffOrCurrent)
     EXPECT_EQ(CheckEconomicRefresh(settings, "1"), "0");
     EXPECT_EQ(CheckEconomicRefresh(settings), "0");
     write("取得", "1");
-    write("作成日", "2025/11/28");  // another year, same month number
+    write("作成日", "2025/11/28"); // another year, same month number
     EXPECT_EQ(CheckEconomicRefresh(settings), "1");
     EXPECT_EQ(server.requestCount("/web/market/calendar/"), 0);
     EXPECT_FALSE(QFile::exists(workbook)) << "a missing workbook with a current stamp is not rebuilt";
@@ -103,6 +111,52 @@ TEST_F(EconomicRefresh, AFailedImportKeepsTheStampAndTheStartUpGoesOn)
     EXPECT_EQ(CheckEconomicRefresh(settings), "1");
     EXPECT_EQ(builtOn(), "2026/10/31");
     EXPECT_FALSE(QFile::exists(workbook));
+}
+
+// The import runs in a process of its own: one that is missing, fails without a word, crashes
+// or hangs is reported and stopped, and the runner goes on with the files as they were.
+TEST_F(EconomicRefresh, AnImportProgramThatFailsIsReportedAndChangesNothing)
+{
+    write("取得", "1");
+    write("作成日", "2026/10/31");
+    const auto script = [this](const char* name, const char* body) {
+        const QString path = folder.file(QString::fromUtf8(name));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("#!/bin/sh\n") + body + "\n");
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
+    };
+    struct Case {
+        QString program;
+        const char* reasonPart;
+    };
+    const Case cases[] = {
+        {folder.file(QStringLiteral("none/corvane_import")), "見つかりません"},
+        {script("silent", "exit 1"), "異常終了"},
+        {script("crash", "kill -SEGV $$"), "異常終了"},
+        {script("hang", "exec sleep 30"), "打ち切りました"},
+    };
+    for (const Case& c : cases) {
+        setCalendarImportProgram(c.program);
+        CalendarImportProcess import(settings, workbook, QDate(2026, 11, 10));
+        import.setLimitMs(500);
+        bool done = false;
+        QString reason;
+        QObject::connect(&import, &CalendarImportProcess::finished, [&](bool ok, const QString& why) {
+            EXPECT_FALSE(ok);
+            done = true;
+            reason = why;
+        });
+        import.start();
+        test::waitUntil([&] { return done; }, 10000);
+        EXPECT_TRUE(done) << c.program.toStdString();
+        EXPECT_TRUE(reason.contains(QString::fromUtf8(c.reasonPart))) << reason.toStdString();
+        EXPECT_EQ(builtOn(), "2026/10/31");
+        EXPECT_FALSE(QFile::exists(workbook));
+    }
+    setCalendarImportProgram(QStringLiteral(CORVANE_PROGRAMS_DIR "/corvane_import"));
 }
 
 namespace {

@@ -15,6 +15,7 @@ for program in corvane_110 corvane設定 corvane操作; do
     [ -x "$programs/$program" ] || fail "$program is not in the programs' folder $programs"
 done
 [ -f "$programs/libcorvane_sound.so" ] || fail "the runner's sound plugin is not beside it in $programs"
+[ -x "$programs/corvane_import" ] || fail "the runner's calendar import is not beside it in $programs"
 
 # Each entry starts an installed program, whatever prefix was chosen at install time.
 for entry in "$prefix/share/applications/corvane-controller.desktop" \

@@ -67,9 +67,9 @@ QString RunnerProcess::install(const QString& folder)
     const QString target = QDir(folder).filePath(name);
     if (!QFile::exists(target)) {
         QFile::copy(QStringLiteral(CORVANE_PROGRAMS_DIR "/") + name, target);
-        // The runner's sound output lives beside it.
-        QFile::copy(QStringLiteral(CORVANE_PROGRAMS_DIR "/libcorvane_sound.so"),
-                    QDir(folder).filePath(QStringLiteral("libcorvane_sound.so")));
+        // The runner's sound output and its calendar import live beside it.
+        for (const QString& part : {QStringLiteral("libcorvane_sound.so"), QStringLiteral("corvane_import")})
+            QFile::copy(QStringLiteral(CORVANE_PROGRAMS_DIR "/") + part, QDir(folder).filePath(part));
     }
     return target;
 }

@@ -1,0 +1,124 @@
+#include "calendarimportprocess.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTimer>
+
+namespace corvane {
+
+namespace {
+QString& programOverride()
+{
+    static QString path;
+    return path;
+}
+} // namespace
+
+QString calendarImportProgram()
+{
+    if (!programOverride().isEmpty())
+        return programOverride();
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromUtf16(kCalendarImportProgramName));
+}
+
+void setCalendarImportProgram(const QString& path) { programOverride() = path; }
+
+CalendarImportProcess::CalendarImportProcess(const QString& settingsPath, const QString& workbookPath, QDate day,
+                                             QObject* parent)
+    : QObject(parent), m_settingsPath(settingsPath), m_workbookPath(workbookPath), m_day(day)
+{
+}
+
+CalendarImportProcess::~CalendarImportProcess()
+{
+    if (m_process) {
+        m_process->disconnect(this);
+        m_process->kill();
+        m_process->waitForFinished(1000);
+        delete m_process;
+    }
+}
+
+void CalendarImportProcess::start()
+{
+    if (m_process)
+        return;
+    const QString program = calendarImportProgram();
+    if (!QFileInfo(program).isExecutable()) {
+        complete(false,
+                 QStringLiteral("取り込みのプログラム「%1」が見つかりません").arg(QDir::toNativeSeparators(program)));
+        return;
+    }
+    m_process = new QProcess(this);
+    // Its log lines go where ours go; its standard output carries the reason of a failure.
+    m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QProcess* process = m_process;
+    connect(process, &QProcess::finished, this, [this, process](int code, QProcess::ExitStatus status) {
+        if (process != m_process)
+            return;
+        const QString said = QString::fromUtf8(process->readAllStandardOutput()).trimmed();
+        if (status == QProcess::NormalExit && code == 0)
+            complete(true, {});
+        else if (status == QProcess::NormalExit && code == 1 && !said.isEmpty())
+            complete(false, said);
+        else
+            complete(false, QStringLiteral("取り込みのプログラムが異常終了しました（終了コード %1）").arg(code));
+    });
+    connect(process, &QProcess::errorOccurred, this, [this, process](QProcess::ProcessError error) {
+        if (process == m_process && error == QProcess::FailedToStart)
+            complete(false, QStringLiteral("取り込みのプログラムを起動できません: %1").arg(process->errorString()));
+    });
+    QTimer::singleShot(m_limitMs, process, [this, process] {
+        if (process == m_process)
+            complete(false,
+                     QStringLiteral("取り込みが %1 秒以内に終わらないため、打ち切りました").arg(m_limitMs / 1000));
+    });
+    process->start(program, {m_settingsPath, m_workbookPath, m_day.toString(Qt::ISODate)});
+}
+
+void CalendarImportProcess::complete(bool ok, const QString& reason)
+{
+    if (QProcess* process = m_process) {
+        m_process = nullptr;
+        process->disconnect(this);
+        if (process->state() != QProcess::NotRunning) {
+            process->kill();
+            process->waitForFinished(1000);
+        }
+        // Later: this may run inside one of the process's own signals.
+        process->deleteLater();
+    }
+    emit finished(ok, reason);
+}
+
+bool runCalendarImport(const QString& settingsPath, const QString& workbookPath, QDate day, QString* reason)
+{
+    CalendarImportProcess import(settingsPath, workbookPath, day);
+    QEventLoop loop;
+    bool result = false;
+    bool done = false;
+    QString why;
+    QObject::connect(&import, &CalendarImportProcess::finished, &loop, [&](bool ok, const QString& r) {
+        result = ok;
+        why = r;
+        done = true;
+        loop.quit();
+    });
+    import.start();
+    if (!done)
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    // The application quitting ends every event loop, this one included: the import is stopped
+    // with its object and has written nothing that is not whole.
+    if (!done) {
+        result = false;
+        why = QStringLiteral("経済指標カレンダーの取り込みを中断しました");
+    }
+    if (reason)
+        *reason = why;
+    return result;
+}
+
+} // namespace corvane
