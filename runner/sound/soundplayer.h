@@ -2,19 +2,23 @@
 // Plays the WAVE file of the sound settings: each play() starts playback and returns at once.
 // A missing file, a file that does not play or a machine without an audio output fails
 // silently towards the user, with one log line per kind of failure.
+#include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <memory>
 
 #include "soundoutput.h"
-
-class QSoundEffect;
+#include "wavelayout.h"
 
 namespace corvane {
+
+class PlaybackThread;
 
 class SoundPlayer : public QObject, public SoundOutput {
     Q_OBJECT
 public:
-    // Loads the file ahead of time, so an announcement does not pay for decoding it.
+    // Reads the file and brings the audio output up ahead of time, so an announcement pays for
+    // neither.
     SoundPlayer(const QString& path, SoundLog log, QObject* parent = nullptr);
     ~SoundPlayer() override;
 
@@ -23,13 +27,22 @@ public:
 
 private:
     void load();
+    void makePlayback();
+    QString noOutputText() const;
+    void setUnplayable(const QString& reason);
     void logOnce(bool& logged, const QString& text);
 
     QString m_path;
     SoundLog m_log;
-    QSoundEffect* m_effect = nullptr;
+    bool m_loaded = false;
+    bool m_unplayable = false;
+    WaveLayout m_layout;
+    // The samples the output's buffer takes at the start, read ahead.
+    QByteArray m_head;
+    std::unique_ptr<PlaybackThread> m_playback;
     bool m_loggedMissing = false;
     bool m_loggedUnplayable = false;
+    bool m_loggedNoOutput = false;
 };
 
 } // namespace corvane

@@ -20,21 +20,62 @@ using corvane::test::TempFolder;
 
 namespace {
 
+QByteArray le(quint32 value, int bytes)
+{
+    char out[4];
+    qToLittleEndian(value, out);
+    return QByteArray(out, bytes);
+}
+
+// A RIFF chunk, padded to an even length as the format wants.
+QByteArray chunk(const char* id, const QByteArray& body, quint32 size = 0)
+{
+    return id + le(size ? size : body.size(), 4) + body + (body.size() % 2 ? QByteArray(1, '\0') : QByteArray());
+}
+
+QByteArray fmtChunk(quint16 tag, quint16 channels, quint32 rate, quint16 bits)
+{
+    const quint16 frame = channels * bits / 8;
+    return chunk("fmt ", le(tag, 2) + le(channels, 2) + le(rate, 4) + le(rate * frame, 4) + le(frame, 2) + le(bits, 2));
+}
+
+// A square wave in samples of `bits` bits: unsigned for 8, signed above, or float.
+QByteArray pcm(int milliseconds, quint16 channels, quint32 rate, quint16 bits, bool isFloat = false)
+{
+    QByteArray out;
+    const int frames = int(rate * milliseconds / 1000);
+    for (int i = 0; i < frames * channels; ++i) {
+        const bool high = (i / channels / 25) % 2;
+        if (isFloat) {
+            const float value = high ? 0.25f : -0.25f;
+            out += QByteArray(reinterpret_cast<const char*>(&value), 4);
+        } else if (bits == 8) {
+            out += char(high ? 0xa0 : 0x60);
+        } else {
+            out += le(high ? 0x20000000u : 0xe0000000u, 4).right(bits / 8);
+        }
+    }
+    return out;
+}
+
+QByteArray riff(const QByteArray& chunks) { return "RIFF" + le(4 + chunks.size(), 4) + "WAVE" + chunks; }
+
 // A short mono 16-bit PCM WAVE file: a 440 Hz tone.
 QByteArray waveFile(int milliseconds)
 {
-    const int rate = 22050;
-    const int samples = rate * milliseconds / 1000;
-    QByteArray pcm(samples * 2, '\0');
-    for (int i = 0; i < samples; ++i)
-        qToLittleEndian<qint16>(qint16((i / 25) % 2 ? 8000 : -8000), pcm.data() + 2 * i);
-    QByteArray out;
-    auto u32 = [&](quint32 v) { char b[4]; qToLittleEndian(v, b); out.append(b, 4); };
-    auto u16 = [&](quint16 v) { char b[2]; qToLittleEndian(v, b); out.append(b, 2); };
-    out += "RIFF"; u32(36 + pcm.size()); out += "WAVEfmt ";
-    u32(16); u16(1); u16(1); u32(rate); u32(rate * 2); u16(2); u16(16);
-    out += "data"; u32(pcm.size()); out += pcm;
-    return out;
+    return riff(fmtChunk(1, 1, 22050, 16) + chunk("data", pcm(milliseconds, 1, 22050, 16)));
+}
+
+// The streams the sound server is playing, or -1 when it cannot be asked.
+int sinkInputs()
+{
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"),
+                {QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sink-inputs")});
+    if (!pactl.waitForFinished(5000) || pactl.exitCode() != 0)
+        return -1;
+    const QByteArray out = pactl.readAllStandardOutput().trimmed();
+    return out.isEmpty() ? 0 : int(out.count('\n')) + 1;
 }
 
 std::unique_ptr<SoundOutput> soundOutput(const QString& path)
@@ -73,22 +114,40 @@ TEST(SoundPlayer, MissingFileIsReportedOnceAndPlaysNothing)
     EXPECT_TRUE(lines[0].contains(QStringLiteral("ない.wav")));
 }
 
-TEST(SoundPlayer, UnplayableFileIsReportedOnce)
+TEST(SoundPlayer, UnplayableFileIsReportedOnceAndPlaysNothing)
 {
-    TempFolder folder;
-    folder.writeBytes(QStringLiteral("broken.wav"), QByteArray("RIFF\x10\0\0\0WAVEjunkjunkjunk", 24));
-    StderrCapture capture;
-    auto player = soundOutput(folder.file(QStringLiteral("broken.wav")));
-    ASSERT_TRUE(player);
-    for (int i = 0; i < 3; ++i) {
-        player->play();
-        QTest::qWait(300);
+    const QByteArray fmt16 = fmtChunk(1, 1, 22050, 16);
+    const QByteArray data = chunk("data", pcm(100, 1, 22050, 16));
+    const struct Row {
+        const char* what;
+        QByteArray bytes;
+    } rows[] = {
+        {"chunks of junk", QByteArray("RIFF\x10\0\0\0WAVEjunkjunkjunk", 24)},
+        {"header cut short", QByteArray("RIFF\x24\0\0\0WAVEfm", 14)},
+        {"fmt chunk of 10 bytes", riff(chunk("fmt ", fmt16.mid(8, 10)))},
+        {"no data chunk", riff(fmt16 + chunk("LIST", "INFOISFT"))},
+        {"fmt chunk claiming 4 GB", riff(chunk("fmt ", fmt16.mid(8), 0xfffffff0u) + data)},
+        {"no channels", riff(fmtChunk(1, 0, 22050, 16) + data)},
+        {"compressed samples", riff(fmtChunk(2, 1, 22050, 4) + data)},
+        {"12-bit samples", riff(fmtChunk(1, 1, 22050, 12) + data)},
+        {"no samples", riff(fmt16 + chunk("data", {}))},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        TempFolder folder;
+        folder.writeBytes(QStringLiteral("broken.wav"), row.bytes);
+        StderrCapture capture;
+        auto player = soundOutput(folder.file(QStringLiteral("broken.wav")));
+        ASSERT_TRUE(player);
+        for (int i = 0; i < 3; ++i) {
+            player->play();
+            EXPECT_FALSE(player->isPlaying());
+        }
+        const QStringList all = capture.lines();
+        const QStringList ours = all.filter(QStringLiteral("WAVEファイルを鳴らせません"));
+        ASSERT_EQ(ours.size(), 1) << all.join('\n').toStdString();
+        EXPECT_TRUE(ours[0].contains(QStringLiteral("broken.wav")));
     }
-    // Qt Multimedia adds its own warning; ours is the one line of the runner's log.
-    const QStringList all = capture.lines();
-    const QStringList ours = all.filter(QStringLiteral("WAVEファイルを鳴らせません"));
-    ASSERT_EQ(ours.size(), 1) << all.join('\n').toStdString();
-    EXPECT_TRUE(ours[0].contains(QStringLiteral("broken.wav")));
 }
 
 TEST(SoundPlayer, PlayReturnsAtOnce)
@@ -106,6 +165,22 @@ TEST(SoundPlayer, PlayReturnsAtOnce)
     EXPECT_LT(elapsed.elapsed(), 1500);
 }
 
+TEST(SoundPlayer, NoAudioOutputIsReportedOnce)
+{
+    if (!QMediaDevices::audioOutputs().isEmpty())
+        GTEST_SKIP() << "this machine has an audio output";
+    TempFolder folder;
+    folder.writeBytes(QStringLiteral("chime.wav"), waveFile(300));
+    StderrCapture capture;
+    auto player = soundOutput(folder.file(QStringLiteral("chime.wav")));
+    ASSERT_TRUE(player);
+    for (int i = 0; i < 3; ++i)
+        player->play();
+    EXPECT_FALSE(player->isPlaying());
+    const QStringList all = capture.lines();
+    ASSERT_EQ(all.filter(QStringLiteral("音の出力先がない")).size(), 1) << all.join('\n').toStdString();
+}
+
 TEST(SoundPlayer, PlaysOnTheAudioOutputAndRestartsEachRepetition)
 {
     if (QMediaDevices::audioOutputs().isEmpty())
@@ -116,15 +191,51 @@ TEST(SoundPlayer, PlaysOnTheAudioOutputAndRestartsEachRepetition)
     ASSERT_TRUE(player);
     for (int repetition = 0; repetition < 2; ++repetition) {
         player->play();
-        QTRY_VERIFY_WITH_TIMEOUT(player->isPlaying(), 3000);
+        EXPECT_TRUE(player->isPlaying());
         QTest::qWait(300);
+        // The sound server sees one stream: the file really reaches the audio output, and a
+        // repetition replaces the previous one.
+        EXPECT_EQ(sinkInputs(), 1);
     }
-    // The sound server sees the stream: the file really reaches the audio output.
-    QProcess pactl;
-    pactl.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("short"),
-                                          QStringLiteral("sink-inputs")});
-    if (pactl.waitForFinished(5000) && pactl.exitCode() == 0) {
-        EXPECT_FALSE(pactl.readAllStandardOutput().trimmed().isEmpty());
+    // Released with the announcement's window, the output stops at once.
+    player.reset();
+    EXPECT_TRUE(QTest::qWaitFor([] { return sinkInputs() == 0; }, 5000));
+}
+
+TEST(SoundPlayer, PlaysEveryUncompressedLayoutAndClosesTheOutputAfterwards)
+{
+    if (QMediaDevices::audioOutputs().isEmpty())
+        GTEST_SKIP() << "no audio output on this machine (reminder_sound_server_test provides one)";
+    const struct Row {
+        const char* what;
+        QByteArray bytes;
+        bool askWhilePlaying = true; // long enough to ask the sound server while it plays
+    } rows[] = {
+        {"16-bit mono", waveFile(300)},
+        {"8-bit stereo at 11025 Hz after an odd-sized chunk",
+         riff(chunk("LIST", "INFOabc") + fmtChunk(1, 2, 11025, 8) + chunk("data", pcm(300, 2, 11025, 8)))},
+        {"32-bit, the samples before the format",
+         riff(chunk("data", pcm(300, 1, 48000, 32)) + fmtChunk(1, 1, 48000, 32))},
+        {"32-bit float stereo", riff(fmtChunk(3, 2, 44100, 32) + chunk("data", pcm(300, 2, 44100, 32, true)))},
+        {"data chunk claiming more than the file holds",
+         riff(fmtChunk(1, 1, 22050, 16) + chunk("data", pcm(300, 1, 22050, 16), 10'000'000))},
+        {"20 ms, less than an output's buffer", waveFile(20), false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        TempFolder folder;
+        folder.writeBytes(QStringLiteral("chime.wav"), row.bytes);
+        StderrCapture capture;
+        auto player = soundOutput(folder.file(QStringLiteral("chime.wav")));
+        ASSERT_TRUE(player);
+        player->play();
+        EXPECT_TRUE(player->isPlaying());
+        if (row.askWhilePlaying) {
+            EXPECT_TRUE(QTest::qWaitFor([] { return sinkInputs() == 1; }, 5000));
+        }
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !player->isPlaying(); }, 5000));
+        // An open output wakes the process many times a second: it goes once the file has played.
+        EXPECT_TRUE(QTest::qWaitFor([] { return sinkInputs() == 0; }, 5000));
+        EXPECT_TRUE(capture.lines().isEmpty()) << capture.lines().join('\n').toStdString();
     }
-    QTRY_VERIFY_WITH_TIMEOUT(!player->isPlaying(), 5000);
 }
