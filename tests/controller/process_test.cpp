@@ -67,7 +67,7 @@ protected:
     void startRunnerAndWait()
     {
         ASSERT_TRUE(StartRunner());
-        QTRY_VERIFY_WITH_TIMEOUT(FindRunner(), 5000);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return FindRunner(); }, 5000));
     }
     template <typename T = QWidget>
     T* control(ControllerWindow& form, const char* name)
@@ -102,7 +102,7 @@ TEST_F(RunnerProcessTest, RestartStartsARunnerAndEnablesEndOnceItAnswers)
 
     click(form, "Command8");
 
-    QTRY_VERIFY_WITH_TIMEOUT(control(form, "Command3")->isEnabled(), 5000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return control(form, "Command3")->isEnabled(); }, 5000));
     EXPECT_TRUE(FindRunner());
     EXPECT_EQ(processesOf(m_runner).size(), 1);
     EXPECT_TRUE(m_messages.messages.isEmpty());
@@ -115,8 +115,8 @@ TEST_F(RunnerProcessTest, RestartReplacesARunningRunner)
     ASSERT_EQ(before.size(), 1);
     ControllerWindow form;
     click(form, "Command8");
-    QTRY_VERIFY_WITH_TIMEOUT(processesOf(m_runner).size() == 1 && processesOf(m_runner) != before && FindRunner(),
-                             5000);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return processesOf(m_runner).size() == 1 && processesOf(m_runner) != before && FindRunner(); }, 5000));
 }
 
 TEST_F(RunnerProcessTest, EndClosesTheRunnerAndEndsTheController)
@@ -130,7 +130,7 @@ TEST_F(RunnerProcessTest, EndClosesTheRunnerAndEndsTheController)
 
     EXPECT_EQ(ended.count(), 1);
     EXPECT_FALSE(FindRunner());
-    QTRY_VERIFY_WITH_TIMEOUT(processesOf(m_runner).isEmpty(), 5000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return processesOf(m_runner).isEmpty(); }, 5000));
 }
 
 TEST_F(RunnerProcessTest, CloseLeavesTheRunnerRunning)
@@ -165,9 +165,9 @@ TEST_F(RunnerProcessTest, QuickAddForTodayEndsWithOneRunnerListingTheEntry)
     click(form, "Command5");
 
     EXPECT_TRUE(m_messages.messages.isEmpty()) << m_messages.messages.join('|').toStdString();
-    QTRY_VERIFY_WITH_TIMEOUT(todayListHolds(time, QStringLiteral("二分後の予定")), 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(processesOf(m_runner).size() == 1, 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(control(form, "Command3")->isEnabled(), 5000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return todayListHolds(time, QStringLiteral("二分後の予定")); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return processesOf(m_runner).size() == 1; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return control(form, "Command3")->isEnabled(); }, 5000));
     EXPECT_TRUE(FindRunner());
     EXPECT_EQ(form.windowWidthTwips(), kNarrowWidthTwips);
 }

@@ -46,7 +46,8 @@ protected:
         if (fetches) {
             EXPECT_FALSE(test::find(m_window, QStringLiteral("Command7"))->isEnabled());
         }
-        QTRY_VERIFY_WITH_TIMEOUT(test::find(m_window, QStringLiteral("Command7"))->isEnabled(), 20000);
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return test::find(m_window, QStringLiteral("Command7"))->isEnabled(); }, 20000));
     }
 
     test::TempFolder m_folder;

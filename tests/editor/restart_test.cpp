@@ -83,16 +83,19 @@ TEST_F(RestartTest, ARunningRunnerIsReplacedByOneThatReadTheSave)
 {
     qint64 oldPid = 0;
     ASSERT_TRUE(QProcess::startDetached(m_runner, {}, m_folder.path(), &oldPid));
-    QTRY_VERIFY_WITH_TIMEOUT(FindRunner(), 10000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return FindRunner(); }, 10000));
 
     finishWithEntry(QStringLiteral("新しい予定"));
     EXPECT_TRUE(m_messages.messages.isEmpty()) << m_messages.messages.join(' ').toStdString();
     EXPECT_EQ(m_ended, 1);
 
-    QTRY_COMPARE_WITH_TIMEOUT(profile::readString(SettingsPath(), QStringLiteral("本日の予定"),
-                                                  QStringLiteral("内容0")),
-                              QStringLiteral("新しい予定"), 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(FindRunner(), 5000);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return profile::readString(SettingsPath(), QStringLiteral("本日の予定"), QStringLiteral("内容0"))
+                   == QStringLiteral("新しい予定");
+        },
+        10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return FindRunner(); }, 5000));
     // Give a runner that would end itself as a second copy the time to do so.
     QTest::qWait(500);
     const QList<qint64> runners = runnersOf(m_runner);

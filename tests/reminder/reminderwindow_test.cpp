@@ -91,8 +91,7 @@ TEST(ReminderWindow, PlacedAtItsTwipsWhilePartlyOnTheScreen)
     Shown shown(s);
     const QScreen* screen = shown.window()->screen();
     EXPECT_EQ(shown.window()->frameGeometry(), twipsRect(left, 1440, 5760, 2880, screen));
-    EXPECT_EQ(shown.label()->size(),
-              QSize(twipsToPixelsX(5280, screen), twipsToPixelsY(2520, screen)));
+    EXPECT_EQ(shown.label()->size(), QSize(twipsToPixelsX(5280, screen), twipsToPixelsY(2520, screen)));
 }
 
 TEST(ReminderWindow, HugeOrLostPlacementsComeOntoTheScreen)
@@ -182,7 +181,8 @@ TEST(ReminderWindow, FontSizeAndEffects)
 
 TEST(ReminderWindow, ThreeLinesStayThreeLinesAndLongOnesAreCut)
 {
-    const QString longLine = QStringLiteral("この行はラベルの幅よりずっと長いので折り返さずに端で切れるはずです。").repeated(3);
+    const QString longLine =
+        QStringLiteral("この行はラベルの幅よりずっと長いので折り返さずに端で切れるはずです。").repeated(3);
     const QString message = QStringLiteral("一行目\n二行目\n") + longLine + QLatin1Char('\n');
     Shown shown(emptyFileSettings(), message);
     QLabel* label = shown.label();
@@ -280,7 +280,7 @@ TEST(ReminderWindow, RealEventLoopClosesTheWindowOnTime)
     ReminderAnnouncer announcer(s);
     announcer.announce(QStringLiteral("a\n"));
     EXPECT_TRUE(announcer.window()->isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(!announcer.window()->isVisible(), 3000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !announcer.window()->isVisible(); }, 3000));
     EXPECT_FALSE(announcer.isAnnouncing());
 }
 

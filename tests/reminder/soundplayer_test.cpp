@@ -7,7 +7,6 @@
 #include "stderrcapture.h"
 #include "tempfolder.h"
 
-#include <QElapsedTimer>
 #include <QAudioDevice>
 #include <QMediaDevices>
 #include <QProcess>
@@ -152,17 +151,17 @@ TEST(SoundPlayer, UnplayableFileIsReportedOnceAndPlaysNothing)
 
 TEST(SoundPlayer, PlayReturnsAtOnce)
 {
+    if (QMediaDevices::audioOutputs().isEmpty())
+        GTEST_SKIP() << "no audio output on this machine (reminder_sound_server_test provides one)";
     TempFolder folder;
     folder.writeBytes(QStringLiteral("chime.wav"), waveFile(3000));
     auto player = soundOutput(folder.file(QStringLiteral("chime.wav")));
     ASSERT_TRUE(player);
     QTest::qWait(200); // loading happens ahead of the first announcement
-    QElapsedTimer elapsed;
-    elapsed.start();
     player->play();
     player->play();
-    // A 3-second file: returning long before it would have ended proves play() does not wait.
-    EXPECT_LT(elapsed.elapsed(), 1500);
+    // A 3-second file still playing when play() has returned: play() did not wait for its end.
+    EXPECT_TRUE(player->isPlaying());
 }
 
 TEST(SoundPlayer, NoAudioOutputIsReportedOnce)
