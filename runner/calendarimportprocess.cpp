@@ -1,11 +1,14 @@
 #include "calendarimportprocess.h"
 
+#include "importwait.h"
+
 #include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTimer>
+
+#include <utility>
 
 namespace corvane {
 
@@ -32,14 +35,19 @@ CalendarImportProcess::CalendarImportProcess(const QString& settingsPath, const 
 {
 }
 
-CalendarImportProcess::~CalendarImportProcess()
+CalendarImportProcess::~CalendarImportProcess() { delete stopProcess(); }
+
+QProcess* CalendarImportProcess::stopProcess()
 {
-    if (m_process) {
-        m_process->disconnect(this);
-        m_process->kill();
-        m_process->waitForFinished(1000);
-        delete m_process;
+    QProcess* process = std::exchange(m_process, nullptr);
+    if (process) {
+        process->disconnect(this);
+        if (process->state() != QProcess::NotRunning) {
+            process->kill();
+            process->waitForFinished(1000);
+        }
     }
+    return process;
 }
 
 void CalendarImportProcess::start()
@@ -81,44 +89,16 @@ void CalendarImportProcess::start()
 
 void CalendarImportProcess::complete(bool ok, const QString& reason)
 {
-    if (QProcess* process = m_process) {
-        m_process = nullptr;
-        process->disconnect(this);
-        if (process->state() != QProcess::NotRunning) {
-            process->kill();
-            process->waitForFinished(1000);
-        }
-        // Later: this may run inside one of the process's own signals.
+    // Deleted later: this may run inside one of the process's own signals.
+    if (QProcess* process = stopProcess())
         process->deleteLater();
-    }
     emit finished(ok, reason);
 }
 
 bool runCalendarImport(const QString& settingsPath, const QString& workbookPath, QDate day, QString* reason)
 {
     CalendarImportProcess import(settingsPath, workbookPath, day);
-    QEventLoop loop;
-    bool result = false;
-    bool done = false;
-    QString why;
-    QObject::connect(&import, &CalendarImportProcess::finished, &loop, [&](bool ok, const QString& r) {
-        result = ok;
-        why = r;
-        done = true;
-        loop.quit();
-    });
-    import.start();
-    if (!done)
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    // The application quitting ends every event loop, this one included: the import is stopped
-    // with its object and has written nothing that is not whole.
-    if (!done) {
-        result = false;
-        why = QStringLiteral("経済指標カレンダーの取り込みを中断しました");
-    }
-    if (reason)
-        *reason = why;
-    return result;
+    return waitForImport(import, reason);
 }
 
 } // namespace corvane

@@ -38,6 +38,8 @@ signals:
 
 private:
     void complete(bool ok, const QString& reason);
+    // Stops a process still running and lets go of it; null when there was none.
+    QProcess* stopProcess();
 
     QString m_settingsPath;
     QString m_workbookPath;
@@ -46,8 +48,8 @@ private:
     QProcess* m_process = nullptr;
 };
 
-// The blocking form (the runner's start-up): waits in a local event loop that handles no user
-// input, so close requests are still answered. False with the reason on failure.
+// The blocking form (the runner's start-up), see waitForImport(): close requests are still
+// answered meanwhile. False with the reason on failure.
 bool runCalendarImport(const QString& settingsPath, const QString& workbookPath, QDate day, QString* reason = nullptr);
 
 } // namespace corvane

@@ -1,6 +1,7 @@
 #include "economicimport.h"
 
 #include "clock.h"
+#include "importwait.h"
 #include "log.h"
 #include "pagecharset.h"
 #include "profile.h"
@@ -11,7 +12,6 @@
 #include "workbookfiles.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
@@ -92,9 +92,8 @@ TimeDifferences readTimeDifferences(const QString& settingsPath)
             readDifference(settingsPath, keyName(kGmtKey))};
 }
 
-bool ReadCalendarPage(const QByteArray& body, const QByteArray& contentType,
-                      const TimeDifferences& differences, QDate today, QList<IndicatorRow>* rows,
-                      QString* reason)
+bool ReadCalendarPage(const QByteArray& body, const QByteArray& contentType, const TimeDifferences& differences,
+                      QDate today, QList<IndicatorRow>* rows, QString* reason)
 {
     // The conversion reads the table's first four columns only.
     bool tooDeep = false;
@@ -121,8 +120,8 @@ bool ReadCalendarPage(const QByteArray& body, const QByteArray& contentType,
     return true;
 }
 
-EconomicCalendarImport::EconomicCalendarImport(const QString& settingsPath,
-                                               const QString& workbookPath, QObject* parent)
+EconomicCalendarImport::EconomicCalendarImport(const QString& settingsPath, const QString& workbookPath,
+                                               QObject* parent)
     : QObject(parent), m_settingsPath(settingsPath), m_workbookPath(workbookPath)
 {
     connect(&m_fetch, &CalendarFetch::finished, this, &EconomicCalendarImport::onFetched);
@@ -146,8 +145,7 @@ void EconomicCalendarImport::onFetched(bool ok, const QString& reason)
     const QDate today = Clock::today();
     QList<IndicatorRow> rows;
     QString why;
-    if (!ReadCalendarPage(m_fetch.page().body, m_fetch.page().contentType, m_differences, today,
-                          &rows, &why)) {
+    if (!ReadCalendarPage(m_fetch.page().body, m_fetch.page().contentType, m_differences, today, &rows, &why)) {
         complete(false, why);
         return;
     }
@@ -158,7 +156,9 @@ void EconomicCalendarImport::onFetched(bool ok, const QString& reason)
     }
     // Last, and only now: a stamp without a saved workbook would stop the next refresh.
     if (!profile::writeString(m_settingsPath, kSection, keyName(kEconomicBuiltOnKey), formatDate(today), &why)) {
-        complete(false, QStringLiteral("経済指標.xlsは保存しましたが、作成日を設定ファイルに書き込めませんでした（%1）").arg(why));
+        complete(
+            false,
+            QStringLiteral("経済指標.xlsは保存しましたが、作成日を設定ファイルに書き込めませんでした（%1）").arg(why));
         return;
     }
     m_rowCount = count;
@@ -171,38 +171,17 @@ void EconomicCalendarImport::complete(bool ok, const QString& reason)
     emit finished(ok, reason);
 }
 
-bool ImportEconomicCalendar(const QString& settingsPath, const QString& workbookPath,
-                            QString* reason, const FetchLimits& limits)
+bool ImportEconomicCalendar(const QString& settingsPath, const QString& workbookPath, QString* reason,
+                            const FetchLimits& limits)
 {
     EconomicCalendarImport import(settingsPath, workbookPath);
     import.setLimits(limits);
-    QEventLoop loop;
-    bool result = false;
-    QString why;
-    QObject::connect(&import, &EconomicCalendarImport::finished, &loop,
-                     [&](bool ok, const QString& r) {
-                         result = ok;
-                         why = r;
-                         loop.quit();
-                     });
-    import.start();
-    if (import.isRunning())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    // The application quitting ends every event loop, this one included: the fetch is dropped
-    // with the import object and nothing has been written.
-    if (import.isRunning()) {
-        result = false;
-        why = QStringLiteral("経済指標カレンダーの取り込みを中断しました");
-    }
-    if (reason)
-        *reason = why;
-    return result;
+    return waitForImport(import, reason);
 }
 
 bool ImportEconomicCalendar(QString* reason)
 {
-    return ImportEconomicCalendar(SettingsPath(),
-                                  programsFile(QString::fromUtf16(kIndicatorWorkbookName)), reason);
+    return ImportEconomicCalendar(SettingsPath(), programsFile(QString::fromUtf16(kIndicatorWorkbookName)), reason);
 }
 
 } // namespace corvane

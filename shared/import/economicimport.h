@@ -19,9 +19,8 @@ TimeDifferences readTimeDifferences(const QString& settingsPath);
 // The page (bytes and Content-Type) to release rows: charset, first table, conversion. False
 // with a reason when the page has no table or its first table holds no release. Dropped
 // releases are logged.
-bool ReadCalendarPage(const QByteArray& body, const QByteArray& contentType,
-                      const TimeDifferences& differences, QDate today, QList<IndicatorRow>* rows,
-                      QString* reason);
+bool ReadCalendarPage(const QByteArray& body, const QByteArray& contentType, const TimeDifferences& differences,
+                      QDate today, QList<IndicatorRow>* rows, QString* reason);
 
 // Puts a new indicator workbook at `path`: refused while a spreadsheet application has the
 // workbook open; written beside it and read back with the workbook reader first, so that only a
@@ -34,8 +33,7 @@ bool ReplaceIndicatorWorkbook(const QString& path, QList<IndicatorRow> rows, QSt
 class EconomicCalendarImport : public QObject {
     Q_OBJECT
 public:
-    EconomicCalendarImport(const QString& settingsPath, const QString& workbookPath,
-                           QObject* parent = nullptr);
+    EconomicCalendarImport(const QString& settingsPath, const QString& workbookPath, QObject* parent = nullptr);
     void setLimits(const FetchLimits& limits) { m_limits = limits; }
     void start();
     bool isRunning() const { return m_running; }
@@ -58,10 +56,10 @@ private:
     int m_rowCount = 0;
 };
 
-// The blocking form (the runner's start-up): runs the import to its end in a local event loop
+// The blocking form (the import program): runs the import to its end in a local event loop
 // that handles no user input. False with the reason on failure.
-bool ImportEconomicCalendar(const QString& settingsPath, const QString& workbookPath,
-                            QString* reason = nullptr, const FetchLimits& limits = {});
+bool ImportEconomicCalendar(const QString& settingsPath, const QString& workbookPath, QString* reason = nullptr,
+                            const FetchLimits& limits = {});
 
 // The programs' own settings file and workbook (SettingsPath(), programs' folder).
 bool ImportEconomicCalendar(QString* reason = nullptr);
