@@ -40,11 +40,15 @@ class Suite:
     def env(self, fake_time=None):
         env = self.desktop.env(XDG_RUNTIME_DIR=self.runtime, LANG="ja_JP.UTF-8")
         if fake_time:
-            # The clock starts at fake_time when the process starts and then runs on; child
-            # processes (a runner restarted by the editor) start again at fake_time.
-            env["FAKETIME"] = "@" + fake_time
+            # The clock reads fake_time when the process starts and then runs on, as an offset
+            # from the real clock; child processes (a runner restarted by the editor) inherit
+            # the offset and so go on with their parent's clock. No shared memory: with it, a
+            # child that starts as its parent exits finds the parent's semaphore gone and
+            # libfaketime ends the child.
+            start = time.mktime(time.strptime(fake_time, "%Y-%m-%d %H:%M:%S"))
+            env["FAKETIME"] = f"{round(start - time.time()):+d}"
+            env["FAKETIME_DISABLE_SHM"] = "1"
             env["LD_PRELOAD"] = libfaketime()
-            env["FAKETIME_DONT_RESET"] = "1"
         return env
 
     def start(self, program, fake_time=None):
