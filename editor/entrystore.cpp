@@ -169,14 +169,20 @@ bool EntryStore::LoadEntries(const QString& path, QString* error)
     return false;
 }
 
-QString EntryStore::missingTimeMessage() const
+SaveOutcome EntryStore::checkComplete() const
 {
     for (int c = 0; c < kCategoryCount; ++c) {
         for (int n = 0; n < kEntriesPerCategory; ++n) {
-            if (!m_entryText[c][n].isEmpty() && m_entryTime[c][n].isEmpty()) {
-                return QStringLiteral("「%1」の%2番の登録に時刻の記入がありません")
-                    .arg(categoryCaption(c))
-                    .arg(n + 1);
+            const QString& time = m_entryTime[c][n];
+            if (!m_entryText[c][n].isEmpty() && time.isEmpty()) {
+                return {SaveOutcome::MissingTime,
+                        QStringLiteral("「%1」の%2番の登録に時刻の記入がありません").arg(categoryCaption(c)).arg(n + 1),
+                        c, n};
+            }
+            if (c == Dated && !time.isEmpty() && m_entryDate[c][n].trimmed().isEmpty()) {
+                return {SaveOutcome::MissingDate,
+                        QStringLiteral("「%1」の%2番の登録に日付の記入がありません").arg(categoryCaption(c)).arg(n + 1),
+                        c, n};
             }
         }
     }
@@ -191,8 +197,8 @@ int EntryStore::countEntries(int category) const
 
 SaveOutcome EntryStore::SaveEntries(const QString& path)
 {
-    if (QString message = missingTimeMessage(); !message.isEmpty())
-        return {SaveOutcome::MissingTime, message};
+    if (SaveOutcome incomplete = checkComplete(); !incomplete.ok())
+        return incomplete;
     QString typed;
     for (int c = 0; c < kCategoryCount; ++c)
         for (int n = 0; n < kEntriesPerCategory; ++n)
@@ -245,7 +251,7 @@ SaveOutcome EntryStore::SaveEntries(const QString& path)
                 return false;
             }
 
-            // Equal times keep their slot order, as the original bubble sort did.
+            // Equal times keep their slot order: a save never reorders entries of the same time.
             std::stable_sort(entries.begin(), entries.end(), [](const Saved& a, const Saved& b) {
                 return timeValue(a.entry.time) < timeValue(b.entry.time);
             });

@@ -23,10 +23,18 @@ template <typename T>
 using SlotTable = std::array<std::array<T, kEntriesPerCategory>, kCategoryCount>;
 
 struct SaveOutcome {
-    enum Kind { Saved, MissingTime, TooManyDated, Unstorable, WriteFailed };
+    enum Kind { Saved, MissingTime, MissingDate, TooManyDated, Unstorable, WriteFailed };
+    SaveOutcome() = default;
+    SaveOutcome(Kind kind, QString message, int category = -1, int slot = -1)
+        : kind(kind), message(std::move(message)), category(category), slot(slot)
+    {
+    }
     Kind kind = Saved;
     // The message for the user (empty when saved).
     QString message;
+    // The slot the message is about (MissingTime, MissingDate), or -1.
+    int category = -1;
+    int slot = -1;
     bool ok() const { return kind == Saved; }
 };
 
@@ -55,8 +63,9 @@ public:
     // editor's own, at every save.
     SaveOutcome SaveEntries(const QString& path);
 
-    // The missing-time message for the first slot with a text but no time, or empty.
-    QString missingTimeMessage() const;
+    // The first slot that cannot be saved as typed: a text without a time, or a "指定日" entry
+    // (a time) without a date, which no reader could place on a day. Saved when none.
+    SaveOutcome checkComplete() const;
     // Registered entries of a category (all 50 slots).
     int countEntries(int category) const;
     // The time text of the slot as read by the last load.

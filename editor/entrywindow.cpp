@@ -30,8 +30,8 @@ EntryWindow::EntryWindow(EntryStore& store, QWidget* parent) : QWidget(parent), 
     setFixedSize(twipsToPixelsX(kClientWidth), twipsToPixelsY(kClientHeight));
     createControls();
     setTabOrder();
-    // As at the original start: the rows show the store, then the first option takes the
-    // focus and so selects "毎日".
+    // At start the rows show the store, then the first option takes the focus and so selects
+    // "毎日".
     ShowPage();
     selectCategory(0);
     m_options[0]->setFocus(Qt::OtherFocusReason);
@@ -199,9 +199,20 @@ bool EntryWindow::save()
     }();
     if (!outcome.ok()) {
         showMessage(this, outcome.message);
+        if (outcome.kind == SaveOutcome::MissingDate)
+            focusDate(outcome.category, outcome.slot);
         return false;
     }
     return true;
+}
+
+void EntryWindow::focusDate(int category, int slot)
+{
+    if (category != m_category)
+        selectCategory(category);
+    const int first = slot - slot % kRowsPerPage;
+    changePage(first - firstSlot());
+    m_dates[size_t(slot - first)]->setFocus(Qt::OtherFocusReason);
 }
 
 } // namespace corvane::editor

@@ -45,6 +45,8 @@ private:
     void changePage(int delta);
     void clearRow(int row);
     bool save();
+    // Shows the page of the slot in its category and puts the focus in its date box.
+    void focusDate(int category, int slot);
 
     EntryStore& m_store;
     int m_category = 0;

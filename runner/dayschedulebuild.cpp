@@ -85,14 +85,16 @@ public:
         }
     }
 
-    // Walks the dated entries by "指定日", into whichever of the two days each one matches.
+    // Walks every dated slot by "指定日", into whichever of the two days each one matches. A
+    // slot without a date (a hand edit, an older save) is passed over, not taken as the end:
+    // the entries after it are still announced.
     void walkDated(const QDate& day0, const QDate& day1, DayList& list0, DayList& list1) const
     {
         for (int n = 0; n < kEntriesPerCategory; ++n) {
             const QString key = entryKey(Dated, n);
             const QString text = m_dates.read(key);
             if (text.isEmpty())
-                break;
+                continue;
             const auto date = parseDate(text);
             if (!date) {
                 m_skips.skip(QString::fromUtf16(kDateSection), key, text, "日付");

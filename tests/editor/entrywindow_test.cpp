@@ -25,7 +25,7 @@ using corvane::test::typeInto;
 
 namespace {
 
-class Form1Test : public test::EditorSessionFixture {
+class EntryWindowTest : public test::EditorSessionFixture {
 protected:
     void start()
     {
@@ -49,7 +49,7 @@ protected:
     EntryWindow* m_window = nullptr;
 };
 
-TEST_F(Form1Test, DateBoxKeepsTheFocusOnAPastOrMalformedDate)
+TEST_F(EntryWindowTest, DateBoxKeepsTheFocusOnAPastOrMalformedDate)
 {
     start();
     click(QStringLiteral("Option1_2"));
@@ -76,7 +76,7 @@ TEST_F(Form1Test, DateBoxKeepsTheFocusOnAPastOrMalformedDate)
     EXPECT_TRUE(box("Text2", 0)->hasFocus());
 }
 
-TEST_F(Form1Test, TimeBoxRefusesAnInvalidTimeAndTheSaveDoesNotHappen)
+TEST_F(EntryWindowTest, TimeBoxRefusesAnInvalidTimeAndTheSaveDoesNotHappen)
 {
     start();
     QLineEdit* time = box("Text2", 0);
@@ -101,7 +101,7 @@ TEST_F(Form1Test, TimeBoxRefusesAnInvalidTimeAndTheSaveDoesNotHappen)
 // What the input method does when the focus moves with a composition open: the composition
 // is committed into the box being left (by Qt, or by nobody), then the engine commits it once
 // more into whichever box has the focus. The echo must not be stored.
-TEST_F(Form1Test, AnOpenCompositionIsCommittedOnceWhenTheFocusMoves)
+TEST_F(EntryWindowTest, AnOpenCompositionIsCommittedOnceWhenTheFocusMoves)
 {
     installCompositionGuard(qApp);
     start();
@@ -136,7 +136,7 @@ TEST_F(Form1Test, AnOpenCompositionIsCommittedOnceWhenTheFocusMoves)
     EXPECT_EQ(m_messages.messages, QStringList{QStringLiteral("h:mm 形式で記入してください")});
 }
 
-TEST_F(Form1Test, CategoriesShowTheirCaptionsAndKeepThePage)
+TEST_F(EntryWindowTest, CategoriesShowTheirCaptionsAndKeepThePage)
 {
     start();
     EXPECT_TRUE(control<QRadioButton>(QStringLiteral("Option1_0"))->isChecked());
@@ -163,7 +163,7 @@ TEST_F(Form1Test, CategoriesShowTheirCaptionsAndKeepThePage)
     EXPECT_EQ(box("Text1", 0)->text(), QString());
 }
 
-TEST_F(Form1Test, PagingStopsAtTheFirstAndLastPage)
+TEST_F(EntryWindowTest, PagingStopsAtTheFirstAndLastPage)
 {
     start();
     auto* first = control<QLabel>(QStringLiteral("Label6_0"));
@@ -177,7 +177,7 @@ TEST_F(Form1Test, PagingStopsAtTheFirstAndLastPage)
     EXPECT_EQ(first->text(), QStringLiteral("31"));
 }
 
-TEST_F(Form1Test, EntriesTypedOnSeveralPagesAreSavedAndCounted)
+TEST_F(EntryWindowTest, EntriesTypedOnSeveralPagesAreSavedAndCounted)
 {
     start();
     typeInto(box("Text2", 0), QStringLiteral("12:00"));
@@ -202,7 +202,7 @@ TEST_F(Form1Test, EntriesTypedOnSeveralPagesAreSavedAndCounted)
     EXPECT_EQ(m_ended, 1);
 }
 
-TEST_F(Form1Test, ClearingARowOfTheDatedCategoryEmptiesTheDate)
+TEST_F(EntryWindowTest, ClearingARowOfTheDatedCategoryEmptiesTheDate)
 {
     ASSERT_TRUE(profile::writeString(settings(), QStringLiteral("指定日"), QStringLiteral("2-0"), QStringLiteral("2026/12/24")));
     ASSERT_TRUE(profile::writeString(settings(), QStringLiteral("時刻"), QStringLiteral("2-0"), QStringLiteral("19:00")));
@@ -221,7 +221,7 @@ TEST_F(Form1Test, ClearingARowOfTheDatedCategoryEmptiesTheDate)
     EXPECT_TRUE(m_session.entries().entryTime(4, 0).isEmpty());
 }
 
-TEST_F(Form1Test, ARefusedSaveKeepsTheUserInTheWindowWithEverythingTyped)
+TEST_F(EntryWindowTest, ARefusedSaveKeepsTheUserInTheWindowWithEverythingTyped)
 {
     start();
     typeInto(box("Text3", 2), QStringLiteral("時刻を忘れた"));
@@ -238,7 +238,32 @@ TEST_F(Form1Test, ARefusedSaveKeepsTheUserInTheWindowWithEverythingTyped)
     EXPECT_FALSE(QFile::exists(settings()));
 }
 
-TEST_F(Form1Test, AFailedWriteIsReportedAndTheEditorStays)
+// A dated row with a time but no date would be stored where no reader can place it on a day:
+// it is refused, and the window shows that row with the focus in its date box.
+TEST_F(EntryWindowTest, ADatedRowWithoutADateIsRefusedAtItsDateBox)
+{
+    start();
+    click(QStringLiteral("Option1_2"));
+    click(QStringLiteral("Command3"));
+    typeInto(box("Text2", 2), QStringLiteral("23:58"));
+    typeInto(box("Text3", 2), QStringLiteral("日付を忘れた"));
+    click(QStringLiteral("Option1_0"));
+    click(QStringLiteral("Command4"));
+    EXPECT_EQ(m_messages.messages, QStringList{QStringLiteral("「指定日」の13番の登録に日付の記入がありません")});
+    EXPECT_EQ(m_ended, 0);
+    EXPECT_FALSE(QFile::exists(settings()));
+    EXPECT_EQ(m_window->CurrentCategory(), 2);
+    EXPECT_EQ(m_window->firstSlot(), 10);
+    EXPECT_TRUE(box("Text1", 2)->hasFocus());
+    EXPECT_EQ(box("Text3", 2)->text(), QStringLiteral("日付を忘れた"));
+
+    typeInto(box("Text1", 2), QStringLiteral("2026/12/24"));
+    click(QStringLiteral("Command4"));
+    EXPECT_EQ(m_messages.messages.size(), 1);
+    EXPECT_EQ(m_ended, 1);
+}
+
+TEST_F(EntryWindowTest, AFailedWriteIsReportedAndTheEditorStays)
 {
     setProgramsFolderOverride(m_folder.file(QStringLiteral("消えたフォルダ")));
     start();
@@ -254,7 +279,7 @@ TEST_F(Form1Test, AFailedWriteIsReportedAndTheEditorStays)
     EXPECT_EQ(m_restarts, 0);
 }
 
-TEST_F(Form1Test, ControlsFollowTheTabOrder)
+TEST_F(EntryWindowTest, ControlsFollowTheTabOrder)
 {
     start();
     EXPECT_TRUE(control(QStringLiteral("Option1_0"))->hasFocus());
@@ -275,7 +300,7 @@ TEST_F(Form1Test, ControlsFollowTheTabOrder)
     EXPECT_EQ(next(control(QStringLiteral("Command5"))), control(QStringLiteral("Command4")));
 }
 
-TEST_F(Form1Test, WorkbookButtonsBuildFromTheSavedFileAndView)
+TEST_F(EntryWindowTest, WorkbookButtonsBuildFromTheSavedFileAndView)
 {
     start();
     click(QStringLiteral("Command7"));

@@ -142,14 +142,19 @@ TEST_F(Builder, EqualTimesAcrossCategoriesKeepCategoryOrder)
               (QStringList{"8:30 毎日早", "9:00 毎日", "09:00 平日", "9:00 月曜"}));
 }
 
-TEST_F(Builder, FamilyWalkStopsAtTheFirstGap)
+// A category's family ends at its first empty time; the dated slots are all read, so a slot
+// left without a date (a hand edit, an older save) hides none of the dated entries after it.
+TEST_F(Builder, FamilyWalkStopsAtTheFirstGapButDatedSlotsAreAllRead)
 {
     add(entryKeys(3, 0, QStringLiteral("9:00"), QStringLiteral("a")));
     add(entryKeys(3, 1, QStringLiteral("10:00"), QStringLiteral("b")));
     add(entryKeys(3, 3, QStringLiteral("11:00"), QStringLiteral("hidden")));
-    add(entryKeys(2, 1, QStringLiteral("11:00"), QStringLiteral("hidden dated"), QStringLiteral("2026/12/7")));
+    add(entryKeys(2, 1, QStringLiteral("11:00"), QStringLiteral("after a missing slot"), QStringLiteral("2026/12/7")));
+    add(entryKeys(2, 2, QStringLiteral("12:00"), QStringLiteral("no date")));
+    add(entryKeys(2, 49, QStringLiteral("23:58"), QStringLiteral("last slot"), QStringLiteral("2026/12/7")));
     build(kMonday);
-    EXPECT_EQ(lines(schedule.today()), (QStringList{"9:00 a", "10:00 b"}));
+    EXPECT_EQ(lines(schedule.today()),
+              (QStringList{"9:00 a", "10:00 b", "11:00 after a missing slot", "23:58 last slot"}));
 }
 
 TEST_F(Builder, MalformedValuesSkipOnlyTheirEntry)
