@@ -4,7 +4,7 @@ namespace corvane {
 
 namespace {
 // The two clocks are read a moment apart and the wall clock may be slewed: differences below
-// this are noise, not a leap.
+// this are noise, not a leap of the wall clock.
 constexpr qint64 kLeapMs = 1000;
 } // namespace
 
@@ -20,9 +20,9 @@ std::optional<ClockSpan> ClockGap::observe(const QDateTime& now, int acceptanceS
     if (!previous.isValid())
         return std::nullopt;
     const qint64 wallMs = previous.msecsTo(now);
-    if (wallMs <= qint64(acceptanceSeconds) * 1000 || wallMs - monotonicMs < kLeapMs)
+    if (wallMs <= qint64(acceptanceSeconds) * 1000)
         return std::nullopt;
-    return ClockSpan{previous, now};
+    return ClockSpan{previous, now, wallMs - monotonicMs < kLeapMs};
 }
 
 } // namespace corvane

@@ -1,6 +1,8 @@
 #pragma once
-// Notices when the wall clock has leapt forward between two one-second checks: the machine
-// slept, a virtual machine was resumed, or the clock was set right after a drift.
+// Notices when the wall clock has moved on further than the acceptance window between two
+// one-second checks: the machine slept, a virtual machine was resumed, the clock was set right
+// after a drift, or the runner itself was not scheduled for a while (stopped, swapped out, a
+// frozen cgroup). Entries due in that span were seen by no check.
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <functional>
@@ -12,6 +14,9 @@ namespace corvane {
 struct ClockSpan {
     QDateTime from;
     QDateTime to;
+    // The monotonic clock moved on with the wall clock: the runner was held up, the machine
+    // did not sleep.
+    bool stalled = false;
 };
 
 class ClockGap {
@@ -22,9 +27,8 @@ public:
     explicit ClockGap(Monotonic monotonic = {});
 
     // Called at every check with the wall clock's now. Returns the span since the previous
-    // check when the wall clock moved on by more than `acceptanceSeconds` and further than the
-    // monotonic clock did: a slow tick moves both clocks alike and is no gap. The first call,
-    // and a clock set back, give nothing.
+    // check when the wall clock moved on by more than `acceptanceSeconds`, whether the machine
+    // slept or the runner stalled. The first call, and a clock set back, give nothing.
     std::optional<ClockSpan> observe(const QDateTime& now, int acceptanceSeconds);
 
 private:

@@ -1,6 +1,7 @@
 #include "missedreminders.h"
 
 #include "dayschedule.h"
+#include "duewindow.h"
 #include "log.h"
 #include "valueforms.h"
 
@@ -28,11 +29,15 @@ QString moment(const QDateTime& at)
 
 MissedReminders::MissedReminders(ClockGap::Monotonic monotonic) : m_gap(std::move(monotonic)) {}
 
-QString MissedReminders::collect(DaySchedule& schedule, int advanceMinutes, int acceptanceSeconds, const QDateTime& now)
+QString MissedReminders::collect(DaySchedule& schedule, int advanceMinutes, const QDateTime& now)
 {
-    if (const auto span = m_gap.observe(now, acceptanceSeconds)) {
-        logLine(QStringLiteral("時計が %1 から %2 へ進みました（スリープからの復帰など）")
-                    .arg(moment(span->from), moment(span->to)));
+    if (const auto span = m_gap.observe(now, kAcceptanceSeconds)) {
+        if (span->stalled)
+            logLine(QStringLiteral("%1 から %2 まで予定の確認が止まっていました（処理の遅れなど）")
+                        .arg(moment(span->from), moment(span->to)));
+        else
+            logLine(QStringLiteral("時計が %1 から %2 へ進みました（スリープからの復帰など）")
+                        .arg(moment(span->from), moment(span->to)));
         if (m_pending)
             m_pending->span.to = span->to;
         else
@@ -46,7 +51,7 @@ QString MissedReminders::collect(DaySchedule& schedule, int advanceMinutes, int 
         if (day.isValid() && !m_pending->daysTaken.contains(day) && day >= m_pending->span.from.date()
             && day <= now.date()) {
             m_pending->daysTaken.insert(day);
-            takeDay(schedule, day, advanceMinutes, acceptanceSeconds, now);
+            takeDay(schedule, day, advanceMinutes, now);
         }
     }
     if (!schedule.listFor(now.date()))
@@ -57,8 +62,7 @@ QString MissedReminders::collect(DaySchedule& schedule, int advanceMinutes, int 
     return lines;
 }
 
-void MissedReminders::takeDay(DaySchedule& schedule, const QDate& day, int advanceMinutes, int acceptanceSeconds,
-                              const QDateTime& now)
+void MissedReminders::takeDay(DaySchedule& schedule, const QDate& day, int advanceMinutes, const QDateTime& now)
 {
     DayList* list = schedule.listFor(day);
     if (!list)
@@ -67,15 +71,14 @@ void MissedReminders::takeDay(DaySchedule& schedule, const QDate& day, int advan
     for (ScheduleItem& item : *list) {
         if (item.shown)
             continue;
-        const int startOfDay = item.at.msecsSinceStartOfDay() / 1000 - advanceMinutes * 60;
-        // As for the check: a start outside its own day is never due.
-        if (startOfDay < 0 || startOfDay >= 24 * 60 * 60)
+        const std::optional<int> startOfDay = startSecond(item, advanceMinutes);
+        if (!startOfDay)
             continue;
-        const QDateTime start = midnight.addSecs(startOfDay);
+        const QDateTime start = midnight.addSecs(*startOfDay);
         if (start <= m_pending->span.from || start > now)
             continue;
-        // Still in its own window: the check announces it on time, without its time in front.
-        if (day == now.date() && start.secsTo(now) < acceptanceSeconds)
+        // Still due now: the check announces it on time, without its time in front.
+        if (day == now.date() && isDueNow(start.secsTo(now)))
             continue;
         const qint64 late = start.secsTo(now);
         const QString entry = formatTime(item.at) + QLatin1Char(' ') + item.text;

@@ -17,6 +17,10 @@ class MissedReminders {
 public:
     explicit MissedReminders(ClockGap::Monotonic monotonic = {});
 
+    // The runner starts watching at `now`: a start-up (or a stall before the first check) that
+    // lasts longer than the acceptance window is a gap like any other.
+    void noteStart(const QDateTime& now) { m_gap.observe(now, 0); }
+
     // Minutes an entry may be late and still be shown; 0 shows none late.
     void setLimit(int minutes) { m_limitMinutes = minutes; }
 
@@ -27,7 +31,7 @@ public:
     // schedule does not hold the list of `now`'s date (a rebuild for the new day is due), the
     // lines found so far and the rest of the gap wait for the call after the rebuild, so that
     // one window shows them all.
-    QString collect(DaySchedule& schedule, int advanceMinutes, int acceptanceSeconds, const QDateTime& now);
+    QString collect(DaySchedule& schedule, int advanceMinutes, const QDateTime& now);
 
 private:
     struct Pending {
@@ -35,8 +39,7 @@ private:
         QSet<QDate> daysTaken;
         QString lines;
     };
-    void takeDay(DaySchedule& schedule, const QDate& day, int advanceMinutes, int acceptanceSeconds,
-                 const QDateTime& now);
+    void takeDay(DaySchedule& schedule, const QDate& day, int advanceMinutes, const QDateTime& now);
     void logDaysNotHeld(const QDateTime& now) const;
 
     ClockGap m_gap;

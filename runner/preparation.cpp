@@ -1,17 +1,13 @@
 #include "preparation.h"
 
 #include "dayschedule.h"
+#include "duewindow.h"
 
 #include <algorithm>
 
 namespace corvane {
 
-namespace {
-constexpr int kSecondsPerDay = 24 * 60 * 60;
-} // namespace
-
-std::optional<int> secondsToNextStart(const DaySchedule& schedule, int advanceMinutes, int acceptanceSeconds,
-                                      const QDateTime& now)
+std::optional<int> secondsToNextStart(const DaySchedule& schedule, int advanceMinutes, const QDateTime& now)
 {
     const int nowSeconds = now.time().msecsSinceStartOfDay() / 1000;
     std::optional<int> next;
@@ -23,12 +19,12 @@ std::optional<int> secondsToNextStart(const DaySchedule& schedule, int advanceMi
         if (!list)
             continue;
         for (const ScheduleItem& item : *list) {
-            const int start = item.at.msecsSinceStartOfDay() / 1000 - advanceMinutes * 60;
-            // The check never announces these (see CheckReminders).
-            if (item.shown || !item.at.isValid() || start < 0 || start >= kSecondsPerDay)
+            const std::optional<int> start = startSecond(item, advanceMinutes);
+            // The check never announces these.
+            if (item.shown || !start)
                 continue;
-            const int ahead = day * kSecondsPerDay + start - nowSeconds;
-            if (ahead + acceptanceSeconds <= 0)
+            const int ahead = day * kSecondsPerDay + *start - nowSeconds;
+            if (ahead <= 0 && !isDueNow(-ahead))
                 continue;
             const int in = std::max(0, ahead);
             next = next ? std::min(*next, in) : in;

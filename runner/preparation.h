@@ -15,10 +15,9 @@ inline constexpr int kPrepareLeadSeconds = 10;
 inline constexpr int kKeepReadySeconds = 5 * 60;
 
 // Seconds from `now` until the next entry not shown yet starts (its time less the advance), in
-// the list held for `now`'s date and the one for the day after; 0 when one is in its
-// acceptance window now. None when the lists held have no such entry.
-std::optional<int> secondsToNextStart(const DaySchedule& schedule, int advanceMinutes, int acceptanceSeconds,
-                                      const QDateTime& now);
+// the list held for `now`'s date and the one for the day after; 0 when one is due now. None
+// when the lists held have no such entry.
+std::optional<int> secondsToNextStart(const DaySchedule& schedule, int advanceMinutes, const QDateTime& now);
 
 // The ready/released decision with its hysteresis: ready from kPrepareLeadSeconds before a
 // start, kept while the next start is within kKeepReadySeconds, released beyond.

@@ -11,8 +11,7 @@
 #include "secondticker.h"
 #include "settingspath.h"
 #include "singleinstance.h"
-
-#include <cstdio>
+#include "terminationsignals.h"
 
 namespace corvane {
 
@@ -25,6 +24,8 @@ RunnerApp::~RunnerApp() = default;
 
 bool RunnerApp::Main()
 {
+    // What comes due from here on is announced, on time or late, however long start-up takes.
+    m_missed.noteStart(Clock::now());
     m_instance = std::make_unique<SingleInstance>(QString::fromUtf16(kRunnerProgramName));
     if (!m_instance->tryAcquire()) {
         logLine(QStringLiteral("corvane_110はすでに実行中です。この起動は終了します"));
@@ -36,6 +37,9 @@ bool RunnerApp::Main()
     m_control = std::make_unique<RunnerControlServer>();
     connect(m_control.get(), &RunnerControlServer::closeRequested, this, &RunnerApp::onCloseRequested);
     m_control->listen();
+    // Logout, kill and Ctrl+C end the runner as a close request does, from the start.
+    m_signals = std::make_unique<TerminationSignals>();
+    connect(m_signals.get(), &TerminationSignals::received, this, &RunnerApp::onTerminationSignal);
 
     m_settingsPath = SettingsPath();
     prepareDay();
@@ -45,13 +49,8 @@ bool RunnerApp::Main()
     m_ticker = std::make_unique<SecondTicker>();
     connect(m_ticker.get(), &SecondTicker::tick, this, &RunnerApp::tick);
     m_ticker->start();
-    // Lets the start-up benchmark see the moment the timer is armed.
-    if (qEnvironmentVariableIsSet("CORVANE_RUNNER_ARMED_MARKER")) {
-        std::fputs("corvane_110 armed\n", stderr);
-        std::fflush(stderr);
-    }
-    // The log shows from when announcements were watched for, and with what lists (after the
-    // marker, so that the start-up figure stays the timer's).
+    // The log shows from when announcements were watched for, and with what lists; tests and
+    // benchmarks take this line as the moment the timer is armed.
     logLine(QStringLiteral("常駐を開始しました（本日の予定 %1件、翌日の予定 %2件）")
                 .arg(m_schedule.today().size())
                 .arg(m_schedule.tomorrow().size()));
@@ -175,14 +174,33 @@ bool RunnerApp::isArmed() const { return m_ticker && m_ticker->isActive(); }
 void RunnerApp::onCloseRequested()
 {
     logLine(QStringLiteral("終了の依頼を受けて終了します"));
+    stopRunning();
+    m_control->finishClose();
+    m_closed = true;
+    emit closed();
+}
+
+void RunnerApp::onTerminationSignal(int signal)
+{
+    if (m_closed)
+        return;
+    logLine(QStringLiteral("終了の合図を受けて終了します（%1）").arg(TerminationSignals::signalName(signal)));
+    // The socket file goes before the instance, as for a close request, so that a runner
+    // started next never finds ours.
+    m_control->stop();
+    stopRunning();
+    m_control->finishClose();
+    m_closed = true;
+    emit closed();
+}
+
+void RunnerApp::stopRunning()
+{
     if (m_ticker)
         m_ticker->stop();
     // Let go of the instance before answering: the sender may start a new runner at once.
     if (m_instance)
         m_instance->release();
-    m_control->finishClose();
-    m_closed = true;
-    emit closed();
 }
 
 } // namespace corvane

@@ -19,6 +19,7 @@ class ProfileTransaction;
 class RunnerControlServer;
 class SecondTicker;
 class SingleInstance;
+class TerminationSignals;
 
 class RunnerApp : public QObject {
     Q_OBJECT
@@ -60,10 +61,14 @@ private:
     // window stays the only one (see m_announcerStale).
     void renewAnnouncer();
     void onCloseRequested();
+    void onTerminationSignal(int signal);
+    // Stops the clock and lets go of the instance: a new runner may start from here on.
+    void stopRunning();
 
     AnnouncerFactory m_makeAnnouncer;
     std::unique_ptr<SingleInstance> m_instance;
     std::unique_ptr<RunnerControlServer> m_control;
+    std::unique_ptr<TerminationSignals> m_signals;
     std::unique_ptr<SecondTicker> m_ticker;
     std::unique_ptr<Announcer> m_announcer;
     // The settings changed while an announcement was on screen: the announcer is made anew

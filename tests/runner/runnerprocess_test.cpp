@@ -42,7 +42,7 @@ TEST_F(RunnerProcessTest, SecondRunnerEndsAtOnceAndTheFirstKeepsRunning)
     ASSERT_TRUE(second.waitForExit(10000));
     EXPECT_EQ(second.process().exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.process().exitCode(), 0);
-    EXPECT_FALSE(second.readStderr().contains("armed"));
+    EXPECT_FALSE(QString::fromUtf8(second.readStderr()).contains(kArmedLine));
     // The log says why this start did nothing.
     EXPECT_TRUE(QString::fromUtf8(second.readStderr()).contains(QStringLiteral("すでに実行中")));
 
@@ -77,6 +77,28 @@ TEST_F(RunnerProcessTest, CloseReturnsAfterTheInstanceIsReleasedAndANewRunnerSta
     EXPECT_TRUE(FindRunner());
     EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
     EXPECT_TRUE(next.waitForExit());
+}
+
+// Logout, kill and Ctrl+C end the runner as a close request does: a line in the log, the
+// socket and the instance let go, a clean exit.
+TEST_F(RunnerProcessTest, TerminationSignalsEndTheRunnerCleanlyWithALogLine)
+{
+    for (const auto& [signal, name] : {std::pair{SIGTERM, "SIGTERM"}, {SIGINT, "SIGINT"}, {SIGHUP, "SIGHUP"}}) {
+        SCOPED_TRACE(name);
+        RunnerProcess runner(folder.path());
+        runner.start();
+        ASSERT_TRUE(runner.waitForArmed()) << runner.readStderr().toStdString();
+        ::kill(pid_t(runner.process().processId()), signal);
+        ASSERT_TRUE(runner.waitForExit());
+        EXPECT_EQ(runner.process().exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(runner.process().exitCode(), 0);
+        const QString log = QString::fromUtf8(runner.readStderr());
+        EXPECT_TRUE(log.contains(QStringLiteral("終了の合図を受けて終了します（%1）").arg(QLatin1String(name))))
+            << log.toStdString();
+        EXPECT_FALSE(QFile::exists(runnerSocketPath()));
+        SingleInstance probe(QStringLiteral("corvane_110"));
+        EXPECT_TRUE(probe.tryAcquire());
+    }
 }
 
 // Whoever started the runner, its log is in the user's state folder, and stays small.
@@ -140,7 +162,7 @@ TEST_F(RunnerProcessTest, CloseWhileStartUpWaitsForTheImportEndsTheRunner)
     EXPECT_FALSE(FindRunner());
     // The runner gave its instance up with its answer: it must end, not arm its timer.
     EXPECT_TRUE(runner.waitForExit(10000)) << runner.readStderr().toStdString();
-    EXPECT_FALSE(runner.readStderr().contains("armed"));
+    EXPECT_FALSE(QString::fromUtf8(runner.readStderr()).contains(kArmedLine));
 }
 
 TEST_F(RunnerProcessTest, AnotherUserCanNeitherFindNorCloseTheRunner)
@@ -232,6 +254,22 @@ public:
         m_clock.set(fakeNow);
         return waitUntil([&] { return count(part) > 0; }, 8000);
     }
+    // Starts the runner at `fakeNow` and waits for its timer only.
+    void startArmedAt(const QDateTime& fakeNow)
+    {
+        m_clock.set(fakeNow);
+        m_runner.start(m_clock);
+        ASSERT_TRUE(m_runner.waitForArmed()) << log().toStdString();
+    }
+    // The runner is not scheduled for `ms` while both clocks run on (a swap storm, a frozen
+    // cgroup), then runs again.
+    void stall(int ms)
+    {
+        const pid_t pid = pid_t(m_runner.process().processId());
+        ::kill(pid, SIGSTOP);
+        QThread::msleep(ms);
+        ::kill(pid, SIGCONT);
+    }
     int count(const QString& part) { return int(log().split(QLatin1Char('\n')).filter(part).size()); }
     QString log() { return QString::fromUtf8(m_runner.readStderr()); }
 
@@ -307,6 +345,21 @@ TEST_F(RunnerProcessTest, AJumpAcrossMidnightShowsTheMissedOnesOnceThenTheNewDay
     EXPECT_EQ(runner.count(QStringLiteral("お知らせ: 23:59 日報")), 1);
 }
 
+TEST_F(RunnerProcessTest, AStoppedRunnerShowsWhatCameDueMeanwhileLate)
+{
+    writeSettings(folder.file(QStringLiteral("corvane設定.ini")),
+                  {{QStringLiteral("時刻"), QStringLiteral("0-0"), QStringLiteral("9:00")},
+                   {QStringLiteral("内容"), QStringLiteral("0-0"), QStringLiteral("定例会議")}});
+    ClockedRunner runner(folder);
+    runner.startArmedAt(onDay(0, 8, 59, 55));
+    // From before the entry's start to past its five seconds.
+    runner.stall(12000);
+    EXPECT_TRUE(waitUntil([&] { return runner.count(QStringLiteral("お知らせ: 9:00 定例会議")) == 1; }, 8000))
+        << runner.log().toStdString();
+    EXPECT_EQ(runner.count(QStringLiteral("予定の確認が止まっていました")), 1) << runner.log().toStdString();
+    EXPECT_EQ(runner.count(QStringLiteral("遅れて表示します: 9:00 定例会議")), 1) << runner.log().toStdString();
+}
+
 TEST_F(RunnerProcessTest, FileTheRunnerMayNotWriteIsReadLoggedAndLeftAsItIs)
 {
     const QString text = QStringLiteral("[時刻]\r\n0-0=9:00\r\n[内容]\r\n0-0=朝会\r\n");
@@ -332,7 +385,10 @@ TEST_F(RunnerProcessTest, FileTheRunnerMayNotWriteIsReadLoggedAndLeftAsItIs)
         runner.start(QStringLiteral("2026-12-07 08:00:00"));
         ASSERT_TRUE(runner.waitForArmed()) << runner.readStderr().toStdString();
         const QString log = QString::fromUtf8(runner.readStderr());
-        EXPECT_TRUE(log.contains(QString::fromUtf16(row.logged))) << log.toStdString();
+        // Once, with what could not be written.
+        EXPECT_EQ(log.count(QString::fromUtf16(row.logged)), 1) << log.toStdString();
+        EXPECT_TRUE(log.contains(QStringLiteral("本日と翌日の予定を設定ファイルに書き込めませんでした")))
+            << log.toStdString();
         EXPECT_TRUE(log.contains(QStringLiteral("本日の予定 1件"))) << log.toStdString();
         EXPECT_EQ(folder.readBytes(QStringLiteral("corvane設定.ini")), row.bytes);
         EXPECT_EQ(StopRunner(), RunnerStop::Stopped);

@@ -101,7 +101,6 @@ QProcessEnvironment runnerEnvironment()
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("CORVANE_RUNNER_ARMED_MARKER"), QStringLiteral("1"));
     return env;
 }
 
@@ -155,7 +154,7 @@ QByteArray RunnerProcess::readStderr()
 
 bool RunnerProcess::waitForArmed(int timeoutMs)
 {
-    return waitUntil([this] { return readStderr().contains("corvane_110 armed"); }, timeoutMs);
+    return waitUntil([this] { return QString::fromUtf8(readStderr()).contains(kArmedLine); }, timeoutMs);
 }
 
 bool RunnerProcess::waitForExit(int timeoutMs)

@@ -13,6 +13,9 @@
 
 namespace corvane::test {
 
+// What the runner logs once its one-second timer is armed.
+inline const QString kArmedLine = QStringLiteral("常駐を開始しました");
+
 // Points XDG_RUNTIME_DIR of this process (and of the runners it starts) at a private folder.
 class RuntimeFolder {
 public:
