@@ -1,6 +1,7 @@
 #include "viewerlines.h"
 
 #include "profile.h"
+#include "valueforms.h"
 
 namespace corvane::controller {
 
@@ -18,8 +19,26 @@ void loadAbbreviations(const QString& settingsPath, Abbreviations& abbreviations
     }
 }
 
-QString formatViewerLine(const QString& time, const QString& text)
+namespace {
+
+// A time as typed may be full width or have blanks around it (the file keeps it so); the
+// column shows it in its normal form, seconds only when they count.
+QString normalTime(const QString& stored)
 {
+    const std::optional<QTime> time = parseTime(stored);
+    if (!time)
+        return stored;
+    QString normal = formatTime(*time);
+    if (time->second() != 0)
+        normal += QStringLiteral(":%1").arg(time->second(), 2, 10, QLatin1Char('0'));
+    return normal;
+}
+
+} // namespace
+
+QString formatViewerLine(const QString& storedTime, const QString& text)
+{
+    const QString time = normalTime(storedTime);
     const QString column = time.size() == 4 ? QLatin1Char(' ') + time : time;
     return column + QStringLiteral("    ") + text;
 }

@@ -22,9 +22,11 @@ struct DayListEntry {
 // last loaded value until the controller restarts).
 void loadAbbreviations(const QString& settingsPath, Abbreviations& abbreviations);
 
-// A time of exactly four characters ("9:30") gets one leading space so that the texts of
-// "9:30" and "10:30" start in the same column; then four spaces and the text.
-QString formatViewerLine(const QString& time, const QString& text);
+// The stored time in its normal half-width form ("９：３０", " 09:30 " → "9:30"; seconds only
+// when not zero; what is not a time as stored); one of four characters gets a leading space
+// so that the texts of "9:30" and "10:30" start in the same column; then four spaces and the
+// text.
+QString formatViewerLine(const QString& storedTime, const QString& text);
 
 // Positions 0, 1, ... of a day list up to the first empty time, read from one snapshot of
 // the file (a list the runner is rewriting is seen whole, old or new).

@@ -100,11 +100,17 @@ QList<ProfileLine> decodeLines(const std::vector<std::pair<QByteArray, QByteArra
     return out;
 }
 
+// A caller that takes the reason reports it with its own context (log line, message box);
+// logged here as well, one failure would show up twice in the log.
+const QString kCommitInsideUpdate =
+    QStringLiteral("設定ファイルの更新の途中で書き込もうとしたため、何も書き込みません");
+
 bool fail(QString* error, const QString& text)
 {
-    logLine(text);
     if (error)
         *error = text;
+    else
+        logLine(text);
     return false;
 }
 
@@ -373,6 +379,12 @@ void ProfileTransaction::writeSection(const QString& section, const QList<Profil
 
 bool ProfileTransaction::commit(QString* error)
 {
+    // Inside updateProfile the lock is held already: a second write here would wait on it, and
+    // would put half of the decision on disk.
+    if (m_insideUpdate) {
+        m_commitRefused = true;
+        return fail(error, kCommitInsideUpdate);
+    }
     // A refused operation fails the whole transaction: writing the rest would store half a save.
     if (!m_invalid.isEmpty())
         return fail(error, m_invalid);
@@ -394,7 +406,11 @@ bool updateProfile(const QString& path, const std::function<bool(ProfileTransact
     if (!readLocked(lock, path, &bytes, error))
         return false;
     ProfileTransaction tx(path, bytes);
-    if (!decide(tx))
+    tx.m_insideUpdate = true;
+    const bool wanted = decide(tx);
+    if (tx.m_commitRefused)
+        return fail(error, kCommitInsideUpdate);
+    if (!wanted)
         return true;
     if (!tx.m_invalid.isEmpty())
         return fail(error, tx.m_invalid);

@@ -35,7 +35,8 @@
 //    break (or starts with ";" or "["), or whose value holds a line break is refused: stored,
 //    it would be read back as other lines.
 //  - Write operations return false with a reason in *error when the file cannot be written
-//    (read-only folder, full disk, lock not obtained); the file is then unchanged.
+//    (read-only folder, full disk, lock not obtained); the file is then unchanged. The caller
+//    that takes the reason reports it; without *error the reason is logged here.
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -106,7 +107,9 @@ public:
 
     // Writes all recorded operations at once. Nothing recorded → nothing written, true.
     // A write with a name or value the file cannot hold (a line break, "]" in a section name,
-    // "=" in a key) fails the commit as a whole.
+    // "=" in a key) fails the commit as a whole. The transaction handed to updateProfile's
+    // decide is written by updateProfile: its commit() writes nothing, returns false and fails
+    // that update as a whole.
     bool commit(QString* error = nullptr);
     const QString& path() const { return m_path; }
 
@@ -123,6 +126,9 @@ private:
     void record(Operation operation, const QString& invalid);
     QString m_path;
     QString m_invalid;
+    // Made by updateProfile, which holds the lock and writes it; a commit() was refused.
+    bool m_insideUpdate = false;
+    bool m_commitRefused = false;
     QByteArray m_fileBytes;
     std::unique_ptr<ProfileDocument> m_view;
     std::vector<Operation> m_operations;
@@ -131,14 +137,14 @@ private:
 // A read-modify-write step under the lock: decide reads the file as it is under the lock and
 // records its changes on tx, which are written before the lock is released, so no other
 // writer of the suite can act on the same content in between. decide returns false to write
-// nothing (and must not call commit). False with *error when the lock cannot be had or the
-// write fails (then nothing was written).
+// nothing; a commit() inside decide is refused and fails the update (nothing is written). False with *error when the
+// lock cannot be had or the write fails (then nothing was written).
 bool updateProfile(const QString& path, const std::function<bool(ProfileTransaction& tx)>& decide,
                    QString* error = nullptr);
 
 // Cuts a value as the 255-byte read buffer does, at a character boundary.
 QString cutToReadBuffer(const QString& value);
-// A value read through a transaction as the file's original readers got it: cut as above.
+// A value read through a transaction as every reader of this file gets it: cut as above.
 QString readCut(const ProfileTransaction& tx, const QString& section, const QString& key);
 
 } // namespace corvane

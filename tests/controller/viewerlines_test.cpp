@@ -41,9 +41,14 @@ TEST(ViewerLineFormat, FourCharacterTimesArePaddedSoTextsShareAColumn)
 {
     EXPECT_EQ(formatViewerLine(QStringLiteral("9:30"), QStringLiteral("朝会")), QStringLiteral(" 9:30    朝会"));
     EXPECT_EQ(formatViewerLine(QStringLiteral("10:05"), QStringLiteral("定例")), QStringLiteral("10:05    定例"));
-    // Other lengths are shown as stored.
-    EXPECT_EQ(formatViewerLine(QStringLiteral("9:30:00"), QStringLiteral("x")), QStringLiteral("9:30:00    x"));
-    EXPECT_EQ(formatViewerLine(QStringLiteral("09:30"), QString()), QStringLiteral("09:30    "));
+    // Times as typed (full width, blanks, a leading zero, seconds) in their normal form; what
+    // is not a time as stored.
+    EXPECT_EQ(formatViewerLine(QStringLiteral("9:30:00"), QStringLiteral("x")), QStringLiteral(" 9:30    x"));
+    EXPECT_EQ(formatViewerLine(QStringLiteral("9:30:05"), QStringLiteral("x")), QStringLiteral("9:30:05    x"));
+    EXPECT_EQ(formatViewerLine(QStringLiteral("09:30"), QString()), QStringLiteral(" 9:30    "));
+    EXPECT_EQ(formatViewerLine(QStringLiteral("９：３０"), QStringLiteral("全角")), QStringLiteral(" 9:30    全角"));
+    EXPECT_EQ(formatViewerLine(QStringLiteral(" 7:05 "), QStringLiteral("空白")), QStringLiteral(" 7:05    空白"));
+    EXPECT_EQ(formatViewerLine(QStringLiteral("あさ"), QStringLiteral("?")), QStringLiteral("あさ    ?"));
 }
 
 TEST_F(ViewerLinesTest, TodayListInTheRunnersOrder)

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <sys/stat.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
@@ -100,6 +102,53 @@ TEST_F(Transaction, OneRefusedOperationFailsTheWholeCommit)
     EXPECT_FALSE(t.commit(&error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(text(), u"[A]\r\nx=1\r\n"_s);
+}
+
+// What updateProfile writes: nothing when the decision changes nothing (the file keeps its
+// inode and time, so the runner's restarts do not touch it), and nothing when the decision
+// tries to commit by itself (it would wait on the lock updateProfile holds).
+TEST_F(Transaction, UpdateWritesOnlyARealChangeAndOnlyItself)
+{
+    const struct Row {
+        const char* name;
+        std::function<bool(ProfileTransaction&)> decide;
+        bool ok;
+        const char16_t* after;
+    } rows[] = {
+        {"the same value again",
+         [](ProfileTransaction& tx) {
+             tx.writeString(u"A"_s, u"x"_s, u"1"_s);
+             return true;
+         },
+         true, u"[A]\r\nx=1\r\n"},
+        {"a new value",
+         [](ProfileTransaction& tx) {
+             tx.writeString(u"A"_s, u"x"_s, u"2"_s);
+             return true;
+         },
+         true, u"[A]\r\nx=2\r\n"},
+        {"a commit inside the decision",
+         [](ProfileTransaction& tx) {
+             tx.writeString(u"A"_s, u"x"_s, u"2"_s);
+             EXPECT_FALSE(tx.commit());
+             return true;
+         },
+         false, u"[A]\r\nx=1\r\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        put(u"[A]\r\nx=1\r\n"_s);
+        struct stat before = {};
+        ASSERT_EQ(::stat(QFile::encodeName(path()).constData(), &before), 0);
+        QString error;
+        EXPECT_EQ(updateProfile(path(), row.decide, &error), row.ok) << error.toStdString();
+        EXPECT_EQ(text(), QString::fromUtf16(row.after));
+        struct stat after = {};
+        ASSERT_EQ(::stat(QFile::encodeName(path()).constData(), &after), 0);
+        const bool untouched = before.st_ino == after.st_ino && before.st_mtim.tv_nsec == after.st_mtim.tv_nsec
+                               && before.st_mtim.tv_sec == after.st_mtim.tv_sec;
+        EXPECT_EQ(untouched, QString::fromUtf16(row.after) == u"[A]\r\nx=1\r\n"_s);
+    }
 }
 
 TEST_F(Transaction, FailedCommitReportsAndKeepsTheOldFile)
