@@ -59,7 +59,7 @@ ControllerWindow::ControllerWindow(QWidget* parent) : QWidget(parent)
     setWindowWidthTwips(kNarrowWidthTwips);
     m_state.ViewerShown = false;
     // Whether "プログラムの終了" has anything to close; only a runner start enables it later.
-    m_command3->setEnabled(FindRunner());
+    m_stopButton->setEnabled(FindRunner());
 }
 
 ControllerWindow::~ControllerWindow() { delete m_viewer; }
@@ -68,71 +68,73 @@ DayListViewer* ControllerWindow::viewer() const { return m_viewer; }
 
 void ControllerWindow::createControls()
 {
-    m_command6 = makeButton(this, "Command6", QStringLiteral("予定の表示"), 240, 120, 1695, 375);
-    m_command1 = makeButton(this, "Command1", QStringLiteral("予定の追加"), 240, 600, 1695, 375);
-    m_command2 = makeButton(this, "Command2", QStringLiteral("設　　　定"), 240, 1080, 1695, 375);
-    m_command8 = makeButton(this, "Command8", QStringLiteral("プログラムの再起動"), 240, 1560, 1695, 375);
-    m_command3 = makeButton(this, "Command3", QStringLiteral("プログラムの終了"), 240, 2040, 1695, 375);
-    m_command4 = makeButton(this, "Command4", QStringLiteral("閉じる"), 240, 2520, 1695, 375);
+    m_viewerButton = makeButton(this, "Command6", QStringLiteral("予定の表示"), 240, 120, 1695, 375);
+    m_quickAddButton = makeButton(this, "Command1", QStringLiteral("予定の追加"), 240, 600, 1695, 375);
+    m_editorButton = makeButton(this, "Command2", QStringLiteral("設　　　定"), 240, 1080, 1695, 375);
+    m_restartButton = makeButton(this, "Command8", QStringLiteral("プログラムの再起動"), 240, 1560, 1695, 375);
+    m_stopButton = makeButton(this, "Command3", QStringLiteral("プログラムの終了"), 240, 2040, 1695, 375);
+    m_closeButton = makeButton(this, "Command4", QStringLiteral("閉じる"), 240, 2520, 1695, 375);
 
-    m_option1 = new QRadioButton(QStringLiteral("本日"), this);
-    m_option1->setObjectName(QStringLiteral("Option1"));
-    placeTwips(m_option1, 2400, 120, 735, 255);
-    m_option2 = new QRadioButton(QStringLiteral("翌日"), this);
-    m_option2->setObjectName(QStringLiteral("Option2"));
-    placeTwips(m_option2, 3240, 120, 735, 255);
+    m_todayOption = new QRadioButton(QStringLiteral("本日"), this);
+    m_todayOption->setObjectName(QStringLiteral("Option1"));
+    placeTwips(m_todayOption, 2400, 120, 735, 255);
+    m_tomorrowOption = new QRadioButton(QStringLiteral("翌日"), this);
+    m_tomorrowOption->setObjectName(QStringLiteral("Option2"));
+    placeTwips(m_tomorrowOption, 3240, 120, 735, 255);
     auto* days = new QButtonGroup(this);
-    days->addButton(m_option1);
-    days->addButton(m_option2);
+    days->addButton(m_todayOption);
+    days->addButton(m_tomorrowOption);
 
-    m_label1 = new QLabel(QStringLiteral("時　　刻"), this);
-    m_label1->setObjectName(QStringLiteral("Label1"));
-    placeLabel(m_label1, 2400, 720, 600, 180);
-    m_text1 = new QLineEdit(this);
-    m_text1->setObjectName(QStringLiteral("Text1"));
-    placeTwips(m_text1, 3360, 720, 855, 270);
-    m_label2 = new QLabel(QStringLiteral("表示内容"), this);
-    m_label2->setObjectName(QStringLiteral("Label2"));
-    placeLabel(m_label2, 2400, 1200, 720, 180);
-    m_text2 = new QLineEdit(this);
-    m_text2->setObjectName(QStringLiteral("Text2"));
-    placeTwips(m_text2, 2400, 1560, 4575, 270);
-    m_command7 = makeButton(this, "Command7", QStringLiteral("キャンセル"), 2400, 2040, 1335, 375);
-    m_command5 = makeButton(this, "Command5", QStringLiteral("登　　録"), 3840, 2040, 1335, 375);
+    m_timeLabel = new QLabel(QStringLiteral("時　　刻"), this);
+    m_timeLabel->setObjectName(QStringLiteral("Label1"));
+    placeLabel(m_timeLabel, 2400, 720, 600, 180);
+    m_timeField = new QLineEdit(this);
+    m_timeField->setObjectName(QStringLiteral("Text1"));
+    placeTwips(m_timeField, 3360, 720, 855, 270);
+    m_textLabel = new QLabel(QStringLiteral("表示内容"), this);
+    m_textLabel->setObjectName(QStringLiteral("Label2"));
+    placeLabel(m_textLabel, 2400, 1200, 720, 180);
+    m_textField = new QLineEdit(this);
+    m_textField->setObjectName(QStringLiteral("Text2"));
+    placeTwips(m_textField, 2400, 1560, 4575, 270);
+    m_cancelButton = makeButton(this, "Command7", QStringLiteral("キャンセル"), 2400, 2040, 1335, 375);
+    m_registerButton = makeButton(this, "Command5", QStringLiteral("登　　録"), 3840, 2040, 1335, 375);
 
-    const QList<QWidget*> tabOrder = {m_command6, m_command1, m_command2, m_command8,
-                                      m_command3, m_command4, m_option1,  m_option2,
-                                      m_text1,    m_text2,    m_command7, m_command5};
+    const QList<QWidget*> tabOrder = {m_viewerButton, m_quickAddButton, m_editorButton, m_restartButton,
+                                      m_stopButton,   m_closeButton,    m_todayOption,  m_tomorrowOption,
+                                      m_timeField,    m_textField,      m_cancelButton, m_registerButton};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
-    m_panel = {m_option1, m_option2, m_label1, m_text1, m_label2, m_text2, m_command7, m_command5};
+    m_panel = {m_todayOption, m_tomorrowOption, m_timeLabel,    m_timeField,
+               m_textLabel,   m_textField,      m_cancelButton, m_registerButton};
     m_watch = new RunnerWatch(this);
 }
 
 void ControllerWindow::bindActions()
 {
-    connect(m_command1, &QPushButton::clicked, this, &ControllerWindow::togglePanel);
-    connect(m_command2, &QPushButton::clicked, this, &ControllerWindow::startEditor);
-    connect(m_command3, &QPushButton::clicked, this, &ControllerWindow::endWithRunner);
-    connect(m_command4, &QPushButton::clicked, this, &ControllerWindow::endRequested);
-    connect(m_command5, &QPushButton::clicked, this, &ControllerWindow::RegisterQuickEntry);
-    connect(m_command6, &QPushButton::clicked, this, &ControllerWindow::ToggleScheduleViewer);
-    connect(m_command7, &QPushButton::clicked, this, &ControllerWindow::cancelEntry);
-    connect(m_command8, &QPushButton::clicked, this, &ControllerWindow::restartRunner);
-    connect(m_watch, &RunnerWatch::runnerFound, this, [this] { m_command3->setEnabled(true); });
+    connect(m_quickAddButton, &QPushButton::clicked, this, &ControllerWindow::togglePanel);
+    connect(m_editorButton, &QPushButton::clicked, this, &ControllerWindow::startEditor);
+    connect(m_stopButton, &QPushButton::clicked, this, &ControllerWindow::endWithRunner);
+    connect(m_closeButton, &QPushButton::clicked, this, &ControllerWindow::endRequested);
+    connect(m_registerButton, &QPushButton::clicked, this, &ControllerWindow::RegisterQuickEntry);
+    connect(m_viewerButton, &QPushButton::clicked, this, &ControllerWindow::ToggleScheduleViewer);
+    connect(m_cancelButton, &QPushButton::clicked, this, &ControllerWindow::cancelEntry);
+    connect(m_restartButton, &QPushButton::clicked, this, &ControllerWindow::restartRunner);
+    connect(m_watch, &RunnerWatch::runnerFound, this, [this] { m_stopButton->setEnabled(true); });
 
-    auto* guard = new FieldGuard(m_text1, [this] { return acceptTime(); }, this);
+    auto* guard = new FieldGuard(
+        m_timeField, [this] { return acceptTime(); }, this);
     QList<QWidget*> others;
     for (QWidget* child : findChildren<QWidget*>())
-        if (child != m_text1)
+        if (child != m_timeField)
             others.append(child);
     guard->watch(others);
 }
 
 bool ControllerWindow::acceptTime() const
 {
-    return acceptTimeField(m_text1->text(), m_option1->isChecked(), Clock::now());
+    return acceptTimeField(m_timeField->text(), m_todayOption->isChecked(), Clock::now());
 }
 
 void ControllerWindow::setWindowWidthTwips(int widthTwips)
@@ -166,7 +168,7 @@ void ControllerWindow::closeViewer()
 void ControllerWindow::togglePanel()
 {
     setWindowWidthTwips(isPanelOpen() ? kNarrowWidthTwips : kWideWidthTwips);
-    m_option1->setChecked(true);
+    m_todayOption->setChecked(true);
     if (m_state.ViewerShown)
         closeViewer();
 }
@@ -204,17 +206,17 @@ void ControllerWindow::restartRunner()
 
 void ControllerWindow::cancelEntry()
 {
-    m_text1->clear();
-    m_text2->clear();
+    m_timeField->clear();
+    m_textField->clear();
     setWindowWidthTwips(kNarrowWidthTwips);
 }
 
 void ControllerWindow::RegisterQuickEntry()
 {
     QuickEntry entry;
-    entry.day = m_option2->isChecked() ? QuickDay::Tomorrow : QuickDay::Today;
-    entry.time = m_text1->text();
-    entry.text = m_text2->text();
+    entry.day = m_tomorrowOption->isChecked() ? QuickDay::Tomorrow : QuickDay::Today;
+    entry.time = m_timeField->text();
+    entry.text = m_textField->text();
     const QuickEntryResult result = [&] {
         const BusyCursor busy;
         return controller::RegisterQuickEntry(SettingsPath(), entry);
@@ -222,8 +224,8 @@ void ControllerWindow::RegisterQuickEntry()
     if (!result.ok) {
         // The panel stays open with the texts, so nothing typed is lost.
         showMessage(this, result.message);
-        if (result.slot < 0 && m_text1->isVisible() && !parseTime(entry.time))
-            m_text1->setFocus(Qt::OtherFocusReason);
+        if (result.slot < 0 && m_timeField->isVisible() && !parseTime(entry.time))
+            m_timeField->setFocus(Qt::OtherFocusReason);
         return;
     }
     restartRunner();

@@ -59,20 +59,21 @@ private:
     QPointer<DayListViewer> m_viewer;
     RunnerWatch* m_watch = nullptr;
 
-    QPushButton* m_command1 = nullptr; // 予定の追加
-    QPushButton* m_command2 = nullptr; // 設定
-    QPushButton* m_command3 = nullptr; // プログラムの終了
-    QPushButton* m_command4 = nullptr; // 閉じる
-    QPushButton* m_command5 = nullptr; // 登録
-    QPushButton* m_command6 = nullptr; // 予定の表示
-    QPushButton* m_command7 = nullptr; // キャンセル
-    QPushButton* m_command8 = nullptr; // プログラムの再起動
-    QRadioButton* m_option1 = nullptr; // 本日
-    QRadioButton* m_option2 = nullptr; // 翌日
-    QLabel* m_label1 = nullptr;
-    QLabel* m_label2 = nullptr;
-    QLineEdit* m_text1 = nullptr; // time
-    QLineEdit* m_text2 = nullptr; // text
+    // The controls by what they do; their objectNames are the form's control names.
+    QPushButton* m_quickAddButton = nullptr;  // Command1 "予定の追加"
+    QPushButton* m_editorButton = nullptr;    // Command2 "設　　　定"
+    QPushButton* m_stopButton = nullptr;      // Command3 "プログラムの終了"
+    QPushButton* m_closeButton = nullptr;     // Command4 "閉じる"
+    QPushButton* m_registerButton = nullptr;  // Command5 "登録"
+    QPushButton* m_viewerButton = nullptr;    // Command6 "予定の表示"
+    QPushButton* m_cancelButton = nullptr;    // Command7 "キャンセル"
+    QPushButton* m_restartButton = nullptr;   // Command8 "プログラムの再起動"
+    QRadioButton* m_todayOption = nullptr;    // Option1 "本日"
+    QRadioButton* m_tomorrowOption = nullptr; // Option2 "翌日"
+    QLabel* m_timeLabel = nullptr;            // Label1
+    QLabel* m_textLabel = nullptr;            // Label2
+    QLineEdit* m_timeField = nullptr;         // Text1
+    QLineEdit* m_textField = nullptr;         // Text2
     QList<QWidget*> m_panel;
 };
 

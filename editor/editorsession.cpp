@@ -41,8 +41,8 @@ EditorSession::EditorSession(QObject* parent)
 
 EditorSession::~EditorSession()
 {
-    delete m_form1;
-    delete m_form2;
+    delete m_entryWindow;
+    delete m_generalWindow;
 }
 
 void EditorSession::start()
@@ -57,19 +57,19 @@ void EditorSession::showEntryWindow()
         const BusyCursor busy;
         return m_entries.LoadEntries(SettingsPath(), &error);
     }();
-    m_form1 = new EntryWindow(m_entries);
-    m_form1->setAttribute(Qt::WA_DeleteOnClose);
-    connect(m_form1, &EntryWindow::finishRequested, this, [this] { finish(m_form1); });
-    connect(m_form1, &EntryWindow::moveOnRequested, this, &EditorSession::moveOn);
-    connect(m_form1, &EntryWindow::createWorkbookRequested, this, &EditorSession::createWorkbook);
-    connect(m_form1, &EntryWindow::viewWorkbookRequested, this, [this] {
+    m_entryWindow = new EntryWindow(m_entries);
+    m_entryWindow->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_entryWindow, &EntryWindow::finishRequested, this, [this] { finish(m_entryWindow); });
+    connect(m_entryWindow, &EntryWindow::moveOnRequested, this, &EditorSession::moveOn);
+    connect(m_entryWindow, &EntryWindow::createWorkbookRequested, this, &EditorSession::createWorkbook);
+    connect(m_entryWindow, &EntryWindow::viewWorkbookRequested, this, [this] {
         if (const QString message = ViewScheduleWorkbook(); !message.isEmpty())
-            showMessage(m_form1, message);
+            showMessage(m_entryWindow, message);
     });
-    centre(m_form1);
-    m_form1->show();
+    centre(m_entryWindow);
+    m_entryWindow->show();
     if (!loaded)
-        showMessage(m_form1, error);
+        showMessage(m_entryWindow, error);
 }
 
 void EditorSession::finish(QWidget* window)
@@ -86,29 +86,29 @@ void EditorSession::moveOn()
         const BusyCursor busy;
         LoadGeneralSettings(SettingsPath(), m_general);
     }
-    m_form2 = new GeneralSettingsWindow(m_general, m_importer);
-    m_form2->setAttribute(Qt::WA_DeleteOnClose);
-    connect(m_form2, &GeneralSettingsWindow::backRequested, this, &EditorSession::back);
-    connect(m_form2, &GeneralSettingsWindow::finishRequested, this, [this] { finish(m_form2); });
-    centre(m_form2);
-    m_form2->show();
+    m_generalWindow = new GeneralSettingsWindow(m_general, m_importer);
+    m_generalWindow->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_generalWindow, &GeneralSettingsWindow::backRequested, this, &EditorSession::back);
+    connect(m_generalWindow, &GeneralSettingsWindow::finishRequested, this, [this] { finish(m_generalWindow); });
+    centre(m_generalWindow);
+    m_generalWindow->show();
     // Shown first, so that closing the entry window does not end the editor.
-    m_form1->close();
+    m_entryWindow->close();
 }
 
 void EditorSession::back()
 {
     showEntryWindow();
-    m_form2->close();
+    m_generalWindow->close();
 }
 
 void EditorSession::createWorkbook()
 {
-    m_form1->viewButton()->setEnabled(false);
+    m_entryWindow->viewButton()->setEnabled(false);
     const QString message = CreateScheduleWorkbook();
-    m_form1->viewButton()->setEnabled(true);
+    m_entryWindow->viewButton()->setEnabled(true);
     if (!message.isEmpty())
-        showMessage(m_form1, message);
+        showMessage(m_entryWindow, message);
 }
 
 } // namespace corvane::editor

@@ -25,8 +25,8 @@ public:
 
     EntryStore& entries() { return m_entries; }
     GeneralSettings& general() { return m_general; }
-    EntryWindow* entryWindow() const { return m_form1; }
-    GeneralSettingsWindow* generalWindow() const { return m_form2; }
+    EntryWindow* entryWindow() const { return m_entryWindow; }
+    GeneralSettingsWindow* generalWindow() const { return m_generalWindow; }
 
     // How the editor ends (the application quits by default; tests record it instead).
     void setEndEditor(std::function<void()> end) { m_endEditor = std::move(end); }
@@ -44,8 +44,8 @@ private:
 
     EntryStore m_entries;
     GeneralSettings m_general;
-    QPointer<EntryWindow> m_form1;
-    QPointer<GeneralSettingsWindow> m_form2;
+    QPointer<EntryWindow> m_entryWindow;
+    QPointer<GeneralSettingsWindow> m_generalWindow;
     GeneralSettingsWindow::ImportRunner m_importer;
     std::function<void()> m_endEditor;
     std::function<bool(QString*)> m_restart;

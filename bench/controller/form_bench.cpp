@@ -18,7 +18,7 @@ using namespace corvane::controller;
 
 namespace {
 
-void BM_Form1ShownAndExposed(benchmark::State& state)
+void BM_ControllerWindowShownAndExposed(benchmark::State& state)
 {
     for (auto _ : state) {
         ControllerWindow form;
@@ -26,7 +26,7 @@ void BM_Form1ShownAndExposed(benchmark::State& state)
         benchmark::DoNotOptimize(QTest::qWaitForWindowExposed(&form));
     }
 }
-BENCHMARK(BM_Form1ShownAndExposed)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ControllerWindowShownAndExposed)->Unit(benchmark::kMillisecond);
 
 void BM_ViewerLinesOfAFullDay(benchmark::State& state)
 {

@@ -26,7 +26,7 @@ using namespace corvane::controller;
 
 namespace {
 
-class Form1Test : public ::testing::Test {
+class ControllerWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -71,7 +71,7 @@ protected:
     std::unique_ptr<ControllerWindow> m_form;
 };
 
-TEST_F(Form1Test, LayoutCaptionsAndTabOrder)
+TEST_F(ControllerWindowTest, LayoutCaptionsAndTabOrder)
 {
     EXPECT_EQ(m_form->windowTitle(), QStringLiteral("corvane"));
     const std::pair<const char*, const char*> captions[] = {
@@ -100,7 +100,7 @@ TEST_F(Form1Test, LayoutCaptionsAndTabOrder)
     }
 }
 
-TEST_F(Form1Test, StartsNarrowWithTheRunnerButtonOffWhenNoRunnerRuns)
+TEST_F(ControllerWindowTest, StartsNarrowWithTheRunnerButtonOffWhenNoRunnerRuns)
 {
     EXPECT_EQ(m_form->windowWidthTwips(), kNarrowWidthTwips);
     EXPECT_EQ(m_form->width(), twipsToPixelsX(kNarrowWidthTwips - 120));
@@ -109,7 +109,7 @@ TEST_F(Form1Test, StartsNarrowWithTheRunnerButtonOffWhenNoRunnerRuns)
     EXPECT_FALSE(control("Text1")->isVisible());
 }
 
-TEST_F(Form1Test, AddTogglesTheWidthAndSelectsTodayEachTime)
+TEST_F(ControllerWindowTest, AddTogglesTheWidthAndSelectsTodayEachTime)
 {
     click("Command1");
     EXPECT_TRUE(m_form->isPanelOpen());
@@ -127,7 +127,7 @@ TEST_F(Form1Test, AddTogglesTheWidthAndSelectsTodayEachTime)
     EXPECT_TRUE(control<QRadioButton>("Option1")->isChecked());
 }
 
-TEST_F(Form1Test, PastTimeForTodayKeepsTheFocusAndSwallowsClicks)
+TEST_F(ControllerWindowTest, PastTimeForTodayKeepsTheFocusAndSwallowsClicks)
 {
     click("Command1");
     text2()->setText(QStringLiteral("過去"));
@@ -154,7 +154,7 @@ TEST_F(Form1Test, PastTimeForTodayKeepsTheFocusAndSwallowsClicks)
     EXPECT_EQ(QApplication::focusWidget(), text2());
 }
 
-TEST_F(Form1Test, TomorrowTakesAnyTimeAndSwitchingBackToTodayIsNotCheckedAgain)
+TEST_F(ControllerWindowTest, TomorrowTakesAnyTimeAndSwitchingBackToTodayIsNotCheckedAgain)
 {
     click("Command1");
     click("Option2");
@@ -172,7 +172,7 @@ TEST_F(Form1Test, TomorrowTakesAnyTimeAndSwitchingBackToTodayIsNotCheckedAgain)
     EXPECT_EQ(dated(QStringLiteral("内容"), 0), QStringLiteral("朝の予定"));
 }
 
-TEST_F(Form1Test, RegisteringNarrowsKeepsTheTextsAndTriesTheRunner)
+TEST_F(ControllerWindowTest, RegisteringNarrowsKeepsTheTextsAndTriesTheRunner)
 {
     click("Command1");
     click("Option2");
@@ -191,7 +191,7 @@ TEST_F(Form1Test, RegisteringNarrowsKeepsTheTextsAndTriesTheRunner)
     EXPECT_TRUE(control<QRadioButton>("Option1")->isChecked());
 }
 
-TEST_F(Form1Test, EmptyTimeIsRefusedWithAMessageAndNothingIsLost)
+TEST_F(ControllerWindowTest, EmptyTimeIsRefusedWithAMessageAndNothingIsLost)
 {
     click("Command1");
     text2()->setText(QStringLiteral("時刻を忘れた"));
@@ -203,7 +203,7 @@ TEST_F(Form1Test, EmptyTimeIsRefusedWithAMessageAndNothingIsLost)
     EXPECT_FALSE(QFile::exists(m_env.settingsPath()));
 }
 
-TEST_F(Form1Test, CancelEmptiesBothFieldsAndNarrows)
+TEST_F(ControllerWindowTest, CancelEmptiesBothFieldsAndNarrows)
 {
     click("Command1");
     typeTime(QStringLiteral("11:00"));
@@ -214,7 +214,7 @@ TEST_F(Form1Test, CancelEmptiesBothFieldsAndNarrows)
     EXPECT_EQ(m_form->windowWidthTwips(), kNarrowWidthTwips);
 }
 
-TEST_F(Form1Test, EditorMissingIsReportedAndTheWindowStaysNarrowed)
+TEST_F(ControllerWindowTest, EditorMissingIsReportedAndTheWindowStaysNarrowed)
 {
     click("Command6");
     ASSERT_TRUE(m_form->viewerShown());
@@ -229,14 +229,14 @@ TEST_F(Form1Test, EditorMissingIsReportedAndTheWindowStaysNarrowed)
     EXPECT_EQ(m_form->windowWidthTwips(), kNarrowWidthTwips);
 }
 
-TEST_F(Form1Test, RestartWithTheRunnerProgramMissingSaysSo)
+TEST_F(ControllerWindowTest, RestartWithTheRunnerProgramMissingSaysSo)
 {
     click("Command8");
     EXPECT_EQ(m_messages.messages, QStringList{QStringLiteral("corvane_110が見つかりません")});
     EXPECT_FALSE(control("Command3")->isEnabled());
 }
 
-TEST_F(Form1Test, EndWithARunnerThatWillNotCloseSaysSoAndStays)
+TEST_F(ControllerWindowTest, EndWithARunnerThatWillNotCloseSaysSoAndStays)
 {
     QLocalServer hung; // takes the close request, never answers
     ASSERT_TRUE(hung.listen(runnerSocketPath()));
@@ -249,7 +249,7 @@ TEST_F(Form1Test, EndWithARunnerThatWillNotCloseSaysSoAndStays)
     EXPECT_EQ(ended.count(), 0);
 }
 
-TEST_F(Form1Test, CloseEndsTheController)
+TEST_F(ControllerWindowTest, CloseEndsTheController)
 {
     QSignalSpy ended(m_form.get(), &ControllerWindow::endRequested);
     click("Command4");
@@ -257,7 +257,7 @@ TEST_F(Form1Test, CloseEndsTheController)
 }
 
 // The viewer.
-class ViewerTest : public Form1Test {
+class ViewerTest : public ControllerWindowTest {
 protected:
     void SetUp() override
     {
@@ -273,7 +273,7 @@ protected:
         put("翌日の予定", QStringLiteral("内容0"), QStringLiteral("客"));
         put("略称登録", QStringLiteral("略称3"), QStringLiteral("客"));
         put("略称登録", QStringLiteral("内容3"), QStringLiteral("来客対応"));
-        Form1Test::SetUp();
+        ControllerWindowTest::SetUp();
     }
     DayListViewer* viewer() const { return m_form->viewer(); }
     template <typename T = QWidget>

@@ -33,9 +33,9 @@ using corvane::test::typeInto;
 
 namespace {
 
-class Form2Test : public test::EditorSessionFixture {
+class GeneralSettingsWindowTest : public test::EditorSessionFixture {
 protected:
-    ~Form2Test() override { setDialogAnswers({}); }
+    ~GeneralSettingsWindowTest() override { setDialogAnswers({}); }
 
     void start()
     {
@@ -62,7 +62,7 @@ protected:
     std::function<void(bool, const QString&)> m_pendingImport;
 };
 
-TEST_F(Form2Test, TheEconomicGroupFollowsTheCheckBox)
+TEST_F(GeneralSettingsWindowTest, TheEconomicGroupFollowsTheCheckBox)
 {
     start();
     const QStringList group = {QStringLiteral("Label3"), QStringLiteral("Label4"),  QStringLiteral("Label9"),
@@ -81,7 +81,7 @@ TEST_F(Form2Test, TheEconomicGroupFollowsTheCheckBox)
     EXPECT_TRUE(check->isVisible());
 }
 
-TEST_F(Form2Test, TimeDifferencesAndDisplaySecondsAreChecked)
+TEST_F(GeneralSettingsWindowTest, TimeDifferencesAndDisplaySecondsAreChecked)
 {
     start();
     click(m_window, QStringLiteral("Check1"));
@@ -117,7 +117,7 @@ TEST_F(Form2Test, TimeDifferencesAndDisplaySecondsAreChecked)
     EXPECT_FALSE(seconds->hasFocus());
 }
 
-TEST_F(Form2Test, HolidaysAreAddedFormattedAndPastOnesVanish)
+TEST_F(GeneralSettingsWindowTest, HolidaysAreAddedFormattedAndPastOnesVanish)
 {
     start();
     QLineEdit* input = box(QStringLiteral("Text3"));
@@ -149,7 +149,7 @@ TEST_F(Form2Test, HolidaysAreAddedFormattedAndPastOnesVanish)
     EXPECT_EQ(m_ended, 1);
 }
 
-TEST_F(Form2Test, NationalHolidaysAreAddedOnceInDateOrderAndSaved)
+TEST_F(GeneralSettingsWindowTest, NationalHolidaysAreAddedOnceInDateOrderAndSaved)
 {
     // Today is 2026/12/7: the holidays to add run from 2027/1/1 to 2027/11/23.
     const QList<ProfileLine> stored = {{QStringLiteral("登録日1"), QStringLiteral("2027/5/5")},
@@ -177,7 +177,7 @@ TEST_F(Form2Test, NationalHolidaysAreAddedOnceInDateOrderAndSaved)
     EXPECT_EQ(profile::readSection(SettingsPath(), QStringLiteral("祝日")), saved);
 }
 
-TEST_F(Form2Test, TheDesignerStoresWhereItWasMovedToOnEveryWayOfClosing)
+TEST_F(GeneralSettingsWindowTest, TheDesignerStoresWhereItWasMovedToOnEveryWayOfClosing)
 {
     start();
     click(m_window, QStringLiteral("Command3"));
@@ -214,7 +214,7 @@ TEST_F(Form2Test, TheDesignerStoresWhereItWasMovedToOnEveryWayOfClosing)
     EXPECT_EQ(read(QStringLiteral("表示フォーム"), QStringLiteral("HEIGHT")), QStringLiteral("1455"));
 }
 
-TEST_F(Form2Test, TheDesignerOfAHugeOrLostWindowOpensOnTheScreen)
+TEST_F(GeneralSettingsWindowTest, TheDesignerOfAHugeOrLostWindowOpensOnTheScreen)
 {
     for (const auto& [key, value] : {std::pair{"WIDTH", "2147483647"}, std::pair{"HEIGHT", "2147483647"},
                                      std::pair{"LEFT", "-2147483648"}, std::pair{"TOP", "-2147483648"}})
@@ -230,7 +230,7 @@ TEST_F(Form2Test, TheDesignerOfAHugeOrLostWindowOpensOnTheScreen)
 
 // Under a window manager the frame arrives after the window is shown; an untouched designer
 // must neither grow by it nor round its twips through pixels.
-TEST_F(Form2Test, OpeningAndClosingTheUntouchedDesignerKeepsItsPlaceAndSize)
+TEST_F(GeneralSettingsWindowTest, OpeningAndClosingTheUntouchedDesignerKeepsItsPlaceAndSize)
 {
     start();
     GeneralSettings& general = m_session.general();
@@ -257,7 +257,7 @@ TEST_F(Form2Test, OpeningAndClosingTheUntouchedDesignerKeepsItsPlaceAndSize)
     }
 }
 
-TEST_F(Form2Test, DesignerMenuSetsColourAndFontAndOnlyTheSurfaceOpensIt)
+TEST_F(GeneralSettingsWindowTest, DesignerMenuSetsColourAndFontAndOnlyTheSurfaceOpensIt)
 {
     setDialogAnswers({{}, [](QWidget*) { return std::optional<QColor>(QColor(255, 0, 0)); },
                       [](QWidget*, const QFont&) {
@@ -296,7 +296,7 @@ TEST_F(Form2Test, DesignerMenuSetsColourAndFontAndOnlyTheSurfaceOpensIt)
 
 // Japanese documents use 10.5 points: the font dialog offers it, takes it typed (also in
 // full-width digits) and refuses sizes the file would not keep as chosen.
-TEST_F(Form2Test, TheFontDialogOffersAndKeepsHalfSizes)
+TEST_F(GeneralSettingsWindowTest, TheFontDialogOffersAndKeepsHalfSizes)
 {
     QFont initial(QStringLiteral("IPAGothic"));
     initial.setPointSize(9);
@@ -317,7 +317,7 @@ TEST_F(Form2Test, TheFontDialogOffersAndKeepsHalfSizes)
 
 // With the keyboard alone: Return or keypad Enter on a focused button presses it, while Return
 // in a text box presses no button.
-TEST_F(Form2Test, ReturnAndEnterPressTheFocusedButton)
+TEST_F(GeneralSettingsWindowTest, ReturnAndEnterPressTheFocusedButton)
 {
     installEnterPressesFocusedButton(qApp);
     start();
@@ -342,7 +342,7 @@ TEST_F(Form2Test, ReturnAndEnterPressTheFocusedButton)
     EXPECT_EQ(m_ended, 1);
 }
 
-TEST_F(Form2Test, WaveWithoutAPathBlocksLeavingAndNothingIsSaved)
+TEST_F(GeneralSettingsWindowTest, WaveWithoutAPathBlocksLeavingAndNothingIsSaved)
 {
     start();
     click(m_window, QStringLiteral("Command8"));
@@ -366,7 +366,7 @@ TEST_F(Form2Test, WaveWithoutAPathBlocksLeavingAndNothingIsSaved)
     EXPECT_FALSE(QFile::exists(SettingsPath()));
 }
 
-TEST_F(Form2Test, SoundWindowTakesOverOrCancels)
+TEST_F(GeneralSettingsWindowTest, SoundWindowTakesOverOrCancels)
 {
     setDialogAnswers({[](QWidget*) { return QStringLiteral("/usr/share/sounds/ding.wav"); }, {}, {}});
     start();
@@ -406,7 +406,7 @@ TEST_F(Form2Test, SoundWindowTakesOverOrCancels)
     EXPECT_EQ(read(QStringLiteral("サウンド"), QStringLiteral("音回数")), QStringLiteral("1"));
 }
 
-TEST_F(Form2Test, SoundWindowClosedByItsCloseBoxKeepsItsFlag)
+TEST_F(GeneralSettingsWindowTest, SoundWindowClosedByItsCloseBoxKeepsItsFlag)
 {
     start();
     click(m_window, QStringLiteral("Command8"));
@@ -420,7 +420,7 @@ TEST_F(Form2Test, SoundWindowClosedByItsCloseBoxKeepsItsFlag)
     EXPECT_NE(m_window->soundWindow(), nullptr);
 }
 
-TEST_F(Form2Test, ReimportDisablesViewingAndReportsAFailure)
+TEST_F(GeneralSettingsWindowTest, ReimportDisablesViewingAndReportsAFailure)
 {
     start();
     click(m_window, QStringLiteral("Check1"));
@@ -436,7 +436,7 @@ TEST_F(Form2Test, ReimportDisablesViewingAndReportsAFailure)
     EXPECT_EQ(m_messages.messages.last(), QStringLiteral("ファイルがありません"));
 }
 
-TEST_F(Form2Test, TheLatenessLimitSitsByTheAdvanceRefusesBadValuesAndIsSaved)
+TEST_F(GeneralSettingsWindowTest, TheLatenessLimitSitsByTheAdvanceRefusesBadValuesAndIsSaved)
 {
     start();
     QLineEdit* limit = box(QStringLiteral("Text10"));
@@ -467,7 +467,7 @@ TEST_F(Form2Test, TheLatenessLimitSitsByTheAdvanceRefusesBadValuesAndIsSaved)
     EXPECT_EQ(read(QStringLiteral("事前表示"), QStringLiteral("遅延上限")), QStringLiteral("15"));
 }
 
-TEST_F(Form2Test, BackSavesAndShowsTheEntriesAgain)
+TEST_F(GeneralSettingsWindowTest, BackSavesAndShowsTheEntriesAgain)
 {
     ASSERT_TRUE(profile::writeString(SettingsPath(), QStringLiteral("時刻"), QStringLiteral("0-0"), QStringLiteral("9:00")));
     start();
