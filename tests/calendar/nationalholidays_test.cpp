@@ -60,4 +60,22 @@ TEST(NationalHolidays, EquinoxDays)
     }
 }
 
+// The calculator's range: its first and last years have their holidays, the years just outside
+// have none (the equinox approximation does not hold there).
+TEST(NationalHolidays, RangeEnds)
+{
+    const struct {
+        int year;
+        bool has;
+    } rows[] = {
+        {kFirstHolidayYear - 1, false}, {kFirstHolidayYear, true}, {kLastHolidayYear, true}, {kLastHolidayYear + 1, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.year);
+        const QList<QDate> dates = datesOf(row.year);
+        EXPECT_EQ(dates.contains(QDate(row.year, 1, 1)), row.has);
+        EXPECT_EQ(dates.size() >= 16, row.has);
+    }
+}
+
 } // namespace

@@ -154,6 +154,10 @@ TEST(WindowPlacement, FitsTheDesktopAndComesToTheNearestScreen)
          QRect(5000, 0, 2000, 97),
          {left, right},
          QRect(1920, 0, 2000, 97)},
+        {"screens stacked, above the upper one: the vertical distance decides",
+         QRect(100, -500, 198, 97),
+         {QRect(0, 1080, 1280, 1024), left},
+         QRect(100, 0, 198, 97)},
         {"zero and negative sizes", QRect(10, 10, 0, -5), {left}, QRect(10, 10, 1, 1)},
         {"no screen", QRect(-5, -5, 0, 7), {}, QRect(-5, -5, 1, 7)},
     };

@@ -235,6 +235,7 @@ TEST_F(CheckFixture, EntriesMissedInAGapAreShownLateWithinTheLimit)
         {"exactly at the limit", {item("9:00", "定例会議")}, 0, 60, {8, 50}, {10, 0}, "9:00 定例会議\n"},
         {"limit 0 shows nothing late", {item("9:00", "定例会議")}, 0, 0, {8, 50}, {9, 0, 5}, ""},
         {"woken inside its window: on time", {item("9:00", "定例会議")}, 0, 0, {8, 50}, {9, 0, 4}, "定例会議\n"},
+        {"woken as its window ends: late", {item("9:00", "定例会議")}, 0, 60, {8, 50}, {9, 0, 5}, "9:00 定例会議\n"},
         {"late and on time in one window",
          {item("8:30", "朝礼"), item("9:00", "定例会議")},
          0,
@@ -345,6 +346,23 @@ TEST(DayScheduleSort, EqualTimesKeepTheirOrder)
     for (const auto& i : list)
         texts << i.text;
     EXPECT_EQ(texts, (QStringList{"0-1", "10-0", "0-0", "3-0", "3-1"}));
+
+    // More entries of one time than a sort handles by insertion alone still keep their order.
+    DayList many;
+    QStringList stored;
+    for (int n = 0; n < 40; ++n) {
+        many.append(item(n % 3 == 0 ? "8:00" : "9:00", QByteArray::number(n).constData()));
+        if (n % 3 == 0)
+            stored << QString::number(n);
+    }
+    for (int n = 0; n < 40; ++n)
+        if (n % 3 != 0)
+            stored << QString::number(n);
+    DaySchedule::sortByTime(many);
+    texts.clear();
+    for (const auto& i : many)
+        texts << i.text;
+    EXPECT_EQ(texts, stored);
 }
 
 TEST(DayScheduleAbbreviations, WholeTextChainsAndTheEmptySlot)
