@@ -8,13 +8,16 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <csignal>
 
+#include "clock.h"
 #include "controllerenv.h"
+#include "faketimelibrary.h"
 #include "controllerwindow.h"
 #include "messagebox.h"
 #include "profile.h"
@@ -150,9 +153,23 @@ TEST_F(RunnerProcessTest, CloseLeavesTheRunnerRunning)
 
 TEST_F(RunnerProcessTest, QuickAddForTodayEndsWithOneRunnerListingTheEntry)
 {
-    const QDateTime now = QDateTime::currentDateTime();
-    if (now.time() > QTime(23, 57))
-        GTEST_SKIP() << "too close to midnight for an entry two minutes ahead";
+    // The controller and every runner it starts see the same faked day, whatever the real time
+    // (an entry two minutes ahead of 23:59 would be tomorrow's).
+    const QDateTime now(QDate(2026, 12, 7), QTime(10, 0));
+    const QString library = test::libfaketime();
+    ASSERT_FALSE(library.isEmpty()) << "libfaketime not found";
+    const QList<std::pair<const char*, QByteArray>> fakeEnvironment = {
+        {"LD_PRELOAD", QFile::encodeName(library)},
+        {"FAKETIME", "@" + now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1()},
+        {"FAKETIME_DONT_RESET", "1"},
+        {"FAKETIME_DONT_FAKE_MONOTONIC", "1"}};
+    for (const auto& [name, value] : fakeEnvironment)
+        qputenv(name, value);
+    const auto restore = qScopeGuard([&] {
+        for (const auto& [name, value] : fakeEnvironment)
+            qunsetenv(name);
+    });
+    ScopedClock clock([now] { return now; });
     startRunnerAndWait();
     ControllerWindow form;
     form.show();

@@ -199,14 +199,14 @@ TEST(EconomicRefreshAtANewDay, TheImportRunsBehindTheTicksAndTheListsFollowWhenI
     EXPECT_EQ(runner.schedule().today().size(), 1);
     const auto stamp = [] { return profile::readString(SettingsPath(), "経済指標", "作成日"); };
     while (stamp() != "2026/12/2" && now.time() < QTime(0, 0, 30)) {
-        test::waitUntil([] { return false; }, 200);
+        test::waitUntil([&] { return stamp() == "2026/12/2"; }, 200);
         now = now.addSecs(1);
         runner.tick();
     }
     EXPECT_EQ(stamp(), "2026/12/2");
     EXPECT_GT(now.time(), QTime(0, 0, 1)) << "the import finished before the ticks went on";
-    test::waitUntil([] { return false; }, 100);
     // Rebuilt with the day's releases; the entry shown before the rebuild is not shown again.
+    test::waitUntil([&] { return runner.schedule().today().size() == 4; }, 5000);
     EXPECT_EQ(runner.schedule().today().size(), 4);
     now = QDateTime(QDate(2026, 12, 2), QTime(0, 0, 2));
     runner.tick();

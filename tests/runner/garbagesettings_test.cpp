@@ -177,12 +177,16 @@ TEST(GarbageSettings, RunnerProcessWithGarbageEverywhereKeepsRunning)
         QList<SettingsKey> keys = validSettings();
         for (SettingsKey& k : keys)
             k.value = value;
+        // One good entry after the garbage: its announcement shows the runner went through 9:00.
+        keys.append({QStringLiteral("時刻"), QStringLiteral("0-1"), QStringLiteral("9:00:01")});
+        keys.append({QStringLiteral("内容"), QStringLiteral("0-1"), QStringLiteral("確認")});
         writeSettings(folder.file(QStringLiteral("corvane設定.ini")), keys);
         RunnerProcess runner(folder.path());
         runner.start(QStringLiteral("2026-12-07 08:59:58"));
         ASSERT_TRUE(runner.waitForArmed()) << runner.readStderr().toStdString();
-        // Through the 9:00 second and beyond.
-        waitUntil([] { return false; }, 2500);
+        EXPECT_TRUE(waitUntil([&] { return QString::fromUtf8(runner.readStderr()).contains(QStringLiteral("お知らせ: 確認")); },
+                              8000))
+            << runner.readStderr().toStdString();
         EXPECT_EQ(runner.process().state(), QProcess::Running) << runner.readStderr().toStdString();
         EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
         EXPECT_TRUE(runner.waitForExit());

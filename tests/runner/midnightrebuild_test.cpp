@@ -74,7 +74,8 @@ TEST(MidnightRebuild, NewMonthsZeroHourEntryComesUpInTheOneWindowWhileTheCalenda
         << runner.readStderr().toStdString();
     // The fetch is still waiting on the host: nothing about the import has been logged yet.
     EXPECT_FALSE(runner.readStderr().contains(QStringLiteral("取り込みに失敗").toUtf8()));
-    waitUntil([] { return false; }, 500);
+    // The evening's window gives way to the new day's.
+    waitUntil([] { return visibleReminderCaptions() == QStringList{QStringLiteral("  2026/12/1(火)  0:00")}; }, 5000);
     const QStringList captions = visibleReminderCaptions();
     EXPECT_EQ(captions, QStringList{QStringLiteral("  2026/12/1(火)  0:00")}) << captions.join(u'|').toStdString();
 

@@ -74,16 +74,6 @@ QString RunnerProcess::install(const QString& folder)
     return target;
 }
 
-QString libfaketime()
-{
-    for (const char* path : {"/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1",
-                             "/usr/lib/aarch64-linux-gnu/faketime/libfaketime.so.1"}) {
-        if (QFile::exists(QString::fromLatin1(path)))
-            return QString::fromLatin1(path);
-    }
-    return {};
-}
-
 void FakeClock::set(const QDateTime& fakeNow)
 {
     // An offset from the real clock, written whole in one replace: a runner reading the file
