@@ -307,6 +307,25 @@ TEST_F(RunnerProcessTest, AJumpAcrossMidnightShowsTheMissedOnesOnceThenTheNewDay
     EXPECT_EQ(runner.count(QStringLiteral("お知らせ: 23:59 日報")), 1);
 }
 
+TEST_F(RunnerProcessTest, Utf8FileSavedWithoutAMarkIsReadLoggedOnceAndWrittenBackInUtf8)
+{
+    // As a Linux text editor saves it: UTF-8, no byte-order mark, LF line ends.
+    const QString lines = QStringLiteral("; 手で編集\n[時刻]\n0-0=9:00\n[内容]\n0-0=朝会\n");
+    const QString path = folder.file(QStringLiteral("corvane設定.ini"));
+    folder.writeBytes(QStringLiteral("corvane設定.ini"), lines.toUtf8());
+    RunnerProcess runner(folder.path());
+    runner.start(QStringLiteral("2026-12-07 08:00:00"));
+    ASSERT_TRUE(runner.waitForArmed()) << runner.readStderr().toStdString();
+    const QString log = QString::fromUtf8(runner.readStderr());
+    EXPECT_EQ(log.count(QStringLiteral("を文字コード UTF-8 (BOM なし) として読み込みます")), 1) << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("本日の予定 1件"))) << log.toStdString();
+    const QByteArray after = folder.readBytes(QStringLiteral("corvane設定.ini"));
+    EXPECT_TRUE(after.startsWith(QString(lines).replace(u'\n', QStringLiteral("\r\n")).toUtf8()));
+    EXPECT_EQ(derivedList(path, QStringLiteral("本日の予定")), QStringList{QStringLiteral("9:00 朝会")});
+    EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
+    EXPECT_TRUE(runner.waitForExit());
+}
+
 TEST_F(RunnerProcessTest, FileTheRunnerMayNotWriteIsReadLoggedAndLeftAsItIs)
 {
     const QString text = QStringLiteral("[時刻]\r\n0-0=9:00\r\n[内容]\r\n0-0=朝会\r\n");
