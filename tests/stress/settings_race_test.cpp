@@ -108,11 +108,11 @@ TEST(SettingsRace, TextEditorSavesBetweenRunnerStartsAreNeverLost)
     const int saves = qEnvironmentVariableIntValue("CORVANE_EDITOR_SAVES") ?: 40;
     const int saveMs = qEnvironmentVariableIntValue("CORVANE_EDITOR_SAVE_MS") ?: 120;
     const int startMs = qEnvironmentVariableIntValue("CORVANE_RUNNER_START_MS") ?: 50;
-    for (const QString style : {QStringLiteral("inplace"), QStringLiteral("rename")}) {
+    for (const QString& style : {QStringLiteral("inplace"), QStringLiteral("rename")}) {
         TempFolder folder;
         const QString file = folder.file(QStringLiteral("corvane設定.ini"));
         folder.writeBytes(QStringLiteral("corvane設定.ini"),
-                          toCp932(QStringLiteral("[時刻]\r\n0-0=9:00\r\n[内容]\r\n0-0=朝会\r\n")));
+                          corvane::toCp932(QStringLiteral("[時刻]\r\n0-0=9:00\r\n[内容]\r\n0-0=朝会\r\n")));
         const QStringList reports =
             runTogether({{QStringLiteral("usersave"), file, QString::number(saves), style, QString::number(saveMs)},
                          {QStringLiteral("runner"), file, QString::number(saves * saveMs / startMs),
