@@ -23,7 +23,7 @@ namespace {
 int raceSeconds() { return qEnvironmentVariableIntValue("CORVANE_RACE_SECONDS") ?: 4; }
 
 // Runs the writers at once and returns what each printed, one line each.
-QStringList runTogether(const QList<QStringList>& commands)
+QStringList runTogether(const QList<QStringList>& commands, int timeoutMs = 120000)
 {
     std::vector<std::unique_ptr<QProcess>> processes;
     for (const QStringList& arguments : commands) {
@@ -34,7 +34,7 @@ QStringList runTogether(const QList<QStringList>& commands)
     }
     QStringList lines;
     for (auto& process : processes) {
-        EXPECT_TRUE(process->waitForFinished(120000));
+        EXPECT_TRUE(process->waitForFinished(timeoutMs));
         EXPECT_EQ(process->exitCode(), 0) << qPrintable(process->arguments().join(u' '));
         lines += QString::fromUtf8(process->readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
     }
@@ -116,7 +116,8 @@ TEST(SettingsRace, TextEditorSavesBetweenRunnerStartsAreNeverLost)
         const QStringList reports =
             runTogether({{QStringLiteral("usersave"), file, QString::number(saves), style, QString::number(saveMs)},
                          {QStringLiteral("runner"), file, QString::number(saves * saveMs / startMs),
-                          QStringLiteral("every"), QString::number(startMs)}});
+                          QStringLiteral("every"), QString::number(startMs)}},
+                        saves * saveMs + 120000);
         // The last save is checked once both have ended.
         const bool lastKept = runTogether({{QStringLiteral("saved"), file}}) == QStringList{QString::number(saves - 1)};
         const int lost = int(reports.count(QStringLiteral("lost"))) + (lastKept ? 0 : 1);
