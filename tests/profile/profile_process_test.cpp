@@ -149,11 +149,13 @@ TEST(ProfileProcesses, LockFileOfAnotherUserIsNamedWhenItBlocksAndUsedWhenFree)
         uid_t saver;
         const char16_t* refusal; // empty: the save succeeds
     } rows[] = {
-        {"held, root saves", Lock::Held, 0, u"そのユーザーのプログラムが使用中です"},
-        {"held, the file's user saves", Lock::Held, 65533, u"そのユーザーのプログラムが使用中です"},
+        {"held, root saves", Lock::Held, 0, u"別のユーザー（nobody）のもので、そのユーザーのプログラムが使用中です"},
+        {"held, the file's user saves", Lock::Held, 65533,
+         u"別のユーザー（nobody）のもので、そのユーザーのプログラムが使用中です"},
         {"free, root saves", Lock::Free, 0, u""},
         {"free, the file's user saves", Lock::Free, 65533, u""},
-        {"0600, the file's user saves", Lock::Unreadable, 65533, u"開く権限がありません"},
+        {"0600 of a user without a name", Lock::Unreadable, 65533,
+         u"別のユーザー（ユーザー番号 65532）のもので、開く権限がありません"},
     };
     int saves = 0;
     for (const Row& row : rows) {
@@ -163,7 +165,7 @@ TEST(ProfileProcesses, LockFileOfAnotherUserIsNamedWhenItBlocksAndUsedWhenFree)
             ASSERT_TRUE(holder.waitForFinished(10000));
         }
         if (row.lock == Lock::Unreadable) {
-            ASSERT_TRUE(owned(lockPath, 65534, 0600));
+            ASSERT_TRUE(owned(lockPath, 65532, 0600));
         }
         QProcess saver;
         const QString prefix = u"save%1"_s.arg(++saves);
@@ -177,8 +179,7 @@ TEST(ProfileProcesses, LockFileOfAnotherUserIsNamedWhenItBlocksAndUsedWhenFree)
         const QString refusal = QString::fromUtf16(row.refusal);
         EXPECT_EQ(saver.exitCode(), refusal.isEmpty() ? 0 : 1) << message.toStdString();
         if (!refusal.isEmpty()) {
-            EXPECT_TRUE(message.contains(lockPath) && message.contains(u"別のユーザー（nobody）"_s)
-                        && message.contains(refusal))
+            EXPECT_TRUE(message.contains(u"ロックファイル "_s + lockPath) && message.contains(refusal))
                 << message.toStdString();
         }
         EXPECT_EQ(profile::readString(path, u"並行"_s, prefix + u"-0"_s), refusal.isEmpty() ? u"0"_s : QString());
