@@ -6,6 +6,8 @@
 #include "textcodec.h"
 
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QStringList>
 
 namespace corvane {
@@ -185,48 +187,97 @@ namespace {
 
 using Operations = std::vector<ProfileTransaction::Operation>;
 
-// Writes the document under the held lock, unless it is a file that must not be written.
-bool writeLocked(ProfileLock& lock, const QString& path, const ProfileDocument& document, QString* error)
+// Tells once per file and process which encoding other than CP932 its text was read in, so
+// that a user whose keys are not found can see how the file was taken. Every program's load
+// begins with a snapshot, so that is where it is told.
+void noteEncoding(const QString& path, const ProfileEncoding& encoding)
 {
-    if (!document.encoding().unwritable.isEmpty())
-        return fail(error, QStringLiteral("%1: %2").arg(document.encoding().unwritable, path));
-    QString writeError;
-    if (!replaceProfileFile(path, document.serialize(), &writeError, &lock))
-        return fail(error, writeError);
-    return true;
+    static QMutex mutex;
+    static QHash<QString, QByteArray> lastNamed;
+    const QMutexLocker locker(&mutex);
+    QByteArray& last = lastNamed[path];
+    if (last == encoding.name)
+        return;
+    last = encoding.name;
+    if (encoding.charset != ProfileCharset::Cp932)
+        logLine(QStringLiteral("設定ファイル %1 を文字コード %2 として読み込みます")
+                    .arg(path, QString::fromUtf8(encoding.name)));
 }
 
 // The file as it is under the lock just taken; false with *error when the lock or the read fails.
-bool readLocked(const ProfileLock& lock, const QString& path, QByteArray* bytes, QString* error)
+bool readLocked(const ProfileLock& lock, const QString& path, QByteArray* bytes, FileStamp* stamp, QString* error)
 {
     if (!lock.isLocked())
         return fail(error, lock.error());
     QString readError;
-    if (!readSettledProfileBytes(path, bytes, &readError))
+    if (!readSettledProfileBytes(path, bytes, &readError, stamp))
         return fail(error, readError);
     return true;
+}
+
+enum class Decision { Write, Keep, Refuse };
+
+// What a step decides on the bytes read under the lock: the document to write (Write), nothing
+// to write (Keep), or a refusal with *why (Refuse).
+using Decide = std::function<Decision(const QByteArray& bytes, ProfileDocument* document, QString* why)>;
+
+// A text editor saves without the lock; how often a step reads again when the file changed
+// between its read and its replace before it gives up.
+constexpr int kReadAttempts = 10;
+const QString kChangedSinceRead = QStringLiteral(
+    "設定ファイル %1 が読み込みの後に他のプログラムによって書き換えられたため、読み直してから書き込みます");
+const QString kKeptChanging =
+    QStringLiteral("設定ファイル %1 が他のプログラムによって書き換えられ続けているため書き込めません");
+
+// One locked read-decide-replace step. The replace happens only on the file that was read: a
+// save that came in between is read again and decided on again, so it is never overwritten.
+bool rewriteLocked(const QString& path, const Decide& decide, QString* error)
+{
+    ProfileLock lock(path);
+    for (int attempt = 1;; ++attempt) {
+        QByteArray bytes;
+        FileStamp stamp;
+        if (!readLocked(lock, path, &bytes, &stamp, error))
+            return false;
+        ProfileDocument document;
+        QString why;
+        const Decision decision = decide(bytes, &document, &why);
+        if (decision == Decision::Keep)
+            return true;
+        if (decision == Decision::Refuse)
+            return fail(error, why);
+        if (!document.encoding().unwritable.isEmpty())
+            return fail(error, QStringLiteral("%1: %2").arg(document.encoding().unwritable, path));
+        QString writeError;
+        bool changed = false;
+        if (replaceProfileFile(path, document.serialize(), &writeError, &lock, &stamp, &changed))
+            return true;
+        if (!changed)
+            return fail(error, writeError);
+        if (attempt == kReadAttempts)
+            return fail(error, kKeptChanging.arg(path));
+        logLine(kChangedSinceRead.arg(path));
+    }
 }
 
 // One locked read-change-replace cycle. An unchanged document is not written (and a missing
 // file is not created).
 bool modify(const QString& path, const Operations& operations, QString* error, ProfileDocument* result = nullptr)
 {
-    ProfileLock lock(path);
-    QByteArray bytes;
-    if (!readLocked(lock, path, &bytes, error))
-        return false;
-    ProfileDocument document(bytes);
-    bool changed = false;
-    for (const auto& operation : operations) {
-        QString why;
-        if (!operation.applyTo(document, &changed, &why))
-            return fail(error, why);
-    }
-    if (changed && !writeLocked(lock, path, document, error))
-        return false;
-    if (result)
-        *result = std::move(document);
-    return true;
+    return rewriteLocked(
+        path,
+        [&](const QByteArray& bytes, ProfileDocument* document, QString* why) {
+            *document = ProfileDocument(bytes);
+            bool changed = false;
+            for (const auto& operation : operations) {
+                if (!operation.applyTo(*document, &changed, why))
+                    return Decision::Refuse;
+            }
+            if (result)
+                *result = *document;
+            return changed ? Decision::Write : Decision::Keep;
+        },
+        error);
 }
 
 } // namespace
@@ -307,6 +358,7 @@ ProfileTransaction::ProfileTransaction(const QString& path) : m_path(path)
     if (!readSettledProfileBytes(path, &m_fileBytes, &error))
         logLine(error);
     m_view = std::make_unique<ProfileDocument>(m_fileBytes);
+    noteEncoding(path, m_view->encoding());
 }
 
 ProfileTransaction::ProfileTransaction(const QString& path, const QByteArray& lockedBytes)
@@ -401,22 +453,28 @@ bool ProfileTransaction::commit(QString* error)
 
 bool updateProfile(const QString& path, const std::function<bool(ProfileTransaction&)>& decide, QString* error)
 {
-    ProfileLock lock(path);
-    QByteArray bytes;
-    if (!readLocked(lock, path, &bytes, error))
-        return false;
-    ProfileTransaction tx(path, bytes);
-    tx.m_insideUpdate = true;
-    const bool wanted = decide(tx);
-    if (tx.m_commitRefused)
-        return fail(error, kCommitInsideUpdate);
-    if (!wanted)
-        return true;
-    if (!tx.m_invalid.isEmpty())
-        return fail(error, tx.m_invalid);
-    if (tx.m_operations.empty() || tx.m_view->serialize() == bytes)
-        return true;
-    return writeLocked(lock, path, *tx.m_view, error);
+    return rewriteLocked(
+        path,
+        [&](const QByteArray& bytes, ProfileDocument* document, QString* why) {
+            ProfileTransaction tx(path, bytes);
+            tx.m_insideUpdate = true;
+            const bool wanted = decide(tx);
+            if (tx.m_commitRefused) {
+                *why = kCommitInsideUpdate;
+                return Decision::Refuse;
+            }
+            if (!wanted)
+                return Decision::Keep;
+            if (!tx.m_invalid.isEmpty()) {
+                *why = tx.m_invalid;
+                return Decision::Refuse;
+            }
+            if (tx.m_operations.empty() || tx.m_view->serialize() == bytes)
+                return Decision::Keep;
+            *document = std::move(*tx.m_view);
+            return Decision::Write;
+        },
+        error);
 }
 
 } // namespace corvane

@@ -8,7 +8,7 @@
 //    value's one pair of surrounding double quotes is dropped on read.
 //  - The first of duplicate sections or keys wins. A line without "=" is no key. Lines before
 //    the first section belong to no section. CRLF, LF and a lone CR all end a line; a UTF-8
-//    BOM is honoured (the file is then read as UTF-8 and written back as CP932).
+//    BOM is honoured (the file is then read and written as UTF-8).
 //  - readString: a missing file, section or key gives the empty string. A value longer than
 //    254 bytes is cut to its first 254 bytes, or 253 when byte 254 would split a double-byte
 //    character.
@@ -16,8 +16,11 @@
 //    quote, or has blanks at an end, is stored inside one more pair of quotes.
 //  - The file keeps its encoding: CP932, or UTF-8 when it starts with a UTF-8 byte-order mark
 //    (a mark in front of CP932 text is a stray one: the text is read as CP932 and the mark
-//    kept). A file in another encoding (UTF-16, binary) is read as far as it can be and never
-//    written. Text a CP932 file cannot hold is refused, never stored as "?".
+//    kept), or UTF-8 without a mark when its text is valid UTF-8 with multi-byte characters
+//    and no CP932 (text that reads either way is CP932). An encoding other than CP932 is
+//    logged once per file and process. A file in another encoding (UTF-16, binary) is read as
+//    far as it can be and never written. Text a CP932 file cannot hold is refused, never
+//    stored as "?".
 //  - writeString replaces an existing key's value where it stands, or appends the key at the
 //    end of its section (after its last key line), creating the section at the end of the
 //    file. The first write creates the file.
@@ -29,6 +32,9 @@
 //    the new file, never a torn one, and concurrent writers lose nothing. A new file gets 0666
 //    less the umask; an existing file keeps its mode, and one whose owner write bit is off is
 //    never written. Reads take no lock. A write that changes nothing leaves the file untouched.
+//    A program that saves without the lock (a text editor) is not overwritten: a write replaces
+//    the file only while it is the one read under the lock, otherwise it reads again, decides
+//    again and logs it.
 //    Each write costs one fsync: many writes belong in one ProfileTransaction, and writes that
 //    depend on what the file holds belong in updateProfile.
 //  - A write whose section name holds "]" or a line break, whose key holds "=" or a line

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringDecoder>
+#include <QUtf8StringView>
 #include <cstring>
 
 namespace corvane {
@@ -204,11 +205,20 @@ std::optional<std::pair<const char*, qsizetype>> findValue(const QByteArray& tex
 
 using namespace profilebytes;
 
+namespace {
+
+// Short UTF-8 text can also be valid CP932 (then as other characters); the suite's own
+// encoding wins there, so only text that CP932 cannot read is taken as UTF-8. ASCII is CP932.
+bool readsOnlyAsUtf8(const QByteArray& text) { return QUtf8StringView(text).isValidUtf8() && !isCp932(text); }
+
+} // namespace
+
 QByteArray profileText(const QByteArray& fileBytes, ProfileEncoding* encoding)
 {
     *encoding = {};
     const auto utf16 = [&](QStringDecoder::Encoding which) {
         encoding->charset = ProfileCharset::Utf8;
+        encoding->name = "UTF-16";
         encoding->unwritable = QStringLiteral("UTF-16 で保存された設定ファイルには書き込めません");
         QStringDecoder decode(which, QStringDecoder::Flag::ConvertInvalidToNull);
         return QString(decode(fileBytes)).toUtf8();
@@ -229,8 +239,13 @@ QByteArray profileText(const QByteArray& fileBytes, ProfileEncoding* encoding)
     if (bom) {
         QStringDecoder strict(QStringDecoder::Utf8);
         const QString decoded = strict(text);
-        if (!strict.hasError())
+        if (!strict.hasError()) {
             encoding->charset = ProfileCharset::Utf8;
+            encoding->name = "UTF-8 (BOM 付き)";
+        }
+    } else if (readsOnlyAsUtf8(text)) {
+        encoding->charset = ProfileCharset::Utf8;
+        encoding->name = "UTF-8 (BOM なし)";
     }
     return text;
 }

@@ -1,8 +1,9 @@
 #pragma once
 // The settings file held as its lines, in the file's own bytes (CP932, or UTF-8 for a file
-// saved with a UTF-8 byte-order mark). Untouched lines are kept byte for byte; only the lines
-// an operation changes are rewritten, and the whole is written with CRLF ends. The rules for
-// names, values, comments and duplicates are those of profile.h.
+// saved with a UTF-8 byte-order mark or holding text that only UTF-8 reads). Untouched lines
+// are kept byte for byte; only the lines an operation changes are rewritten, and the whole is
+// written with CRLF ends. The rules for names, values, comments and duplicates are those of
+// profile.h.
 #include <QByteArray>
 #include <QString>
 #include <optional>
@@ -21,11 +22,14 @@ struct ProfileEncoding {
     ProfileCharset charset = ProfileCharset::Cp932;
     QByteArray prefix;
     QString unwritable;
+    const char* name = "CP932"; // for the log
 };
 
 // Detects the encoding and returns the text part as the parser reads it (a UTF-16 file is
 // converted to UTF-8 for reading). A UTF-8 byte-order mark before text that is not UTF-8 is a
-// stray mark in front of CP932 text: the text is read as CP932 and the mark kept.
+// stray mark in front of CP932 text: the text is read as CP932 and the mark kept. Without a
+// mark, text that is valid UTF-8 with multi-byte characters and is no CP932 is UTF-8 (as most
+// Linux text editors save); text that reads either way stays CP932.
 QByteArray profileText(const QByteArray& fileBytes, ProfileEncoding* encoding);
 
 // Text in a file's encoding; characters without a form there are not checked here.

@@ -14,9 +14,11 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 #else
 #include <QLockFile>
 #endif
@@ -53,6 +55,35 @@ QString reasonFor(int code, const QString& path)
     }
 }
 
+QString userName(uid_t uid)
+{
+    const long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size_t(size > 0 ? size : 16384));
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    if (::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) == 0 && found)
+        return QString::fromLocal8Bit(found->pw_name);
+    return QStringLiteral("ユーザー番号 %1").arg(uid);
+}
+
+// The owner's name when the file at path belongs to another user, else empty.
+QString otherOwnerOf(const QByteArray& path)
+{
+    struct stat st {};
+    if (::lstat(path.constData(), &st) != 0 || st.st_uid == ::geteuid())
+        return {};
+    return userName(st.st_uid);
+}
+
+// Waiting cannot free a lock file that another user's program holds or that we may not open:
+// the user is told which file it is, so that it can be removed or its program ended.
+QString foreignLockMessage(const QString& lockName, const QString& owner, bool held)
+{
+    return QStringLiteral("設定ファイルをロックできません: ロックファイル %1 は別のユーザー（%2）のもので、%3")
+        .arg(QDir::toNativeSeparators(lockName), owner,
+             held ? QStringLiteral("そのユーザーのプログラムが使用中です") : QStringLiteral("開く権限がありません"));
+}
+
 FileStamp stampOf(const struct stat& st)
 {
     FileStamp stamp;
@@ -61,6 +92,13 @@ FileStamp stampOf(const struct stat& st)
     stamp.size = std::int64_t(st.st_size);
     stamp.modifiedNs = std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     return stamp;
+}
+
+// The stamp of the file at name now; a missing file has the empty stamp, as a read of it.
+FileStamp stampAt(const QByteArray& name)
+{
+    struct stat st {};
+    return ::stat(name.constData(), &st) == 0 ? stampOf(st) : FileStamp{};
 }
 
 std::int64_t nowNs()
@@ -162,7 +200,7 @@ bool readProfileBytes(const QString& path, QByteArray* bytes, QString* error)
     return readOnce(path, bytes, &seen, &steady, error);
 }
 
-bool readSettledProfileBytes(const QString& path, QByteArray* bytes, QString* error)
+bool readSettledProfileBytes(const QString& path, QByteArray* bytes, QString* error, FileStamp* stamp)
 {
     // A hand editor that rewrites the file in place empties it first: what it holds for a
     // moment is not what the user saved. The suite's own writers replace the file whole, and
@@ -185,26 +223,41 @@ bool readSettledProfileBytes(const QString& path, QByteArray* bytes, QString* er
         havePrevious = steady;
         QThread::msleep(30);
     }
+    if (stamp)
+        *stamp = seen;
     return true;
 }
 
 ProfileLock::ProfileLock(const QString& settingsPath, int timeoutMs)
 {
-    const QByteArray lockPath = QFile::encodeName(settingsPath + QStringLiteral(".lock"));
+    const QString lockName = settingsPath + QStringLiteral(".lock");
+    const QByteArray lockPath = QFile::encodeName(lockName);
     // O_CLOEXEC: a program started while we hold the lock must not inherit it. 0600 and no
     // links: whoever can open the lock file can hold it and stop every save.
     m_fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    // Another user's lock file, left readable by an earlier version: flock needs no write
+    // access, only the stamp of our writes goes unrecorded.
+    if (m_fd < 0 && errno == EACCES)
+        m_fd = ::open(lockPath.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (m_fd < 0) {
-        m_error =
-            describe(QStringLiteral("設定ファイルをロックできません"), settingsPath, reasonFor(errno, settingsPath));
+        const int code = errno;
+        const QString owner = code == EACCES ? otherOwnerOf(lockPath) : QString();
+        m_error = owner.isEmpty() ? describe(QStringLiteral("設定ファイルをロックできません"), settingsPath,
+                                             reasonFor(code, settingsPath))
+                                  : foreignLockMessage(lockName, owner, false);
         return;
     }
     struct stat st {};
-    if (::fstat(m_fd, &st) == 0 && st.st_uid == ::geteuid() && (st.st_mode & 077) != 0)
+    const bool known = ::fstat(m_fd, &st) == 0;
+    if (known && st.st_uid == ::geteuid() && (st.st_mode & 077) != 0)
         ::fchmod(m_fd, 0600); // a lock file left readable by earlier versions
     QDeadlineTimer deadline(timeoutMs);
     int pause = 1;
     while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK && known && st.st_uid != ::geteuid()) {
+            m_error = foreignLockMessage(lockName, userName(st.st_uid), true);
+            return;
+        }
         if ((errno != EWOULDBLOCK && errno != EINTR) || deadline.hasExpired()) {
             m_error = describe(QStringLiteral("設定ファイルをロックできません"), settingsPath,
                                reasonFor(errno == EINTR ? EWOULDBLOCK : errno, settingsPath));
@@ -248,7 +301,7 @@ bool readProfileBytes(const QString& path, QByteArray* bytes, QString* error)
     return true;
 }
 
-bool readSettledProfileBytes(const QString& path, QByteArray* bytes, QString* error)
+bool readSettledProfileBytes(const QString& path, QByteArray* bytes, QString* error, FileStamp*)
 {
     return readProfileBytes(path, bytes, error);
 }
@@ -296,7 +349,8 @@ void removeStaleTemporaries(const QString& target)
 }
 } // namespace
 
-bool replaceProfileFile(const QString& path, const QByteArray& bytes, QString* error, ProfileLock* lock)
+bool replaceProfileFile(const QString& path, const QByteArray& bytes, QString* error, ProfileLock* lock,
+                        const FileStamp* readStamp, bool* changedSinceRead)
 {
     const QString what = QStringLiteral("設定ファイルに書き込めません");
     const auto failWith = [&](const QString& reason) {
@@ -357,6 +411,13 @@ bool replaceProfileFile(const QString& path, const QByteArray& bytes, QString* e
         ::unlink(temporaryName.constData());
         return failWith(reasonFor(code, path));
     }
+    // Checked as late as possible: the writing and syncing above take the longest.
+    if (readStamp && stampAt(targetName) != *readStamp) {
+        ::unlink(temporaryName.constData());
+        if (changedSinceRead)
+            *changedSinceRead = true;
+        return false;
+    }
     if (lock)
         lock->recordWritten(stampOf(written));
     if (::rename(temporaryName.constData(), targetName.constData()) != 0) {
@@ -369,7 +430,8 @@ bool replaceProfileFile(const QString& path, const QByteArray& bytes, QString* e
     return true;
 }
 #else
-bool replaceProfileFile(const QString& path, const QByteArray& bytes, QString* error, ProfileLock*)
+bool replaceProfileFile(const QString& path, const QByteArray& bytes, QString* error, ProfileLock*, const FileStamp*,
+                        bool*)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {

@@ -25,12 +25,15 @@ bool readProfileBytes(const QString& path, QByteArray* bytes, QString* error = n
 // As readProfileBytes, for a read that a later write will rest on: a file that another
 // program is rewriting in place (it changes while read, or was modified a moment ago by
 // someone other than this suite's writers) is read again after a short wait, until it holds
-// still or a few seconds have passed.
-bool readSettledProfileBytes(const QString& path, QByteArray* bytes, QString* error = nullptr);
+// still or a few seconds have passed. *stamp (when given) names the file that was read.
+bool readSettledProfileBytes(const QString& path, QByteArray* bytes, QString* error = nullptr,
+                             FileStamp* stamp = nullptr);
 
 // Exclusive advisory lock on "<settings file>.lock" (created 0600), held until destruction.
 // Works across processes; the system drops it when its holder dies, so a crash never leaves
-// it stuck.
+// it stuck. A lock file of another user (left by an earlier version, or by running a program
+// as another user) is still used when it is free; while it is held, the lock fails at once
+// with a message naming the file, since waiting for another user's program cannot help.
 class ProfileLock {
 public:
     // Waits up to timeoutMs for the lock.
@@ -60,7 +63,11 @@ private:
 // On failure path is unchanged and *error says why. With a lock, the new file's stamp is
 // recorded in it before the new file takes the name, so no reader ever sees our own complete
 // file as a stranger's.
+// With readStamp, path is replaced only while it is still the file that was read: a text
+// editor saves without the lock, and its save made after the read must not be replaced by
+// content decided on the older file. Then false, with *changedSinceRead set and no error.
 bool replaceProfileFile(const QString& path, const QByteArray& bytes, QString* error = nullptr,
-                        ProfileLock* lock = nullptr);
+                        ProfileLock* lock = nullptr, const FileStamp* readStamp = nullptr,
+                        bool* changedSinceRead = nullptr);
 
 } // namespace corvane

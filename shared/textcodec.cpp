@@ -108,6 +108,26 @@ QString fromCp932(const QByteArray& bytes)
     return out;
 }
 
+bool isCp932(const QByteArray& bytes)
+{
+    if (isAscii(bytes.constData(), bytes.size()))
+        return true;
+    iconv_t cd = decoder();
+    if (cd == iconv_t(-1))
+        return false;
+    char* in = const_cast<char*>(bytes.constData());
+    size_t inLeft = size_t(bytes.size());
+    char buffer[4096];
+    while (inLeft > 0) {
+        char* out = buffer;
+        size_t outLeft = sizeof buffer;
+        // E2BIG only means the buffer is full: the text so far was fine, go on.
+        if (iconv(cd, &in, &inLeft, &out, &outLeft) == size_t(-1) && errno != E2BIG)
+            return false;
+    }
+    return true;
+}
+
 QByteArray toCp932(const QString& text)
 {
     if (isAscii(text))

@@ -12,6 +12,9 @@ namespace corvane {
 // Decodes CP932 bytes. A byte sequence that is not CP932 becomes U+FFFD; never fails.
 QString fromCp932(const QByteArray& bytes);
 
+// True when every byte sequence of bytes is a CP932 character (fromCp932 would need no U+FFFD).
+bool isCp932(const QByteArray& bytes);
+
 // Encodes to CP932. A character without a CP932 form becomes "?" (as Windows' best-fit
 // does for unmapped characters); never fails.
 QByteArray toCp932(const QString& text);

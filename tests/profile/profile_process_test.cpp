@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace corvane;
 using corvane::test::TempFolder;
@@ -111,4 +113,75 @@ TEST(ProfileProcesses, WriterKilledAtAnyMomentLeavesOldOrNewFile)
     const QStringList left = QDir(folder.path()).entryList(QDir::Files);
     EXPECT_LE(left.size(), 3) << left.join(u' ').toStdString();
     std::printf("kill rounds that found a newer generation: %d of 100\n", changed);
+}
+
+// A lock file of another user, left 0644 by an earlier version: while that user's program
+// holds it, a save fails at once and names it; free, it is used; one we may not even open is
+// named too. Savers: root and a second user (the settings file is theirs).
+TEST(ProfileProcesses, LockFileOfAnotherUserIsNamedWhenItBlocksAndUsedWhenFree)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "acting as other users needs root";
+    TempFolder folder;
+    const QString path = folder.file(u"corvane設定.ini"_s);
+    const QString lockPath = path + u".lock"_s;
+    folder.writeBytes(u"corvane設定.ini"_s, "[A]\r\nx=0\r\n");
+    folder.writeBytes(u"corvane設定.ini.lock"_s, {});
+    const auto owned = [](const QString& file, uid_t uid, mode_t mode) {
+        return ::chown(QFile::encodeName(file).constData(), uid, uid) == 0
+               && ::chmod(QFile::encodeName(file).constData(), mode) == 0;
+    };
+    ASSERT_TRUE(owned(folder.path(), 65533, 0755) && owned(path, 65533, 0644) && owned(lockPath, 65534, 0644));
+
+    const auto asUser = [](uid_t uid) {
+        const QString id = QString::number(uid);
+        return QStringList{u"--reuid="_s + id, u"--regid="_s + id, u"--clear-groups"_s};
+    };
+    QProcess holder;
+    holder.start(u"setpriv"_s,
+                 asUser(65534) + QStringList{u"flock"_s, lockPath, u"sh"_s, u"-c"_s, u"echo held; read x"_s});
+    ASSERT_TRUE(holder.waitForReadyRead(10000)) << holder.readAllStandardError().toStdString();
+
+    enum class Lock { Held, Free, Unreadable };
+    struct Row {
+        const char* what;
+        Lock lock;
+        uid_t saver;
+        const char16_t* refusal; // empty: the save succeeds
+    } rows[] = {
+        {"held, root saves", Lock::Held, 0, u"別のユーザー（nobody）のもので、そのユーザーのプログラムが使用中です"},
+        {"held, the file's user saves", Lock::Held, 65533,
+         u"別のユーザー（nobody）のもので、そのユーザーのプログラムが使用中です"},
+        {"free, root saves", Lock::Free, 0, u""},
+        {"free, the file's user saves", Lock::Free, 65533, u""},
+        {"0600 of a user without a name", Lock::Unreadable, 65533,
+         u"別のユーザー（ユーザー番号 65532）のもので、開く権限がありません"},
+    };
+    int saves = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        if (row.lock != Lock::Held && holder.state() != QProcess::NotRunning) {
+            holder.closeWriteChannel();
+            ASSERT_TRUE(holder.waitForFinished(10000));
+        }
+        if (row.lock == Lock::Unreadable) {
+            ASSERT_TRUE(owned(lockPath, 65532, 0600));
+        }
+        QProcess saver;
+        const QString prefix = u"save%1"_s.arg(++saves);
+        const QStringList save{u"keys"_s, path, prefix, u"1"_s};
+        if (row.saver == 0)
+            saver.start(kTool, save);
+        else
+            saver.start(u"setpriv"_s, asUser(row.saver) + QStringList{kTool} + save);
+        ASSERT_TRUE(saver.waitForFinished(60000));
+        const QString message = QString::fromUtf8(saver.readAllStandardError());
+        const QString refusal = QString::fromUtf16(row.refusal);
+        EXPECT_EQ(saver.exitCode(), refusal.isEmpty() ? 0 : 1) << message.toStdString();
+        if (!refusal.isEmpty()) {
+            EXPECT_TRUE(message.contains(u"ロックファイル "_s + lockPath) && message.contains(refusal))
+                << message.toStdString();
+        }
+        EXPECT_EQ(profile::readString(path, u"並行"_s, prefix + u"-0"_s), refusal.isEmpty() ? u"0"_s : QString());
+    }
 }

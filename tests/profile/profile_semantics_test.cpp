@@ -1,6 +1,8 @@
 // The settings file's read and write rules, each on a real file in a fresh folder and checked
 // byte for byte where the layout matters.
 #include "profile.h"
+#include "profiledocument.h"
+#include "stderrcapture.h"
 #include "tempfolder.h"
 #include "textcodec.h"
 
@@ -115,6 +117,8 @@ TEST_F(ProfileFile, FileKeepsItsEncodingAndOtherEncodingsAreNeverWritten)
          bom + u"; メモ 😀 한글\r\n[表示]\r\n時間=15\r\n[메모]\r\nx=①😀\r\n"_s.toUtf8()},
         {"a stray mark in front of CP932 text", bom + sj(u"[表示]\r\n時間=10\r\n"_s), true,
          bom + sj(u"[表示]\r\n時間=15\r\n"_s)},
+        {"UTF-8 without a mark, as Linux editors save it: stays UTF-8 without one", utf8Rest, true,
+         u"; メモ 😀 한글\r\n[表示]\r\n時間=15\r\n[메모]\r\nx=①😀\r\n"_s.toUtf8()},
         {"UTF-16", utf16, false, {}},
         {"binary", QByteArray("[\xE8\xA1\0\x01]\r\n", 8) + sj(u"[表示]\r\n時間=10\r\n"_s), false, {}},
     };
@@ -128,9 +132,41 @@ TEST_F(ProfileFile, FileKeepsItsEncodingAndOtherEncodingsAreNeverWritten)
         EXPECT_EQ(bytes(), row.writable ? row.after : row.before);
     }
     // In a UTF-8 file any character can be stored and read back.
-    put(bom + utf8Rest);
-    ASSERT_TRUE(profile::writeString(path(), u"内容"_s, u"2-0"_s, u"会議😀한글"_s));
-    EXPECT_EQ(read(u"内容"_s, u"2-0"_s), u"会議😀한글"_s);
+    for (const QByteArray& prefix : {bom, QByteArray()}) {
+        put(prefix + utf8Rest);
+        ASSERT_TRUE(profile::writeString(path(), u"内容"_s, u"2-0"_s, u"会議😀한글"_s));
+        EXPECT_EQ(read(u"内容"_s, u"2-0"_s), u"会議😀한글"_s);
+    }
+}
+
+TEST(ProfileEncoding, TextWithoutAMarkIsUtf8OnlyWhenCp932CannotReadIt)
+{
+    const QByteArray eitherWay = u"[表示]\n時間=10\n"_s.toUtf8(); // also CP932 (as "[陦ｨ遉ｺ]")
+    ASSERT_TRUE(isCp932(eitherWay));
+    struct Row {
+        const char* what;
+        QByteArray bytes;
+        ProfileCharset charset;
+    } rows[] = {
+        {"UTF-8 from a text editor", u"[時刻]\n0-0=9:00\n[内容]\n0-0=朝会\n"_s.toUtf8(), ProfileCharset::Utf8},
+        {"CP932", toCp932(u"[時刻]\r\n0-0=9:00\r\n[内容]\r\n0-0=朝会\r\n"_s), ProfileCharset::Cp932},
+        {"ASCII only", "[A]\r\nx=1\r\n", ProfileCharset::Cp932},
+        {"bytes that read either way", eitherWay, ProfileCharset::Cp932},
+        {"a long text that reads either way", eitherWay.repeated(2000), ProfileCharset::Cp932},
+        {"UTF-8 with one broken sequence", u"[内容]\n0-0=朝会\n"_s.toUtf8() + "\xE6\x9C", ProfileCharset::Cp932},
+    };
+    TempFolder folder;
+    const QString path = folder.file(u"corvane設定.ini"_s);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        EXPECT_EQ(ProfileDocument(row.bytes).charset(), row.charset);
+        // Told once, not at every read.
+        folder.writeBytes(u"corvane設定.ini"_s, row.bytes);
+        test::StderrCapture log;
+        const ProfileTransaction first(path), second(path);
+        const bool utf8 = row.charset == ProfileCharset::Utf8;
+        EXPECT_EQ(log.lines().filter(u"を文字コード UTF-8 (BOM なし) として読み込みます"_s).size(), utf8 ? 1 : 0);
+    }
 }
 
 TEST_F(ProfileFile, EveryValueReadsBackAsWritten)

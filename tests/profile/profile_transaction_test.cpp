@@ -1,6 +1,7 @@
 // Many operations under one lock and one replace: what the transaction reads, what it writes,
 // and what it keeps of changes made by others meanwhile.
 #include "profile.h"
+#include "stderrcapture.h"
 #include "tempfolder.h"
 #include "textcodec.h"
 
@@ -9,6 +10,7 @@
 #include <QScopeGuard>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <sys/stat.h>
@@ -78,6 +80,53 @@ TEST_F(Transaction, CommitAppliesEverythingOnceAndKeepsOthersChanges)
     // After the commit the transaction reads what it wrote; a second commit has nothing to do.
     EXPECT_EQ(t.readString(u"指定日"_s, u"2-1"_s), u"2026/12/8"_s);
     EXPECT_TRUE(t.commit());
+}
+
+// A text editor saves without the lock: its save between the locked read and the replace is
+// read again and decided on again, never replaced by what was decided on the file before it.
+TEST_F(Transaction, ASaveWithoutTheLockAfterTheReadIsReadAgainNotReplaced)
+{
+    const std::function<void(const QString&)> inPlace = [&](const QString& saved) { put(saved); };
+    const std::function<void(const QString&)> byRename = [&](const QString& saved) {
+        m_folder.writeBytes(u"corvane設定.ini~"_s, toCp932(saved));
+        ASSERT_EQ(std::rename(QFile::encodeName(path() + u"~"_s).constData(), QFile::encodeName(path()).constData()),
+                  0);
+    };
+    for (const auto& [style, save] : {std::pair{"in place", inPlace}, std::pair{"by rename", byRename}}) {
+        SCOPED_TRACE(style);
+        put(u"[内容]\r\n0-0=朝会\r\n"_s);
+        int decisions = 0;
+        test::StderrCapture log;
+        QString error;
+        ASSERT_TRUE(updateProfile(
+            path(),
+            [&](ProfileTransaction& tx) {
+                if (++decisions == 1)
+                    save(u"[内容]\r\n0-0=朝会と昼会\r\n"_s);
+                tx.writeString(u"本日の予定"_s, u"内容0"_s, tx.readString(u"内容"_s, u"0-0"_s));
+                return true;
+            },
+            &error))
+            << error.toStdString();
+        EXPECT_EQ(decisions, 2);
+        EXPECT_EQ(text(), u"[内容]\r\n0-0=朝会と昼会\r\n[本日の予定]\r\n内容0=朝会と昼会\r\n"_s);
+        EXPECT_TRUE(log.lines().join(u'\n').contains(u"読み直してから書き込みます"_s));
+    }
+
+    // A file that changes before every replace is given up on after ten reads; the last save stays.
+    int decisions = 0;
+    QString error;
+    EXPECT_FALSE(updateProfile(
+        path(),
+        [&](ProfileTransaction& tx) {
+            put(u"[内容]\r\n0-0=%1\r\n"_s.arg(QString(++decisions, u'会')));
+            tx.writeString(u"本日の予定"_s, u"内容0"_s, u"古い読み込みによる値"_s);
+            return true;
+        },
+        &error));
+    EXPECT_EQ(decisions, 10);
+    EXPECT_TRUE(error.contains(u"書き換えられ続けている"_s)) << error.toStdString();
+    EXPECT_EQ(text(), u"[内容]\r\n0-0=%1\r\n"_s.arg(QString(10, u'会')));
 }
 
 TEST_F(Transaction, WithoutCommitOrWithNothingRecordedNothingIsWritten)
