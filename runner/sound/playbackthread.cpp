@@ -1,5 +1,7 @@
 #include "playbackthread.h"
 
+#include "samplereader.h"
+
 #include <QAudioSink>
 #include <QElapsedTimer>
 #include <QFile>
@@ -24,7 +26,8 @@ qint64 wholeFrames(qint64 bytes, int bytesPerFrame) { return bytes - bytes % byt
 
 PlaybackThread::PlaybackThread(const QAudioDevice& device, const QAudioFormat& format, Samples samples,
                                std::function<void()> noOutput)
-    : m_device(device), m_format(format), m_samples(std::move(samples)), m_noOutput(std::move(noOutput))
+    : m_device(device), m_format(format), m_samples(std::move(samples)), m_noOutput(std::move(noOutput)),
+      m_end(m_samples.layout.outputBytes())
 {
     m_thread.reset(QThread::create([this] { run(); }));
     m_thread->start();
@@ -61,7 +64,7 @@ void PlaybackThread::run()
     m_sink = std::make_unique<QAudioSink>(m_device, m_format);
     // The whole head in the output's buffer, so that a short file is written in one go; no more
     // than the file, as an output starts playing only once its buffer is full.
-    m_sink->setBufferSize(qMax<qint64>(m_samples.head.size(), m_samples.layout.bytesPerFrame()));
+    m_sink->setBufferSize(qMax<qint64>(m_samples.head.size(), m_samples.layout.outputBytesPerFrame()));
     quint64 current = 0;
     std::unique_lock lock(m_mutex);
     const auto asked = [&] { return m_quit || m_playsAsked != current; };
@@ -82,13 +85,13 @@ void PlaybackThread::run()
         if (!busy) {
             m_playsDone = current;
             m_wake.wait(lock, asked);
-        } else if (m_written < m_samples.layout.dataBytes) {
+        } else if (m_written < m_end) {
             // Again when half of what the output holds has been played.
-            const qint64 bufferMs = m_format.durationForBytes(m_sink->bufferSize()) / 1000;
+            const qint64 bufferMs = m_samples.layout.durationUs(m_sink->bufferSize()) / 1000;
             m_wake.wait_for(lock, std::chrono::milliseconds(qMax<qint64>(10, bufferMs / 2)), asked);
         } else {
             // Not before the samples not yet played would have had time to play.
-            const qint64 leftMs = (m_format.durationForBytes(m_written) - m_sink->processedUSecs()) / 1000;
+            const qint64 leftMs = (m_samples.layout.durationUs(m_written) - m_sink->processedUSecs()) / 1000;
             m_wake.wait_for(lock, std::max(kEndPoll, std::chrono::milliseconds(leftMs)), asked);
         }
     }
@@ -111,14 +114,14 @@ bool PlaybackThread::step()
     const WaveLayout& layout = m_samples.layout;
     if (m_sink->state() == QAudio::StoppedState)
         return false; // the output has failed
-    if (m_written >= layout.dataBytes) {
+    if (m_written >= m_end) {
         // Idle once the output has run out of samples: after the last of them, playback is over.
-        const qint64 limitMs = m_format.durationForBytes(layout.dataBytes) / 1000 + kEndMarginMs;
+        const qint64 limitMs = layout.durationUs(m_end) / 1000 + kEndMarginMs;
         return m_sink->state() != QAudio::IdleState && m_started.elapsed() < limitMs;
     }
-    qint64 room = wholeFrames(m_sink->bytesFree(), layout.bytesPerFrame());
-    while (room > 0 && m_written < layout.dataBytes) {
-        const qint64 length = qMin(room, layout.dataBytes - m_written);
+    qint64 room = wholeFrames(m_sink->bytesFree(), layout.outputBytesPerFrame());
+    while (room > 0 && m_written < m_end) {
+        const qint64 length = qMin(room, m_end - m_written);
         const QByteArray& head = m_samples.head;
         qint64 taken = 0;
         if (m_written < head.size()) {
@@ -126,7 +129,7 @@ bool PlaybackThread::step()
         } else {
             const QByteArray more = readFromFile(m_written, length);
             if (more.isEmpty()) {
-                m_samples.layout.dataBytes = m_written; // the file has been cut short since it was read
+                m_end = m_written; // the file has been cut short since it was read
                 break;
             }
             taken = m_input->write(more);
@@ -142,11 +145,9 @@ bool PlaybackThread::step()
 QByteArray PlaybackThread::readFromFile(qint64 from, qint64 length) const
 {
     QFile file(m_samples.path);
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(m_samples.layout.dataOffset + from))
+    if (!file.open(QIODevice::ReadOnly))
         return {};
-    QByteArray bytes = file.read(length);
-    bytes.truncate(wholeFrames(bytes.size(), m_samples.layout.bytesPerFrame()));
-    return bytes;
+    return readOutputSamples(file, m_samples.layout, from, length);
 }
 
 void PlaybackThread::finish()

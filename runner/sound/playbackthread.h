@@ -30,7 +30,8 @@ public:
     struct Samples {
         QString path;
         WaveLayout layout;
-        // The first samples, read ahead; the rest of a long file is read while it plays.
+        // The first samples as the output takes them, read ahead; the rest of a long file is
+        // read while it plays.
         QByteArray head;
     };
     // `noOutput` is called on the playback thread, once per play that finds the output will not
@@ -65,10 +66,11 @@ private:
     quint64 m_playsDone = 0;
     bool m_quit = false;
 
-    // The playback thread's own.
+    // The playback thread's own, counted in the output's bytes.
     std::unique_ptr<QAudioSink> m_sink;
     QIODevice* m_input = nullptr;
     qint64 m_written = 0;
+    qint64 m_end = 0;
     QElapsedTimer m_started;
 
     std::unique_ptr<QThread> m_thread;

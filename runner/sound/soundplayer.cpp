@@ -1,6 +1,7 @@
 #include "soundplayer.h"
 
 #include "playbackthread.h"
+#include "samplereader.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,10 +10,6 @@
 namespace corvane {
 
 namespace {
-
-// The output's buffer is asked to hold this much of the file (it may grant less): a chime is
-// written in a go or two, a long file a part every second or so.
-constexpr qint64 kBufferUs = 4'000'000;
 
 QAudioFormat audioFormat(const WaveLayout& layout)
 {
@@ -26,6 +23,7 @@ QAudioFormat audioFormat(const WaveLayout& layout)
     case WaveLayout::Sample::Int16:
         format.setSampleFormat(QAudioFormat::Int16);
         break;
+    case WaveLayout::Sample::Int24: // widened as it is read
     case WaveLayout::Sample::Int32:
         format.setSampleFormat(QAudioFormat::Int32);
         break;
@@ -57,9 +55,9 @@ void SoundPlayer::load()
     if (!read.error.isEmpty())
         return setUnplayable(read.error);
     m_layout = read.layout;
-    const qint64 buffer = audioFormat(m_layout).bytesForDuration(kBufferUs);
-    if (file.seek(m_layout.dataOffset))
-        m_head = file.read(qMin(m_layout.dataBytes, buffer - buffer % m_layout.bytesPerFrame()));
+    // The output's buffer is asked to hold the head (it may grant less): a chime is written in a
+    // go or two, a long file a part every second or so.
+    m_head = readOutputSamples(file, m_layout, 0, outputBufferBytes(m_layout));
     makePlayback();
 }
 

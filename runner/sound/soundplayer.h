@@ -37,7 +37,7 @@ private:
     bool m_loaded = false;
     bool m_unplayable = false;
     WaveLayout m_layout;
-    // The samples the output's buffer takes at the start, read ahead.
+    // The samples the output's buffer takes at the start, read ahead (as the output takes them).
     QByteArray m_head;
     std::unique_ptr<PlaybackThread> m_playback;
     bool m_loggedMissing = false;

@@ -17,7 +17,8 @@ constexpr quint16 kExtensible = 0xFFFE;
 struct Format {
     quint16 tag = 0;
     int channels = 0;
-    int sampleRate = 0;
+    quint32 sampleRate = 0;
+    int blockAlign = 0;
     int bits = 0;
 };
 
@@ -40,7 +41,8 @@ std::optional<Format> readFormat(QIODevice& file, qint64 offset, qint64 size)
     Format format;
     format.tag = u16(bytes, 0);
     format.channels = u16(bytes, 2);
-    format.sampleRate = int(qMin<quint32>(u32(bytes, 4), INT_MAX));
+    format.sampleRate = u32(bytes, 4);
+    format.blockAlign = u16(bytes, 12);
     format.bits = u16(bytes, 14);
     if (format.tag == kExtensible && bytes.size() >= 26)
         format.tag = u16(bytes, 24);
@@ -53,18 +55,34 @@ QString sampleError(const Format& format, WaveLayout& layout)
         return QStringLiteral("PCM 以外の形式（0x%1）です").arg(format.tag, 4, 16, QLatin1Char('0'));
     if (format.channels == 0 || format.sampleRate == 0)
         return QStringLiteral("チャンネル数か標本化周波数が 0 です");
+    // The output would be asked for a buffer of seconds at this rate: a header of 100 MHz must
+    // not cost the runner gigabytes before the output says no.
+    if (format.channels > kMaxChannels || format.sampleRate < quint32(kMinSampleRate)
+        || format.sampleRate > quint32(kMaxSampleRate))
+        return QStringLiteral("音の出力先が %1 Hz・%2 チャンネルのこの形式を扱えません")
+            .arg(format.sampleRate)
+            .arg(format.channels);
     if (format.tag == kFloat && format.bits == 32)
         layout.sample = WaveLayout::Sample::Float;
     else if (format.tag == kPcm && format.bits == 8)
         layout.sample = WaveLayout::Sample::UInt8;
     else if (format.tag == kPcm && format.bits == 16)
         layout.sample = WaveLayout::Sample::Int16;
+    else if (format.tag == kPcm && format.bits == 24)
+        layout.sample = WaveLayout::Sample::Int24;
     else if (format.tag == kPcm && format.bits == 32)
         layout.sample = WaveLayout::Sample::Int32;
     else
         return QStringLiteral("%1 ビットの標本は扱えません").arg(format.bits);
     layout.channels = format.channels;
-    layout.sampleRate = format.sampleRate;
+    layout.sampleRate = int(format.sampleRate);
+    // Frames are cut by the block align the file states; one that differs from the samples'
+    // size would play every frame shifted.
+    if (format.blockAlign != layout.bytesPerFrame())
+        return QStringLiteral("ブロックの大きさ %1 バイトが %2 チャンネル・%3 ビットの標本に合いません")
+            .arg(format.blockAlign)
+            .arg(format.channels)
+            .arg(format.bits);
     return {};
 }
 
@@ -72,8 +90,27 @@ QString sampleError(const Format& format, WaveLayout& layout)
 
 int WaveLayout::bytesPerFrame() const
 {
-    const int bytes = sample == Sample::UInt8 ? 1 : sample == Sample::Int16 ? 2 : 4;
-    return bytes * channels;
+    switch (sample) {
+    case Sample::UInt8:
+        return channels;
+    case Sample::Int16:
+        return 2 * channels;
+    case Sample::Int24:
+        return 3 * channels;
+    case Sample::Int32:
+    case Sample::Float:
+        break;
+    }
+    return 4 * channels;
+}
+
+int WaveLayout::outputBytesPerFrame() const { return sample == Sample::Int24 ? 4 * channels : bytesPerFrame(); }
+
+qint64 WaveLayout::outputBytes() const { return dataBytes / bytesPerFrame() * outputBytesPerFrame(); }
+
+qint64 WaveLayout::durationUs(qint64 outputBytes) const
+{
+    return outputBytes / outputBytesPerFrame() * 1'000'000 / sampleRate;
 }
 
 WaveLayoutRead readWaveLayout(QIODevice& file)

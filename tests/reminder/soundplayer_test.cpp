@@ -3,67 +3,22 @@
 // announcement; a missing plugin leaves announcements without sound.
 #include <gtest/gtest.h>
 
+#include "processmemory.h"
 #include "soundoutput.h"
 #include "stderrcapture.h"
 #include "tempfolder.h"
+#include "wavebytes.h"
 
 #include <QAudioDevice>
+#include <QFile>
 #include <QMediaDevices>
 #include <QProcess>
 #include <QTest>
-#include <QtEndian>
 
 using namespace corvane;
-using corvane::test::StderrCapture;
-using corvane::test::TempFolder;
+using namespace corvane::test;
 
 namespace {
-
-QByteArray le(quint32 value, int bytes)
-{
-    char out[4];
-    qToLittleEndian(value, out);
-    return QByteArray(out, bytes);
-}
-
-// A RIFF chunk, padded to an even length as the format wants.
-QByteArray chunk(const char* id, const QByteArray& body, quint32 size = 0)
-{
-    return id + le(size ? size : body.size(), 4) + body + (body.size() % 2 ? QByteArray(1, '\0') : QByteArray());
-}
-
-QByteArray fmtChunk(quint16 tag, quint16 channels, quint32 rate, quint16 bits)
-{
-    const quint16 frame = channels * bits / 8;
-    return chunk("fmt ", le(tag, 2) + le(channels, 2) + le(rate, 4) + le(rate * frame, 4) + le(frame, 2) + le(bits, 2));
-}
-
-// A square wave in samples of `bits` bits: unsigned for 8, signed above, or float.
-QByteArray pcm(int milliseconds, quint16 channels, quint32 rate, quint16 bits, bool isFloat = false)
-{
-    QByteArray out;
-    const int frames = int(rate * milliseconds / 1000);
-    for (int i = 0; i < frames * channels; ++i) {
-        const bool high = (i / channels / 25) % 2;
-        if (isFloat) {
-            const float value = high ? 0.25f : -0.25f;
-            out += QByteArray(reinterpret_cast<const char*>(&value), 4);
-        } else if (bits == 8) {
-            out += char(high ? 0xa0 : 0x60);
-        } else {
-            out += le(high ? 0x20000000u : 0xe0000000u, 4).right(bits / 8);
-        }
-    }
-    return out;
-}
-
-QByteArray riff(const QByteArray& chunks) { return "RIFF" + le(4 + chunks.size(), 4) + "WAVE" + chunks; }
-
-// A short mono 16-bit PCM WAVE file: a 440 Hz tone.
-QByteArray waveFile(int milliseconds)
-{
-    return riff(fmtChunk(1, 1, 22050, 16) + chunk("data", pcm(milliseconds, 1, 22050, 16)));
-}
 
 // The streams the sound server is playing, or -1 when it cannot be asked.
 int sinkInputs()
@@ -130,6 +85,11 @@ TEST(SoundPlayer, UnplayableFileIsReportedOnceAndPlaysNothing)
         {"compressed samples", riff(fmtChunk(2, 1, 22050, 4) + data)},
         {"12-bit samples", riff(fmtChunk(1, 1, 22050, 12) + data)},
         {"no samples", riff(fmt16 + chunk("data", {}))},
+        {"a rate of 100 MHz", riff(fmtChunk(1, 1, 100'000'000, 16) + data)},
+        {"a rate of 7,999 Hz", riff(fmtChunk(1, 1, 7'999, 16) + data)},
+        {"a rate of 384,001 Hz", riff(fmtChunk(1, 1, 384'001, 16) + data)},
+        {"9 channels", riff(fmtChunk(1, 9, 22050, 16) + data)},
+        {"a block align of 4 for 16-bit mono", riff(fmtChunk(1, 1, 22050, 16, 4) + data)},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -219,6 +179,11 @@ TEST(SoundPlayer, PlaysEveryUncompressedLayoutAndClosesTheOutputAfterwards)
         {"data chunk claiming more than the file holds",
          riff(fmtChunk(1, 1, 22050, 16) + chunk("data", pcm(300, 1, 22050, 16), 10'000'000))},
         {"20 ms, less than an output's buffer", waveFile(20), false},
+        {"24-bit stereo", riff(fmtChunk(1, 2, 44100, 24) + chunk("data", pcm(300, 2, 44100, 24)))},
+        {"extensible, 24-bit mono at 8000 Hz",
+         riff(extensibleFmtChunk(1, 1, 8000, 24) + chunk("data", pcm(300, 1, 8000, 24)))},
+        {"extensible, 32-bit float stereo",
+         riff(extensibleFmtChunk(3, 2, 48000, 32) + chunk("data", pcm(300, 2, 48000, 32, true)))},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -237,4 +202,37 @@ TEST(SoundPlayer, PlaysEveryUncompressedLayoutAndClosesTheOutputAfterwards)
         EXPECT_TRUE(QTest::qWaitFor([] { return sinkInputs() == 0; }, 5000));
         EXPECT_TRUE(capture.lines().isEmpty()) << capture.lines().join('\n').toStdString();
     }
+}
+
+TEST(SoundPlayer, FileAtTheHighestRateAndChannelsPlaysInAFewMegabytes)
+{
+    // 24 MiB of silence, two seconds at the most an output takes: once read ahead whole (four
+    // seconds' worth), held twice, ahead and in the output.
+    TempFolder folder;
+    const qint64 dataBytes = 24 * kMiB;
+    const QByteArray fmt = fmtChunk(3, 8, 384'000, 32);
+    const QString path = folder.file(QStringLiteral("long.wav"));
+    folder.writeBytes(QStringLiteral("long.wav"),
+                      "RIFF" + le(4 + fmt.size() + 8 + dataBytes, 4) + "WAVE" + fmt + "data" + le(dataBytes, 4));
+    QFile file(path);
+    ASSERT_TRUE(file.resize(file.size() + dataBytes));
+    {
+        // The pages the multimedia libraries touch on their first use are not the file's.
+        folder.writeBytes(QStringLiteral("chime.wav"), waveFile(20));
+        auto chime = soundOutput(folder.file(QStringLiteral("chime.wav")));
+        ASSERT_TRUE(chime);
+        chime->play();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !chime->isPlaying(); }, 5000));
+    }
+    ASSERT_TRUE(resetPeakResident());
+    const qint64 before = peakResidentBytes();
+    StderrCapture capture;
+    auto player = soundOutput(path);
+    ASSERT_TRUE(player);
+    player->play();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !player->isPlaying(); }, 10000));
+    EXPECT_LT(peakResidentBytes() - before, 16 * kMiB);
+    // Played, or (on a machine without an output) not refused for its layout.
+    for (const QString& line : capture.lines())
+        EXPECT_TRUE(line.contains(QStringLiteral("音の出力先がない"))) << line.toStdString();
 }
