@@ -11,11 +11,13 @@
 #include <QProcess>
 #include <QSocketNotifier>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -141,11 +143,17 @@ RunnerRestart RestartRunner(RestartWhen when, int pauseMs)
 struct RunnerControlServer::Connection {
     SocketHandle socket;
     QSocketNotifier* notifier = nullptr;
+    QTimer* expiry = nullptr;
     QByteArray received;
     bool closeRequested = false;
 };
 
 namespace {
+
+// Accepted per wake-up at most: a neighbour connecting without pause must not keep the event
+// loop, and with it the second's check, from running.
+constexpr int kAcceptsPerWakeUp = 32;
+
 // Later: a notifier may be let go of inside its own signal.
 void retire(QSocketNotifier*& notifier)
 {
@@ -155,9 +163,24 @@ void retire(QSocketNotifier*& notifier)
     notifier->deleteLater();
     notifier = nullptr;
 }
+
+void retire(QTimer*& timer)
+{
+    if (!timer)
+        return;
+    timer->stop();
+    timer->deleteLater();
+    timer = nullptr;
+}
+
+SocketHandle openSpare() { return SocketHandle(::open("/dev/null", O_RDONLY | O_CLOEXEC)); }
+
 } // namespace
 
-RunnerControlServer::RunnerControlServer(QObject* parent) : QObject(parent) {}
+RunnerControlServer::RunnerControlServer(int requestTimeoutMs, QObject* parent)
+    : QObject(parent), m_requestTimeoutMs(requestTimeoutMs)
+{
+}
 
 RunnerControlServer::~RunnerControlServer()
 {
@@ -189,6 +212,7 @@ bool RunnerControlServer::listen(QString* error)
         return false;
     }
     m_path = path;
+    m_spare = openSpare();
     m_listenerNotifier = new QSocketNotifier(m_listener.fd(), QSocketNotifier::Read, this);
     connect(m_listenerNotifier, &QSocketNotifier::activated, this, &RunnerControlServer::onNewConnection);
     return true;
@@ -197,6 +221,7 @@ bool RunnerControlServer::listen(QString* error)
 void RunnerControlServer::stop()
 {
     retire(m_listenerNotifier);
+    m_spare.reset();
     if (m_listener.isValid()) {
         m_listener.reset();
         ::unlink(QFile::encodeName(m_path).constData());
@@ -205,10 +230,12 @@ void RunnerControlServer::stop()
 
 void RunnerControlServer::onNewConnection()
 {
-    while (m_listener.isValid()) {
+    for (int taken = 0; taken < kAcceptsPerWakeUp && m_listener.isValid(); ++taken) {
         SocketHandle socket(::accept4(m_listener.fd(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
         if (!socket.isValid()) {
             if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            if ((errno == EMFILE || errno == ENFILE) && turnAwayWithSpare())
                 continue;
             return; // EAGAIN: none waiting any more
         }
@@ -216,13 +243,43 @@ void RunnerControlServer::onNewConnection()
             logLine(QStringLiteral("常駐プログラムの接続口: ほかの利用者からの接続を断りました"));
             continue;
         }
-        auto connection = std::make_unique<Connection>();
-        connection->socket = std::move(socket);
-        connection->notifier = new QSocketNotifier(connection->socket.fd(), QSocketNotifier::Read, this);
-        Connection* raw = connection.get();
-        connect(connection->notifier, &QSocketNotifier::activated, this, [this, raw] { onReadable(raw); });
-        m_connections.push_back(std::move(connection));
+        // Idle neighbours must not keep the user from closing the runner: the newest connection
+        // is the likeliest to carry a request.
+        if (m_connections.size() >= kMaxWaitingConnections)
+            drop(m_connections.front().get());
+        addConnection(std::move(socket));
     }
+}
+
+void RunnerControlServer::addConnection(SocketHandle socket)
+{
+    auto connection = std::make_unique<Connection>();
+    Connection* raw = connection.get();
+    raw->socket = std::move(socket);
+    raw->notifier = new QSocketNotifier(raw->socket.fd(), QSocketNotifier::Read, this);
+    connect(raw->notifier, &QSocketNotifier::activated, this, [this, raw] { onReadable(raw); });
+    raw->expiry = new QTimer(this);
+    raw->expiry->setSingleShot(true);
+    connect(raw->expiry, &QTimer::timeout, this, [this, raw] { drop(raw); });
+    raw->expiry->start(m_requestTimeoutMs);
+    m_connections.push_back(std::move(connection));
+}
+
+// With no descriptor left the waiting connection can be neither taken nor refused, and the
+// listener wakes the event loop again and again: the spare descriptor is let go for the time it
+// takes to accept that connection and close it.
+bool RunnerControlServer::turnAwayWithSpare()
+{
+    if (!m_spare.isValid())
+        return false;
+    m_spare.reset();
+    SocketHandle(::accept4(m_listener.fd(), nullptr, nullptr, SOCK_CLOEXEC)).reset();
+    if (!m_turnedAwayLogged) {
+        m_turnedAwayLogged = true;
+        logLine(QStringLiteral("常駐プログラムの接続口: 開けるファイルの数が上限に達しているため、接続を断りました"));
+    }
+    m_spare = openSpare();
+    return true;
 }
 
 void RunnerControlServer::onReadable(Connection* connection)
@@ -247,16 +304,23 @@ void RunnerControlServer::onReadable(Connection* connection)
         return;
     }
     connection->closeRequested = true;
-    retire(connection->notifier); // nothing more is read; the answer follows in finishClose()
+    silence(connection); // the answer follows in finishClose()
     // Stop listening before the owner lets go of the instance lock, so that our socket file is
     // gone before a new runner may create its own.
     stop();
     emit closeRequested();
 }
 
-void RunnerControlServer::drop(Connection* connection)
+// Nothing more is read from the connection, nor does it expire.
+void RunnerControlServer::silence(Connection* connection)
 {
     retire(connection->notifier);
+    retire(connection->expiry);
+}
+
+void RunnerControlServer::drop(Connection* connection)
+{
+    silence(connection);
     const auto it = std::find_if(m_connections.begin(), m_connections.end(),
                                  [connection](const auto& owned) { return owned.get() == connection; });
     if (it != m_connections.end())
