@@ -141,6 +141,9 @@ TEST_F(RunnerBounds, IdleControlClientsByTheThousandLeaveAnnouncementsAndCloseAs
     const QString log = QString::fromUtf8(runner.readStderr());
     EXPECT_EQ(log.split(u'\n').filter(QStringLiteral("お知らせ: 朝会")).size(), 1) << log.toStdString();
     EXPECT_FALSE(log.contains(QStringLiteral("遅れて表示します"))) << log.toStdString();
+    // Descriptors were left for the log file too.
+    EXPECT_TRUE(readFileBytes(runner.stateFolder() + QStringLiteral("/corvane/corvane_110.log"))
+                    .contains(QStringLiteral("お知らせ: 朝会").toUtf8()));
 
     // Once more, so that the close request meets fresh idle connections.
     connectIdleClients();
