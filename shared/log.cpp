@@ -42,20 +42,6 @@ bool makePrivateFolders(const QString& folder)
     return true;
 }
 
-bool writeAll(int fd, const QByteArray& bytes)
-{
-    qsizetype written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        written += n;
-    }
-    return true;
-}
-
 // False with the reason when the line could not be appended.
 bool appendToFile(const QString& path, const QByteArray& line, QString* reason)
 {
@@ -75,7 +61,8 @@ bool appendToFile(const QString& path, const QByteArray& line, QString* reason)
         *reason = QString::fromLocal8Bit(std::strerror(errno));
         return false;
     }
-    const bool written = writeAll(fd, line);
+    // One write of a line of at most 4 KiB: it is appended whole or not at all but on a full disk.
+    const bool written = ::write(fd, line.constData(), size_t(line.size())) == line.size();
     if (!written)
         *reason = QString::fromLocal8Bit(std::strerror(errno));
     ::close(fd);

@@ -143,7 +143,7 @@ RunnerRestart RestartRunner(RestartWhen when, int pauseMs)
 struct RunnerControlServer::Connection {
     SocketHandle socket;
     QSocketNotifier* notifier = nullptr;
-    QTimer* expiry = nullptr;
+    QDeadlineTimer expires;
     QByteArray received;
     bool closeRequested = false;
 };
@@ -164,22 +164,15 @@ void retire(QSocketNotifier*& notifier)
     notifier = nullptr;
 }
 
-void retire(QTimer*& timer)
-{
-    if (!timer)
-        return;
-    timer->stop();
-    timer->deleteLater();
-    timer = nullptr;
-}
-
 SocketHandle openSpare() { return SocketHandle(::open("/dev/null", O_RDONLY | O_CLOEXEC)); }
 
 } // namespace
 
 RunnerControlServer::RunnerControlServer(int requestTimeoutMs, QObject* parent)
-    : QObject(parent), m_requestTimeoutMs(requestTimeoutMs)
+    : QObject(parent), m_requestTimeoutMs(requestTimeoutMs), m_expiry(new QTimer(this))
 {
+    m_expiry->setSingleShot(true);
+    connect(m_expiry, &QTimer::timeout, this, &RunnerControlServer::dropExpired);
 }
 
 RunnerControlServer::~RunnerControlServer()
@@ -221,7 +214,6 @@ bool RunnerControlServer::listen(QString* error)
 void RunnerControlServer::stop()
 {
     retire(m_listenerNotifier);
-    m_spare.reset();
     if (m_listener.isValid()) {
         m_listener.reset();
         ::unlink(QFile::encodeName(m_path).constData());
@@ -258,11 +250,20 @@ void RunnerControlServer::addConnection(SocketHandle socket)
     raw->socket = std::move(socket);
     raw->notifier = new QSocketNotifier(raw->socket.fd(), QSocketNotifier::Read, this);
     connect(raw->notifier, &QSocketNotifier::activated, this, [this, raw] { onReadable(raw); });
-    raw->expiry = new QTimer(this);
-    raw->expiry->setSingleShot(true);
-    connect(raw->expiry, &QTimer::timeout, this, [this, raw] { drop(raw); });
-    raw->expiry->start(m_requestTimeoutMs);
+    raw->expires = QDeadlineTimer(m_requestTimeoutMs);
     m_connections.push_back(std::move(connection));
+    if (!m_expiry->isActive())
+        m_expiry->start(m_requestTimeoutMs);
+}
+
+// Connections are kept in the order they came, all with the same time for their request: the
+// first is the next to expire.
+void RunnerControlServer::dropExpired()
+{
+    while (!m_connections.empty() && m_connections.front()->expires.hasExpired())
+        drop(m_connections.front().get());
+    if (!m_connections.empty())
+        m_expiry->start(int(m_connections.front()->expires.remainingTime()));
 }
 
 // With no descriptor left the waiting connection can be neither taken nor refused, and the
@@ -270,16 +271,15 @@ void RunnerControlServer::addConnection(SocketHandle socket)
 // takes to accept that connection and close it.
 bool RunnerControlServer::turnAwayWithSpare()
 {
-    if (!m_spare.isValid())
-        return false;
     m_spare.reset();
     SocketHandle(::accept4(m_listener.fd(), nullptr, nullptr, SOCK_CLOEXEC)).reset();
     if (!m_turnedAwayLogged) {
         m_turnedAwayLogged = true;
         logLine(QStringLiteral("常駐プログラムの接続口: 開けるファイルの数が上限に達しているため、接続を断りました"));
     }
+    // Without a spare (another thread took the descriptor) nothing more can be turned away now.
     m_spare = openSpare();
-    return true;
+    return m_spare.isValid();
 }
 
 void RunnerControlServer::onReadable(Connection* connection)
@@ -304,23 +304,17 @@ void RunnerControlServer::onReadable(Connection* connection)
         return;
     }
     connection->closeRequested = true;
-    silence(connection); // the answer follows in finishClose()
+    retire(connection->notifier); // nothing more is read; the answer follows in finishClose()
+    m_expiry->stop();             // and the connection waits for it
     // Stop listening before the owner lets go of the instance lock, so that our socket file is
     // gone before a new runner may create its own.
     stop();
     emit closeRequested();
 }
 
-// Nothing more is read from the connection, nor does it expire.
-void RunnerControlServer::silence(Connection* connection)
-{
-    retire(connection->notifier);
-    retire(connection->expiry);
-}
-
 void RunnerControlServer::drop(Connection* connection)
 {
-    silence(connection);
+    retire(connection->notifier);
     const auto it = std::find_if(m_connections.begin(), m_connections.end(),
                                  [connection](const auto& owned) { return owned.get() == connection; });
     if (it != m_connections.end())

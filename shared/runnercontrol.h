@@ -105,10 +105,12 @@ private:
     void addConnection(SocketHandle socket);
     bool turnAwayWithSpare();
     void onReadable(Connection* connection);
-    void silence(Connection* connection);
+    void dropExpired();
     void drop(Connection* connection);
 
     int m_requestTimeoutMs;
+    // Wakes up when the oldest waiting connection is due to be closed.
+    QTimer* m_expiry = nullptr;
     QString m_path;
     SocketHandle m_listener;
     QSocketNotifier* m_listenerNotifier = nullptr;

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <iostream>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <vector>
 
 using namespace corvane;
@@ -130,6 +131,14 @@ TEST_F(RunnerBounds, IdleControlClientsByTheThousandLeaveAnnouncementsAndCloseAs
         }
     };
     connectIdleClients();
+    // Each is closed by the runner in its turn, not one left waiting for ever.
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            char byte = 0;
+            return std::all_of(clients.begin(), clients.end(),
+                               [&](const SocketHandle& c) { return ::recv(c.fd(), &byte, 1, MSG_DONTWAIT) == 0; });
+        },
+        30000));
     EXPECT_TRUE(waitUntil(
         [&] {
             return !folder.readBytes(QStringLiteral("spoken.txt")).isEmpty()

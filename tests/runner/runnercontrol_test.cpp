@@ -268,8 +268,10 @@ TEST(RunnerControl, TheOldestWaitingConnectionMakesRoomForANewOne)
     RuntimeFolder runtime;
     ServerThread runner(600000); // none expires during the test
     ASSERT_TRUE(runner.startListening());
+    test::StderrCapture logged;
+    // One more than the 8 that may wait.
     std::vector<SocketHandle> idle;
-    for (std::size_t i = 0; i < kMaxWaitingConnections + 1; ++i) {
+    for (int i = 0; i < 9; ++i) {
         idle.push_back(connectLocalSocket(runnerSocketPath(), QDeadlineTimer(5000)));
         ASSERT_TRUE(idle.back().isValid());
     }
@@ -283,6 +285,8 @@ TEST(RunnerControl, TheOldestWaitingConnectionMakesRoomForANewOne)
         EXPECT_EQ(closedByRunner(idle[i], 0), i < 2);
     }
     EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
+    // Nothing was turned away for want of descriptors.
+    EXPECT_EQ(logged.lines().filter(QStringLiteral("開けるファイルの数")).size(), 0);
 }
 
 // With every descriptor of the process taken, a connection is turned away at once (it used to
