@@ -2,12 +2,15 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -64,6 +67,15 @@ bool waitFor(int fd, short events, QDeadlineTimer deadline)
     }
 }
 
+// SO_SNDTIMEO for what is left of the deadline; zero would mean no limit at all.
+timeval sendTimeout(QDeadlineTimer deadline)
+{
+    if (deadline.isForever())
+        return {};
+    const qint64 left = std::max<qint64>(deadline.remainingTime(), 1);
+    return {time_t(left / 1000), suseconds_t(left % 1000 * 1000)};
+}
+
 } // namespace
 
 SocketHandle connectLocalSocket(const QString& path, QDeadlineTimer deadline)
@@ -71,19 +83,23 @@ SocketHandle connectLocalSocket(const QString& path, QDeadlineTimer deadline)
     sockaddr_un address;
     if (!socketAddress(path, &address))
         return {};
-    SocketHandle socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    // Blocking while connecting: when the listener's queue is full, a non-blocking connect
+    // fails at once (EAGAIN) and leaves the socket unconnected, while a blocking one waits for
+    // room, up to the send timeout.
+    SocketHandle socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (!socket.isValid())
         return {};
-    if (::connect(socket.fd(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
-        return socket;
-    // A listener whose queue is full takes the connection later; anything else is final.
-    if (errno != EAGAIN && errno != EINPROGRESS)
-        return {};
-    if (!waitFor(socket.fd(), POLLOUT, deadline))
-        return {};
-    int failure = 0;
-    socklen_t length = sizeof failure;
-    if (::getsockopt(socket.fd(), SOL_SOCKET, SO_ERROR, &failure, &length) != 0 || failure != 0)
+    for (;;) {
+        const timeval wait = sendTimeout(deadline);
+        if (::setsockopt(socket.fd(), SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof wait) != 0)
+            return {};
+        if (::connect(socket.fd(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
+            break;
+        if (errno != EINTR)
+            return {}; // nobody listens, or no room before the deadline
+    }
+    // A fresh socket has no other status flag to keep.
+    if (::fcntl(socket.fd(), F_SETFL, O_NONBLOCK) != 0)
         return {};
     return socket;
 }

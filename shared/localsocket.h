@@ -28,9 +28,9 @@ private:
     int m_fd = -1;
 };
 
-// A connection to the socket at `path`; invalid when nobody listens there (no file, a file left
-// by a process that died, a path too long for a socket address) or the connection is not taken
-// before the deadline.
+// A connection to the socket at `path` (non-blocking); invalid when nobody listens there (no
+// file, a file left by a process that died, a path too long for a socket address) or the
+// listener's queue has no room for it before the deadline.
 SocketHandle connectLocalSocket(const QString& path, QDeadlineTimer deadline);
 
 // Writes all of `data`, waiting for room until the deadline. False when the peer went away or

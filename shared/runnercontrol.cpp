@@ -11,11 +11,13 @@
 #include <QProcess>
 #include <QSocketNotifier>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -141,11 +143,17 @@ RunnerRestart RestartRunner(RestartWhen when, int pauseMs)
 struct RunnerControlServer::Connection {
     SocketHandle socket;
     QSocketNotifier* notifier = nullptr;
+    QDeadlineTimer expires;
     QByteArray received;
     bool closeRequested = false;
 };
 
 namespace {
+
+// Accepted per wake-up at most: a neighbour connecting without pause must not keep the event
+// loop, and with it the second's check, from running.
+constexpr int kAcceptsPerWakeUp = 32;
+
 // Later: a notifier may be let go of inside its own signal.
 void retire(QSocketNotifier*& notifier)
 {
@@ -155,9 +163,17 @@ void retire(QSocketNotifier*& notifier)
     notifier->deleteLater();
     notifier = nullptr;
 }
+
+SocketHandle openSpare() { return SocketHandle(::open("/dev/null", O_RDONLY | O_CLOEXEC)); }
+
 } // namespace
 
-RunnerControlServer::RunnerControlServer(QObject* parent) : QObject(parent) {}
+RunnerControlServer::RunnerControlServer(int requestTimeoutMs, QObject* parent)
+    : QObject(parent), m_requestTimeoutMs(requestTimeoutMs), m_expiry(new QTimer(this))
+{
+    m_expiry->setSingleShot(true);
+    connect(m_expiry, &QTimer::timeout, this, &RunnerControlServer::dropExpired);
+}
 
 RunnerControlServer::~RunnerControlServer()
 {
@@ -189,6 +205,7 @@ bool RunnerControlServer::listen(QString* error)
         return false;
     }
     m_path = path;
+    m_spare = openSpare();
     m_listenerNotifier = new QSocketNotifier(m_listener.fd(), QSocketNotifier::Read, this);
     connect(m_listenerNotifier, &QSocketNotifier::activated, this, &RunnerControlServer::onNewConnection);
     return true;
@@ -205,10 +222,12 @@ void RunnerControlServer::stop()
 
 void RunnerControlServer::onNewConnection()
 {
-    while (m_listener.isValid()) {
+    for (int taken = 0; taken < kAcceptsPerWakeUp && m_listener.isValid(); ++taken) {
         SocketHandle socket(::accept4(m_listener.fd(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
         if (!socket.isValid()) {
             if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            if ((errno == EMFILE || errno == ENFILE) && turnAwayWithSpare())
                 continue;
             return; // EAGAIN: none waiting any more
         }
@@ -216,13 +235,51 @@ void RunnerControlServer::onNewConnection()
             logLine(QStringLiteral("常駐プログラムの接続口: ほかの利用者からの接続を断りました"));
             continue;
         }
-        auto connection = std::make_unique<Connection>();
-        connection->socket = std::move(socket);
-        connection->notifier = new QSocketNotifier(connection->socket.fd(), QSocketNotifier::Read, this);
-        Connection* raw = connection.get();
-        connect(connection->notifier, &QSocketNotifier::activated, this, [this, raw] { onReadable(raw); });
-        m_connections.push_back(std::move(connection));
+        // Idle neighbours must not keep the user from closing the runner: the newest connection
+        // is the likeliest to carry a request.
+        if (m_connections.size() >= kMaxWaitingConnections)
+            drop(m_connections.front().get());
+        addConnection(std::move(socket));
     }
+}
+
+void RunnerControlServer::addConnection(SocketHandle socket)
+{
+    auto connection = std::make_unique<Connection>();
+    Connection* raw = connection.get();
+    raw->socket = std::move(socket);
+    raw->notifier = new QSocketNotifier(raw->socket.fd(), QSocketNotifier::Read, this);
+    connect(raw->notifier, &QSocketNotifier::activated, this, [this, raw] { onReadable(raw); });
+    raw->expires = QDeadlineTimer(m_requestTimeoutMs);
+    m_connections.push_back(std::move(connection));
+    if (!m_expiry->isActive())
+        m_expiry->start(m_requestTimeoutMs);
+}
+
+// Connections are kept in the order they came, all with the same time for their request: the
+// first is the next to expire.
+void RunnerControlServer::dropExpired()
+{
+    while (!m_connections.empty() && m_connections.front()->expires.hasExpired())
+        drop(m_connections.front().get());
+    if (!m_connections.empty())
+        m_expiry->start(int(m_connections.front()->expires.remainingTime()));
+}
+
+// With no descriptor left the waiting connection can be neither taken nor refused, and the
+// listener wakes the event loop again and again: the spare descriptor is let go for the time it
+// takes to accept that connection and close it.
+bool RunnerControlServer::turnAwayWithSpare()
+{
+    m_spare.reset();
+    SocketHandle(::accept4(m_listener.fd(), nullptr, nullptr, SOCK_CLOEXEC)).reset();
+    if (!m_turnedAwayLogged) {
+        m_turnedAwayLogged = true;
+        logLine(QStringLiteral("常駐プログラムの接続口: 開けるファイルの数が上限に達しているため、接続を断りました"));
+    }
+    // Without a spare (another thread took the descriptor) nothing more can be turned away now.
+    m_spare = openSpare();
+    return m_spare.isValid();
 }
 
 void RunnerControlServer::onReadable(Connection* connection)
@@ -248,6 +305,7 @@ void RunnerControlServer::onReadable(Connection* connection)
     }
     connection->closeRequested = true;
     retire(connection->notifier); // nothing more is read; the answer follows in finishClose()
+    m_expiry->stop();             // and the connection waits for it
     // Stop listening before the owner lets go of the instance lock, so that our socket file is
     // gone before a new runner may create its own.
     stop();

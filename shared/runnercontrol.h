@@ -11,10 +11,12 @@
 #include <QObject>
 #include <QString>
 
+#include <cstddef>
 #include <memory>
 #include <vector>
 
 class QSocketNotifier;
+class QTimer;
 
 namespace corvane {
 
@@ -72,11 +74,17 @@ RunnerRestart RestartRunner(RestartWhen when, int pauseMs);
 // Starts a program of the suite (by name, in the programs' folder) as an independent process.
 bool startProgram(const QString& programName, QString* error = nullptr);
 
-// The runner's side: listens on the socket and answers close requests.
+// At most this many connections wait for their request at once: the oldest gives way to a new
+// one. A connection that has not sent its request within kControlRequestTimeoutMs is closed.
+inline constexpr std::size_t kMaxWaitingConnections = 8;
+inline constexpr int kControlRequestTimeoutMs = 2000;
+
+// The runner's side: listens on the socket and answers close requests. Whatever connects, it
+// holds few descriptors and never keeps the event loop busy.
 class RunnerControlServer : public QObject {
     Q_OBJECT
 public:
-    explicit RunnerControlServer(QObject* parent = nullptr);
+    explicit RunnerControlServer(int requestTimeoutMs = kControlRequestTimeoutMs, QObject* parent = nullptr);
     ~RunnerControlServer() override;
     // Call only while holding the runner's instance lock: a socket left by a dead runner is
     // removed first. False with a reason when listening fails.
@@ -94,12 +102,21 @@ public:
 private:
     struct Connection;
     void onNewConnection();
+    void addConnection(SocketHandle socket);
+    bool turnAwayWithSpare();
     void onReadable(Connection* connection);
+    void dropExpired();
     void drop(Connection* connection);
 
+    int m_requestTimeoutMs;
+    // Wakes up when the oldest waiting connection is due to be closed.
+    QTimer* m_expiry = nullptr;
     QString m_path;
     SocketHandle m_listener;
     QSocketNotifier* m_listenerNotifier = nullptr;
+    // A descriptor held back for the moment the process has none left (see turnAwayWithSpare).
+    SocketHandle m_spare;
+    bool m_turnedAwayLogged = false;
     std::vector<std::unique_ptr<Connection>> m_connections;
 };
 

@@ -1,17 +1,22 @@
-// Hand-edited values and workbooks that once hung or bloated the real runner: it must arm its
-// timer, announce, answer a close request and stay small.
+// Hand-edited values, workbooks and neighbours that once hung or bloated the real runner: it must
+// arm its timer, announce, answer a close request and stay small.
 #include "indicatorworkbook.h"
 #include "runnercontrol.h"
 #include "runnertestsupport.h"
 #include "tempfolder.h"
 #include "textcodec.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <gtest/gtest.h>
 
 #include "processmemory.h"
 
 #include <algorithm>
+#include <iostream>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <vector>
 
 using namespace corvane;
 using namespace corvane::test;
@@ -23,6 +28,23 @@ protected:
     QString settingsFile() const { return folder.file(QStringLiteral("corvane設定.ini")); }
     RuntimeFolder runtime;
     TempFolder folder;
+};
+
+// Sets this process's soft limit of open files while the object lives (a runner started
+// meanwhile inherits it).
+class OpenFileLimit {
+public:
+    explicit OpenFileLimit(rlim_t soft)
+    {
+        ::getrlimit(RLIMIT_NOFILE, &m_original);
+        rlimit changed = m_original;
+        changed.rlim_cur = std::min(soft, m_original.rlim_max);
+        ::setrlimit(RLIMIT_NOFILE, &changed);
+    }
+    ~OpenFileLimit() { ::setrlimit(RLIMIT_NOFILE, &m_original); }
+
+private:
+    rlimit m_original{};
 };
 
 } // namespace
@@ -80,4 +102,64 @@ TEST_F(RunnerBounds, TensOfThousandsOfIndicatorRowsTodayStartAndAreCut)
     EXPECT_TRUE(today.contains(QStringLiteral("12:00 昼")));
     EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
     EXPECT_TRUE(runner.waitForExit());
+}
+
+// 1,100 clients that connect and send nothing: with the usual limit of 1,024 open files the runner
+// ran out of descriptors, missed its reminders and answered no close request.
+TEST_F(RunnerBounds, IdleControlClientsByTheThousandLeaveAnnouncementsAndCloseAsUsual)
+{
+    writeSettings(settingsFile(),
+                  {{QStringLiteral("時刻"), QStringLiteral("0-0"), QStringLiteral("9:00")},
+                   {QStringLiteral("内容"), QStringLiteral("0-0"), QStringLiteral("朝会")},
+                   {QStringLiteral("表示"), QStringLiteral("時間"), QStringLiteral("3")},
+                   {QStringLiteral("サウンド"), QStringLiteral("音声"), QStringLiteral("1")},
+                   {QStringLiteral("サウンド"), QStringLiteral("音声TXT"), folder.file(QStringLiteral("spoken.txt"))}});
+    RunnerProcess runner(folder.path());
+    {
+        const OpenFileLimit usual(1024);
+        runner.start(QStringLiteral("2026-12-07 08:59:55"));
+    }
+    ASSERT_TRUE(runner.waitForArmed()) << runner.readStderr().toStdString();
+    // The clients' side only: this process holds them all.
+    const OpenFileLimit clientSide(4096);
+    std::vector<SocketHandle> clients;
+    const auto connectIdleClients = [&] {
+        const QDeadlineTimer connecting(60000);
+        for (int i = 0; i < 1100; ++i) {
+            clients.push_back(connectLocalSocket(runnerSocketPath(), connecting));
+            ASSERT_TRUE(clients.back().isValid()) << "client " << i << "\n" << runner.readStderr().toStdString();
+        }
+    };
+    connectIdleClients();
+    // Each is closed by the runner in its turn, not one left waiting for ever.
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            char byte = 0;
+            return std::all_of(clients.begin(), clients.end(),
+                               [&](const SocketHandle& c) { return ::recv(c.fd(), &byte, 1, MSG_DONTWAIT) == 0; });
+        },
+        30000));
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return !folder.readBytes(QStringLiteral("spoken.txt")).isEmpty()
+                   && runner.readStderr().contains(QStringLiteral("お知らせ:").toUtf8());
+        },
+        15000))
+        << runner.readStderr().toStdString();
+    // On time: by the second's own check, not as a late catch-up.
+    const QString log = QString::fromUtf8(runner.readStderr());
+    EXPECT_EQ(log.split(u'\n').filter(QStringLiteral("お知らせ: 朝会")).size(), 1) << log.toStdString();
+    EXPECT_FALSE(log.contains(QStringLiteral("遅れて表示します"))) << log.toStdString();
+    // Descriptors were left for the log file too.
+    EXPECT_TRUE(readFileBytes(runner.stateFolder() + QStringLiteral("/corvane/corvane_110.log"))
+                    .contains(QStringLiteral("お知らせ: 朝会").toUtf8()));
+
+    // Once more, so that the close request meets fresh idle connections.
+    connectIdleClients();
+    QElapsedTimer answer;
+    answer.start();
+    EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
+    std::cout << "close answered after " << answer.elapsed() << " ms beside " << clients.size() << " idle clients"
+              << std::endl;
+    EXPECT_TRUE(runner.waitForExit()) << runner.readStderr().toStdString();
 }

@@ -12,8 +12,17 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "stderrcapture.h"
+
 #include <atomic>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace corvane;
 
@@ -39,8 +48,23 @@ private:
 // The runner's side of the handshake on a thread of its own.
 class ServerThread : public QThread {
 public:
+    explicit ServerThread(int requestTimeoutMs = kControlRequestTimeoutMs) : m_requestTimeoutMs(requestTimeoutMs) {}
+    ~ServerThread() override
+    {
+        quit(); // when a failed test left it running
+        wait();
+    }
     std::atomic<bool> listening{false};
     std::atomic<bool> lockHeldWhenAnswering{true};
+
+    // Starts the thread and waits until it listens.
+    bool startListening()
+    {
+        start();
+        while (!listening && !isFinished())
+            QThread::msleep(5);
+        return listening;
+    }
 
 protected:
     void run() override
@@ -48,7 +72,7 @@ protected:
         SingleInstance instance(QStringLiteral("corvane_110"));
         if (!instance.tryAcquire())
             return;
-        RunnerControlServer server;
+        RunnerControlServer server(m_requestTimeoutMs);
         if (!server.listen())
             return;
         QObject::connect(&server, &RunnerControlServer::closeRequested, &server, [&] {
@@ -60,7 +84,34 @@ protected:
         listening = true;
         exec();
     }
+
+private:
+    int m_requestTimeoutMs;
 };
+
+// A client socket not yet connected: made while descriptors are still to be had.
+SocketHandle unconnectedSocket() { return SocketHandle(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)); }
+
+bool connectTo(const SocketHandle& socket, const QString& path)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
+    return ::connect(socket.fd(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+}
+
+// True when the runner has closed the connection (a reset when it left bytes unread); waits up
+// to `waitMs` for it.
+bool closedByRunner(const SocketHandle& socket, int waitMs)
+{
+    pollfd entry{socket.fd(), POLLIN, 0};
+    if (::poll(&entry, 1, waitMs) != 1)
+        return false;
+    char byte = 0;
+    const ssize_t n = ::recv(socket.fd(), &byte, 1, MSG_DONTWAIT);
+    return n == 0 || (n < 0 && errno == ECONNRESET);
+}
 
 } // namespace
 
@@ -71,10 +122,7 @@ TEST(RunnerControl, FindAndCloseFollowTheInstance)
     EXPECT_EQ(StopRunner(500), RunnerStop::NoneRunning);
 
     ServerThread runner;
-    runner.start();
-    while (!runner.listening && !runner.isFinished())
-        QThread::msleep(5);
-    ASSERT_TRUE(runner.listening);
+    ASSERT_TRUE(runner.startListening());
 
     EXPECT_TRUE(FindRunner());
     SingleInstance second(QStringLiteral("corvane_110"));
@@ -188,4 +236,113 @@ TEST(RunnerControl, RuntimeFolderIsOnlyEverAPrivateOne)
     EXPECT_EQ(QFileInfo(fallback).permissions() & 0x0077, QFileDevice::Permissions());
     qputenv("XDG_RUNTIME_DIR", oldRuntime);
     qputenv("XDG_CACHE_HOME", oldCache);
+}
+
+// Connections that send no proper request are closed, so that they cannot pile up.
+TEST(RunnerControl, AConnectionWithoutARequestIsClosed)
+{
+    const struct {
+        const char* what;
+        QByteArray sent;
+    } rows[] = {
+        {"silent past the request time", {}},
+        {"2 KiB without a newline", QByteArray(2048, 'c')},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        RuntimeFolder runtime;
+        ServerThread runner;
+        ASSERT_TRUE(runner.startListening());
+        const SocketHandle client = connectLocalSocket(runnerSocketPath(), QDeadlineTimer(5000));
+        ASSERT_TRUE(client.isValid());
+        sendAll(client.fd(), row.sent, QDeadlineTimer(5000));
+        EXPECT_TRUE(closedByRunner(client, 30000));
+        EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
+    }
+}
+
+// Idle connections cannot keep the user from closing the runner, nor hold more than a few of its
+// descriptors: the oldest waiting one makes room for a new one.
+TEST(RunnerControl, TheOldestWaitingConnectionMakesRoomForANewOne)
+{
+    RuntimeFolder runtime;
+    ServerThread runner(600000); // none expires during the test
+    ASSERT_TRUE(runner.startListening());
+    test::StderrCapture logged;
+    // One more than the 8 that may wait.
+    std::vector<SocketHandle> idle;
+    for (int i = 0; i < 9; ++i) {
+        idle.push_back(connectLocalSocket(runnerSocketPath(), QDeadlineTimer(5000)));
+        ASSERT_TRUE(idle.back().isValid());
+    }
+    // A wrong request, closed when read: by then the runner has taken every connection before it.
+    const SocketHandle probe = connectLocalSocket(runnerSocketPath(), QDeadlineTimer(5000));
+    ASSERT_TRUE(sendAll(probe.fd(), "open\n", QDeadlineTimer(5000)));
+    ASSERT_TRUE(closedByRunner(probe, 30000));
+    for (std::size_t i = 0; i < idle.size(); ++i) {
+        SCOPED_TRACE(i);
+        // The first two gave way to the last idle one and to the probe.
+        EXPECT_EQ(closedByRunner(idle[i], 0), i < 2);
+    }
+    EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
+    // Nothing was turned away for want of descriptors.
+    EXPECT_EQ(logged.lines().filter(QStringLiteral("開けるファイルの数")).size(), 0);
+}
+
+// With every descriptor of the process taken, a connection is turned away at once (it used to
+// stay in the queue while the listener woke the event loop without end), and close requests are
+// answered again as soon as descriptors are free.
+TEST(RunnerControl, AtTheDescriptorLimitAConnectionIsTurnedAwayAndCloseStillWorks)
+{
+    RuntimeFolder runtime;
+    ServerThread runner;
+    ASSERT_TRUE(runner.startListening());
+    test::StderrCapture logged;
+    std::vector<SocketHandle> clients;
+    clients.push_back(unconnectedSocket());
+    clients.push_back(unconnectedSocket());
+    const SocketHandle devNull(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+    rlimit original{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &original), 0);
+    rlimit low = original;
+    low.rlim_cur = 256;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    std::vector<SocketHandle> filler;
+    for (SocketHandle fd(::dup(devNull.fd())); fd.isValid(); fd = SocketHandle(::dup(devNull.fd())))
+        filler.push_back(std::move(fd));
+    for (const SocketHandle& client : clients) {
+        ASSERT_TRUE(connectTo(client, runnerSocketPath()));
+        EXPECT_TRUE(closedByRunner(client, 30000));
+    }
+    filler.clear();
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &original), 0);
+    EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
+    EXPECT_EQ(logged.lines().filter(QStringLiteral("開けるファイルの数が上限")).size(), 1);
+}
+
+// A client meeting a full queue waits for room until its deadline; it used to be handed a socket
+// that was never connected, and a close request sent on it was lost.
+TEST(RunnerControl, AClientMeetingAFullQueueGetsOnlyARealConnection)
+{
+    RuntimeFolder runtime;
+    QString error;
+    const SocketHandle listener = listenLocalSocket(runnerSocketPath(), &error); // never accepts
+    ASSERT_TRUE(listener.isValid()) << error.toStdString();
+    std::vector<SocketHandle> queued;
+    for (int i = 0; i < 64; ++i) {
+        SocketHandle client = connectLocalSocket(runnerSocketPath(), QDeadlineTimer(50));
+        if (!client.isValid())
+            break;
+        queued.push_back(std::move(client));
+    }
+    EXPECT_LT(queued.size(), 64u);
+    for (const SocketHandle& client : queued)
+        EXPECT_TRUE(sendAll(client.fd(), "close\n", QDeadlineTimer(1000)));
+    // Out of time before trying: no wait without end either.
+    EXPECT_FALSE(connectLocalSocket(runnerSocketPath(), QDeadlineTimer(0)).isValid());
+    // A place taken from the queue lets the next one in.
+    SocketHandle(::accept(listener.fd(), nullptr, nullptr)).reset();
+    const SocketHandle next = connectLocalSocket(runnerSocketPath(), QDeadlineTimer(5000));
+    ASSERT_TRUE(next.isValid());
+    EXPECT_TRUE(sendAll(next.fd(), "close\n", QDeadlineTimer(1000)));
 }
