@@ -11,6 +11,7 @@
 #include "windowplacement.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -288,7 +289,7 @@ TEST(ReminderWindow, ReadyAheadShowsNothingAndIsReleasedOnlyOffScreen)
 {
     ScopedClock clock([] { return kNow; });
     FakeAnnouncementTime time(kNow);
-    ReminderAnnouncer announcer(emptyFileSettings(), &time);
+    ReminderAnnouncer announcer(emptyFileSettings(), &time, QStringLiteral(CORVANE_PROGRAMS_DIR));
     EXPECT_EQ(announcer.window(), nullptr); // nothing is made before an entry is near
 
     announcer.setReady(true);
@@ -315,4 +316,10 @@ TEST(ReminderWindow, ReadyAheadShowsNothingAndIsReleasedOnlyOffScreen)
     announcer.announce(QStringLiteral("急ぎ\n"));
     ASSERT_NE(announcer.window(), nullptr);
     EXPECT_TRUE(announcer.window()->isVisible());
+
+    // No sound set: neither getting ready nor announcing loads the sound plugin and the
+    // multimedia libraries behind it.
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(maps.readAll().contains("libcorvane_sound"));
 }
