@@ -5,14 +5,18 @@
 # manager is not installed.
 wm=${CORVANE_WINDOW_MANAGER:-openbox}
 command -v xvfb-run > /dev/null && command -v "$wm" > /dev/null || exit 77
+bus=
 case $wm in
-    # xfwm4 reads its settings over a session bus; its compositor stays off, so that a picture
-    # of the screen shows what the X server stacks.
+    # xfwm4 reads its settings over a session bus: a private one, ended with the screen. Its
+    # compositor stays off, so that a picture of the screen shows what the X server stacks.
     xfwm4) command -v dbus-run-session > /dev/null || exit 77
-           wm_command="dbus-run-session -- xfwm4 --compositor=off --sm-client-disable" ;;
+           bus="dbus-run-session --"
+           wm_command="xfwm4 --compositor=off --sm-client-disable" ;;
     *) wm_command=$wm ;;
 esac
-exec xvfb-run -a -s "-screen 0 1280x800x24 -dpi 96 -nolisten tcp" sh -c '
+# No accessibility bus: it would outlive the screen.
+export NO_AT_BRIDGE=1
+exec $bus xvfb-run -a -s "-screen 0 1280x800x24 -dpi 96 -nolisten tcp" sh -c '
     $0 > /dev/null 2>&1 &
     wm=$!
     # Wait until the window manager has announced itself on the root window (a busy machine
