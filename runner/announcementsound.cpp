@@ -12,7 +12,6 @@ constexpr int kEndWatchMs = 250;
 AnnouncementSound::AnnouncementSound(const QString& path, const QString& pluginFolder)
     : m_plugin(pluginFolder), m_path(path)
 {
-    m_endWatch.setInterval(kEndWatchMs);
     QObject::connect(&m_endWatch, &QTimer::timeout, [this] {
         if (!isPlaying())
             releaseNow();
@@ -39,7 +38,7 @@ void AnnouncementSound::play()
 void AnnouncementSound::release()
 {
     if (isPlaying())
-        m_endWatch.start();
+        m_endWatch.start(kEndWatchMs);
     else
         releaseNow();
 }
