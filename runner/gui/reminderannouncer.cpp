@@ -7,8 +7,10 @@
 
 namespace corvane {
 
-ReminderAnnouncer::ReminderAnnouncer(const DisplaySettings& settings, AnnouncementTimeSource* time)
-    : m_look(reminderLookFrom(settings)), m_plan(reminderPlanFrom(settings))
+ReminderAnnouncer::ReminderAnnouncer(const DisplaySettings& settings, AnnouncementTimeSource* time,
+                                     const QString& soundPluginFolder)
+    : m_look(reminderLookFrom(settings)), m_plan(reminderPlanFrom(settings)),
+      m_sound(m_plan.soundPath, soundPluginFolder)
 {
     if (!time) {
         m_ownTime = std::make_unique<EventLoopTimeSource>();
@@ -34,13 +36,14 @@ void ReminderAnnouncer::setReady(bool ready)
         if (!m_window)
             reminderWindow().prepare(m_look);
         // The audio backend takes tens of milliseconds to come up: not at the due second.
-        soundOutput();
+        if (hasSound())
+            m_sound.prepare();
         return;
     }
-    if ((!m_window && !m_sound) || m_announcement->isActive())
+    if ((!m_window && !m_sound.holdsOutput()) || isAnnouncing())
         return;
     m_window.reset();
-    m_sound.reset();
+    m_sound.release();
     returnFreedMemory();
 }
 
@@ -56,17 +59,10 @@ void ReminderAnnouncer::showReminder(const QString& caption, const QString& mess
     reminderWindow().present(m_look, caption, message);
 }
 
-SoundOutput* ReminderAnnouncer::soundOutput()
-{
-    if (!m_sound && m_plan.soundRepetitions > 0)
-        m_sound = m_soundPlugin.make(m_plan.soundPath);
-    return m_sound.get();
-}
-
 void ReminderAnnouncer::playSound()
 {
-    if (SoundOutput* sound = soundOutput())
-        sound->play();
+    if (hasSound())
+        m_sound.play();
 }
 
 void ReminderAnnouncer::speak(const QString& message)
@@ -78,9 +74,9 @@ void ReminderAnnouncer::closeReminder()
 {
     if (m_window)
         m_window->hide();
-    // A sound output kept from one announcement to the next costs more CPU at its next plays
-    // than a fresh one; the next getting ready makes a new one.
-    m_sound.reset();
+    // The sound plays on to its end, whatever the display time; the next getting ready makes a
+    // fresh output.
+    m_sound.release();
 }
 
 } // namespace corvane

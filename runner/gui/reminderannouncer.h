@@ -4,9 +4,9 @@
 #include <memory>
 
 #include "announcement.h"
+#include "announcementsound.h"
 #include "announcer.h"
 #include "reminderlook.h"
-#include "soundoutput.h"
 
 namespace corvane {
 
@@ -15,20 +15,23 @@ class ReminderWindow;
 class ReminderAnnouncer final : public Announcer, public AnnouncementOutput {
 public:
     // Converts the held settings once (logging values that fall back to defaults). `time`
-    // defaults to the event loop's own; tests pass their own.
-    explicit ReminderAnnouncer(const DisplaySettings& settings,
-                               AnnouncementTimeSource* time = nullptr);
+    // defaults to the event loop's own and the sound plugin's folder to the programs'; tests
+    // pass their own.
+    explicit ReminderAnnouncer(const DisplaySettings& settings, AnnouncementTimeSource* time = nullptr,
+                               const QString& soundPluginFolder = {});
     ~ReminderAnnouncer() override;
 
     void announce(const QString& message) override { AnnounceReminder(message); }
     // Ready: the window made and painted once off screen (its fonts and glyphs loaded) and the
     // sound output opened. Released: both given back with their memory; a release asked for
-    // during an announcement is ignored (the check asks again every second).
+    // during an announcement, or while its sound plays on, is ignored (the check asks again
+    // every second).
     void setReady(bool ready) override;
     // Shows `message` (the due texts, each ended by "\n") now, replacing one on screen.
     void AnnounceReminder(const QString& message);
 
-    bool isAnnouncing() const override { return m_announcement->isActive(); }
+    // On screen, or its sound still playing after the window has closed.
+    bool isAnnouncing() const override { return m_announcement->isActive() || m_sound.isPlayingOut(); }
     // None while released.
     ReminderWindow* window() const { return m_window.get(); }
     const ReminderLook& look() const { return m_look; }
@@ -41,14 +44,13 @@ private:
     void closeReminder() override;
     // Made when getting ready, or at the first use if that comes sooner.
     ReminderWindow& reminderWindow();
-    SoundOutput* soundOutput();
+    bool hasSound() const { return m_plan.soundRepetitions > 0; }
 
     ReminderLook m_look;
     ReminderPlan m_plan;
     std::unique_ptr<AnnouncementTimeSource> m_ownTime;
     std::unique_ptr<ReminderWindow> m_window;
-    SoundPlugin m_soundPlugin;
-    std::unique_ptr<SoundOutput> m_sound;
+    AnnouncementSound m_sound;
     std::unique_ptr<Announcement> m_announcement;
 };
 

@@ -8,13 +8,25 @@
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
+#include <QPainter>
 #include <QScreen>
-#include <QTimer>
 
 namespace corvane {
 
+namespace {
+
+// The border drawn around the window, pixels.
+constexpr int kBorder = 1;
+
+} // namespace
+
+// Window managers put a focused full-screen window (a video, a presentation) above every window
+// they manage, "always on top" ones included. The window therefore bypasses the window manager:
+// the X server shows it above all managed windows, it never receives the keyboard focus, and
+// it draws its caption bar and border itself, within the outer size of the look.
 ReminderWindow::ReminderWindow(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint | Qt::WindowStaysOnTopHint
+                          | Qt::WindowDoesNotAcceptFocus)
 {
     setObjectName(QStringLiteral("Form2"));
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -22,7 +34,15 @@ ReminderWindow::ReminderWindow(QWidget* parent)
     setAutoFillBackground(true);
     setWindowIcon(suiteIcon());
 
-    m_label = new QLabel(this);
+    // In the colours of an active window's caption bar, which draws the eye.
+    m_caption = new QLabel(this);
+    m_caption->setObjectName(QStringLiteral("Caption"));
+    m_caption->setAutoFillBackground(true);
+    m_caption->setBackgroundRole(QPalette::Highlight);
+    m_caption->setForegroundRole(QPalette::HighlightedText);
+
+    m_client = new QWidget(this);
+    m_label = new QLabel(m_client);
     m_label->setObjectName(QStringLiteral("Label1"));
     // Entry texts are shown as typed, never interpreted as markup.
     m_label->setTextFormat(Qt::PlainText);
@@ -35,13 +55,10 @@ ReminderWindow::ReminderWindow(QWidget* parent)
 void ReminderWindow::present(const ReminderLook& look, const QString& caption, const QString& message)
 {
     setUp(look, caption, message);
-    if (isVisible()) {
-        raise(); // a newer announcement comes to the top again
-    } else {
-        show();
-        // Showing may give the window its frame: fit the outer size again.
-        applyOuterGeometry();
-    }
+    show();
+    // Above the windows shown since the window was made (or last shown); a newer announcement
+    // comes to the top again.
+    raise();
 }
 
 void ReminderWindow::prepare(const ReminderLook& look)
@@ -58,6 +75,7 @@ void ReminderWindow::prepare(const ReminderLook& look)
 void ReminderWindow::setUp(const ReminderLook& look, const QString& caption, const QString& message)
 {
     setWindowTitle(caption);
+    m_caption->setText(caption);
 
     const QPalette system = QApplication::palette();
     QPalette palette = system;
@@ -67,15 +85,20 @@ void ReminderWindow::setUp(const ReminderLook& look, const QString& caption, con
     m_label->setPalette(palette);
 
     const QScreen* screen = this->screen();
-    m_outer = fitStoredWindow(twipsRect(look.left, look.top, look.width, look.height, screen));
-    applyOuterGeometry();
+    const QRect outer = fitStoredWindow(twipsRect(look.left, look.top, look.width, look.height, screen));
+    setGeometry(outer);
+    // Caption bar and border within the outer size, the client area below the caption bar.
+    const int captionHeight = m_caption->fontMetrics().height() + 6;
+    m_caption->setGeometry(kBorder, kBorder, std::max(0, outer.width() - 2 * kBorder), captionHeight);
+    m_client->setGeometry(kBorder, kBorder + captionHeight, std::max(0, outer.width() - 2 * kBorder),
+                          std::max(0, outer.height() - 2 * kBorder - captionHeight));
     // The label of a huge stored size is cut to the window it shows in (its design size stays,
     // wider than a narrow window): the text beyond the window is never seen, and a label of
     // millions of pixels would be laid out and painted all the same.
     QRect label = twipsRect(kLabelLeft, kLabelTop, look.labelWidth, look.labelHeight, screen);
     const QSize design = twipsRect(0, 0, kLabelDesignWidth, kLabelDesignHeight, screen).size();
-    label.setWidth(std::min(label.width(), std::max(m_outer.width(), design.width())));
-    label.setHeight(std::min(label.height(), std::max(m_outer.height(), design.height())));
+    label.setWidth(std::min(label.width(), std::max(outer.width(), design.width())));
+    label.setHeight(std::min(label.height(), std::max(outer.height(), design.height())));
     m_label->setGeometry(label);
 
     QFont font(look.fontName);
@@ -88,27 +111,12 @@ void ReminderWindow::setUp(const ReminderLook& look, const QString& caption, con
     m_label->setText(message);
 }
 
-void ReminderWindow::applyOuterGeometry()
+void ReminderWindow::paintEvent(QPaintEvent* event)
 {
-    // The frame's margins are known only once a window manager has framed the window; until
-    // then the client takes the whole outer size.
-    const QMargins frame(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
-                         frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
-    const QSize client(std::max(1, m_outer.width() - frame.left() - frame.right()),
-                       std::max(1, m_outer.height() - frame.top() - frame.bottom()));
-    // QWidget::move places a top-level window's frame, resize its client area.
-    move(m_outer.topLeft());
-    resize(client);
-}
-
-void ReminderWindow::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    // On the first showing the frame is added after the window is mapped: fit once more.
-    QTimer::singleShot(50, this, [this] {
-        if (isVisible() && frameGeometry().size() != m_outer.size())
-            applyOuterGeometry();
-    });
+    QWidget::paintEvent(event);
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::Shadow));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 } // namespace corvane

@@ -1,7 +1,8 @@
 #pragma once
-// Form2, the reminder window: a small top-level window that stays above the others and never
-// takes the keyboard focus from what the user is typing in. Label1 shows the message at a
-// fixed size, one screen line per message line, cut (not wrapped) at its edges.
+// Form2, the reminder window: a small top-level window above all others, a focused full-screen
+// window included, that never takes the keyboard focus from what the user is typing in. Its
+// caption bar shows the caption; Label1 shows the message at a fixed size, one screen line per
+// message line, cut (not wrapped) at its edges.
 #include <QWidget>
 
 #include "reminderlook.h"
@@ -16,7 +17,7 @@ public:
     explicit ReminderWindow(QWidget* parent = nullptr);
 
     // Sets the caption, the look and the text, and shows the window (on top, not activated);
-    // its outer frame is placed at the look's twips (caption bar and border included).
+    // its outer size is placed at the look's twips (caption bar and border included).
     void present(const ReminderLook& look, const QString& caption, const QString& message);
 
     // Does the one-time work of a first showing ahead of time, without showing anything:
@@ -27,14 +28,15 @@ public:
     QLabel* label() const { return m_label; }
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void setUp(const ReminderLook& look, const QString& caption, const QString& message);
-    void applyOuterGeometry();
 
+    QLabel* m_caption = nullptr;
+    // The client area, below the caption bar; Label1 is placed in it.
+    QWidget* m_client = nullptr;
     QLabel* m_label = nullptr;
-    QRect m_outer; // pixels
 };
 
 } // namespace corvane

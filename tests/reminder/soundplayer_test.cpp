@@ -1,9 +1,15 @@
 // The WAVE player, made by the real sound plugin beside the programs: starts playback and
 // returns at once; a missing or unplayable file is reported once on stderr and never stops the
-// announcement; a missing plugin leaves announcements without sound.
+// announcement; a missing plugin leaves announcements without sound. An announcement's sound
+// plays to its end after its window has closed, then its output is released.
 #include <gtest/gtest.h>
 
 #include "processmemory.h"
+#include "announcementsound.h"
+#include "emptyfilesettings.h"
+#include "fakeannouncementtime.h"
+#include "reminderannouncer.h"
+#include "reminderwindow.h"
 #include "soundoutput.h"
 #include "stderrcapture.h"
 #include "tempfolder.h"
@@ -20,17 +26,83 @@ using namespace corvane::test;
 
 namespace {
 
-// The streams the sound server is playing, or -1 when it cannot be asked.
-int sinkInputs()
+// The sound server's streams of a kind (playing: "sink-inputs", recording: "source-outputs"),
+// or -1 when it cannot be asked.
+int pactlCount(const char* kind)
 {
     QProcess pactl;
-    pactl.start(QStringLiteral("pactl"),
-                {QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sink-inputs")});
+    pactl.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("short"), QString::fromLatin1(kind)});
     if (!pactl.waitForFinished(5000) || pactl.exitCode() != 0)
         return -1;
     const QByteArray out = pactl.readAllStandardOutput().trimmed();
     return out.isEmpty() ? 0 : int(out.count('\n')) + 1;
 }
+
+int sinkInputs() { return pactlCount("sink-inputs"); }
+
+// What the sound server's default output plays, recorded from its monitor as 8-kHz mono.
+class OutputRecorder {
+public:
+    OutputRecorder()
+    {
+        m_parecord.start(QStringLiteral("parecord"),
+                         {QStringLiteral("--raw"), QStringLiteral("--device=@DEFAULT_MONITOR@"),
+                          QStringLiteral("--format=s16le"), QStringLiteral("--channels=1"),
+                          QStringLiteral("--rate=8000"), QStringLiteral("--latency-msec=20")});
+        // A sound that starts while the server is still setting the recording up is partly
+        // missing from it: the recording counts once the server lists it.
+        m_recording =
+            m_parecord.waitForStarted(5000) && QTest::qWaitFor([] { return pactlCount("source-outputs") == 1; }, 5000);
+    }
+    ~OutputRecorder()
+    {
+        m_parecord.kill();
+        m_parecord.waitForFinished(5000);
+    }
+    bool isRecording() const { return m_recording; }
+
+    // Takes in what has been recorded so far; true once a sound has been heard and then
+    // `silence` seconds of silence.
+    bool heardSoundThenSilence(double silence)
+    {
+        m_bytes += m_parecord.readAllStandardOutput();
+        const QList<bool> blocks = loudBlocks();
+        const qsizetype lastLoud = blocks.lastIndexOf(true);
+        return lastLoud >= 0 && (blocks.size() - 1 - lastLoud) * kBlockSeconds >= silence;
+    }
+    // The recording in 10-ms blocks, "#" loud and "." silent.
+    QString pattern() const
+    {
+        QString out;
+        for (bool loud : loudBlocks())
+            out += loud ? QLatin1Char('#') : QLatin1Char('.');
+        return out;
+    }
+    // How long the recording was not silent.
+    double soundSeconds() const { return loudBlocks().count(true) * kBlockSeconds; }
+
+private:
+    static constexpr int kBlockFrames = 80; // 10 ms
+    static constexpr double kBlockSeconds = 0.01;
+
+    QList<bool> loudBlocks() const
+    {
+        QList<bool> blocks;
+        const auto* samples = reinterpret_cast<const qint16*>(m_bytes.constData());
+        const qsizetype frames = m_bytes.size() / 2;
+        for (qsizetype start = 0; start + kBlockFrames <= frames; start += kBlockFrames) {
+            int peak = 0;
+            for (qsizetype i = start; i < start + kBlockFrames; ++i)
+                peak = std::max(peak, std::abs(int(samples[i])));
+            blocks.append(peak > 1000);
+        }
+        return blocks;
+    }
+
+    QProcess m_parecord;
+    bool m_recording = false;
+    QByteArray m_bytes;
+};
 
 std::unique_ptr<SoundOutput> soundOutput(const QString& path)
 {
@@ -156,7 +228,7 @@ TEST(SoundPlayer, PlaysOnTheAudioOutputAndRestartsEachRepetition)
         // repetition replaces the previous one.
         EXPECT_EQ(sinkInputs(), 1);
     }
-    // Released with the announcement's window, the output stops at once.
+    // Released (the runner closes), the output stops at once.
     player.reset();
     EXPECT_TRUE(QTest::qWaitFor([] { return sinkInputs() == 0; }, 5000));
 }
@@ -235,4 +307,64 @@ TEST(SoundPlayer, FileAtTheHighestRateAndChannelsPlaysInAFewMegabytes)
     // Played, or (on a machine without an output) not refused for its layout.
     for (const QString& line : capture.lines())
         EXPECT_TRUE(line.contains(QStringLiteral("音の出力先がない"))) << line.toStdString();
+}
+
+TEST(SoundPlayer, AnnouncementSoundPlaysOnOneOutputAndReleasesItWhenSilent)
+{
+    if (QMediaDevices::audioOutputs().isEmpty())
+        GTEST_SKIP() << "no audio output on this machine (reminder_sound_server_test provides one)";
+    TempFolder folder;
+    folder.writeBytes(QStringLiteral("chime.wav"), waveFile(3000));
+    AnnouncementSound sound(folder.file(QStringLiteral("chime.wav")), QStringLiteral(CORVANE_PROGRAMS_DIR));
+    sound.prepare();
+    EXPECT_TRUE(sound.holdsOutput());
+    sound.release(); // silent: at once
+    EXPECT_FALSE(sound.holdsOutput());
+    EXPECT_FALSE(sound.isPlayingOut());
+
+    sound.play(); // not made ready: made at the play
+    sound.release();
+    EXPECT_TRUE(sound.isPlayingOut());
+    sound.prepare(); // the next getting ready opens no second output over it
+    EXPECT_TRUE(sound.isPlaying());
+    sound.play(); // a newer announcement's sound, from its beginning; kept until it closes
+    EXPECT_FALSE(sound.isPlayingOut());
+    sound.release();
+    EXPECT_TRUE(sound.isPlayingOut());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !sound.holdsOutput(); }, 10000));
+    EXPECT_FALSE(sound.isPlayingOut());
+    EXPECT_TRUE(QTest::qWaitFor([] { return sinkInputs() == 0; }, 5000));
+}
+
+TEST(SoundPlayer, LongSoundPlaysToItsEndAfterTheWindowHasClosed)
+{
+    if (QMediaDevices::audioOutputs().isEmpty())
+        GTEST_SKIP() << "no audio output on this machine (reminder_sound_server_test provides one)";
+    TempFolder folder;
+    folder.writeBytes(QStringLiteral("long.wav"), waveFile(3000));
+    DisplaySettings s = corvane::test::emptyFileSettings();
+    s.displaySeconds = QStringLiteral("1");
+    s.sound = QStringLiteral("1");
+    s.soundPath = folder.file(QStringLiteral("long.wav"));
+    s.soundRepeat = QStringLiteral("1");
+    corvane::test::FakeAnnouncementTime time(QDateTime(QDate(2026, 12, 7), QTime(8, 55)));
+    ReminderAnnouncer announcer(s, &time, QStringLiteral(CORVANE_PROGRAMS_DIR));
+    announcer.setReady(true);
+    OutputRecorder recorder;
+    ASSERT_TRUE(recorder.isRecording());
+
+    announcer.announce(QStringLiteral("会議\n"));
+    time.advance(10'000); // the display time and the wait after the sound are over
+    EXPECT_FALSE(announcer.window()->isVisible());
+    EXPECT_TRUE(announcer.isAnnouncing());
+    announcer.setReady(false); // nothing is released while the sound plays on
+    EXPECT_NE(announcer.window(), nullptr);
+
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return recorder.heardSoundThenSilence(0.5) && !announcer.isAnnouncing(); }, 15000));
+    // The whole file reached the output, not only what played while the window was shown.
+    EXPECT_GE(recorder.soundSeconds(), 2.7) << recorder.pattern().toStdString();
+    announcer.setReady(false);
+    EXPECT_EQ(announcer.window(), nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([] { return sinkInputs() == 0; }, 5000));
 }
