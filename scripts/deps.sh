@@ -9,6 +9,7 @@ packages=(
     clang-format python3 python3-xlrd openssl ca-certificates
     qt6-wayland qt6-translations-l10n
     xvfb xauth x11-utils xdotool faketime imagemagick openbox pulseaudio
+    weston libxcb1-dev desktop-file-utils
     fonts-ipafont-gothic fonts-ipafont-mincho
 )
 missing=()
