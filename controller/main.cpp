@@ -14,7 +14,8 @@ int main(int argc, char** argv)
     if (!instance.tryAcquire())
         return 0;
 
-    corvane::preferX11OnWayland();
+    if (!corvane::chooseDisplayPlatform())
+        return 1;
     QApplication app(argc, argv);
     corvane::setUpDesktopApplication(&app, QString::fromUtf16(corvane::kControllerProgramName),
                                      QStringLiteral("corvane-controller"));

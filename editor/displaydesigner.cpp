@@ -7,6 +7,7 @@
 #include <QMoveEvent>
 #include <QResizeEvent>
 #include <QShowEvent>
+#include <cstdlib>
 
 #include "colours.h"
 #include "dialogs.h"
@@ -205,8 +206,10 @@ void DisplayDesigner::closeEvent(QCloseEvent* event)
 void DisplayDesigner::storePosition()
 {
     const QRect outer = frameGeometry();
-    auto store = [this](const char16_t* key, int pixels, int openedPixels, double openedTwips, double twips) {
-        m_settings.display[keyName(key)] = numberText(pixels == openedPixels ? openedTwips : twips);
+    // On a scaled screen the untouched window comes back a pixel off what it was opened with.
+    const int slack = scaledRoundingSlack(devicePixelRatioF());
+    auto store = [&](const char16_t* key, int pixels, int openedPixels, double openedTwips, double twips) {
+        m_settings.display[keyName(key)] = numberText(std::abs(pixels - openedPixels) <= slack ? openedTwips : twips);
     };
     store(kTopKey, outer.top(), m_openedPixels.top(), m_openedTwips.top(), pixelsToTwipsY(outer.top()));
     store(kLeftKey, outer.left(), m_openedPixels.left(), m_openedTwips.left(), pixelsToTwipsX(outer.left()));

@@ -8,7 +8,8 @@
 
 int main(int argc, char** argv)
 {
-    corvane::preferX11OnWayland();
+    if (!corvane::chooseDisplayPlatform())
+        return 1;
     QApplication app(argc, argv);
     corvane::SingleInstance instance(QString::fromUtf16(corvane::kEditorProgramName));
     if (!instance.tryAcquire())

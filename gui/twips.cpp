@@ -39,6 +39,12 @@ int twipsToPixelsY(double twips, const QScreen* screen)
 double pixelsToTwipsX(int pixels, const QScreen* screen) { return pixels * 1440.0 / logicalDpiX(screen); }
 double pixelsToTwipsY(int pixels, const QScreen* screen) { return pixels * 1440.0 / logicalDpiY(screen); }
 
+int scaledRoundingSlack(double devicePixelRatio)
+{
+    // One device pixel is less than one of ours when scaled up, and up to 1/ratio of ours down.
+    return devicePixelRatio == 1.0 ? 0 : int(std::ceil(1.0 / devicePixelRatio));
+}
+
 QRect twipsRect(double left, double top, double width, double height, const QScreen* screen)
 {
     return QRect(twipsToPixelsX(left, screen), twipsToPixelsY(top, screen),

@@ -18,6 +18,11 @@ int twipsToPixelsY(double twips, const QScreen* screen = nullptr);
 double pixelsToTwipsX(int pixels, const QScreen* screen = nullptr);
 double pixelsToTwipsY(int pixels, const QScreen* screen = nullptr);
 
+// How many device-independent pixels a window's place or size can come back off what was asked,
+// when the screen is scaled (QT_SCALE_FACTOR, a high DPI): the window system keeps whole device
+// pixels, and the frame's margins are rounded on the way. None when the scale is 1.
+int scaledRoundingSlack(double devicePixelRatio);
+
 // A control's geometry from its twips left, top, width, height.
 QRect twipsRect(double left, double top, double width, double height, const QScreen* screen = nullptr);
 void placeTwips(QWidget* widget, double left, double top, double width, double height);

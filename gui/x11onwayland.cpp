@@ -3,6 +3,13 @@
 #include <QGuiApplication>
 #include <QtGlobal>
 
+#include "log.h"
+
+#if defined(Q_OS_LINUX)
+#include "displaychoice.h"
+#include "displayprobe.h"
+#endif
+
 namespace corvane {
 
 namespace {
@@ -13,16 +20,22 @@ bool& chosenHere()
 }
 } // namespace
 
-void preferX11OnWayland()
+bool chooseDisplayPlatform()
 {
-    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        return;
-    const bool waylandSession =
-        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || qgetenv("XDG_SESSION_TYPE") == "wayland";
-    if (!waylandSession || qEnvironmentVariableIsEmpty("DISPLAY"))
-        return;
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    chosenHere() = true;
+#if defined(Q_OS_LINUX)
+    const DisplayEnvironment environment{qgetenv("QT_QPA_PLATFORM"), qgetenv("DISPLAY"), qgetenv("WAYLAND_DISPLAY"),
+                                         !qEnvironmentVariableIsEmpty("WAYLAND_SOCKET")};
+    const DisplayChoice choice = chooseDisplay(environment, {xDisplayAnswers, waylandDisplayAnswers});
+    if (!choice.canRun()) {
+        logLine(choice.failure);
+        return false;
+    }
+    if (!choice.platform.isEmpty()) {
+        qputenv("QT_QPA_PLATFORM", choice.platform);
+        chosenHere() = true;
+    }
+#endif
+    return true;
 }
 
 void forgetPlatformChoice()

@@ -2,11 +2,13 @@
 // Today's and tomorrow's announcements, built once from the settings file at start-up (and
 // again when the runner outlives the day after its start).
 #include "abbreviations.h"
+#include "indicatorread.h"
 #include <QDate>
 #include <QList>
 #include <QString>
 #include <QTime>
 #include <array>
+#include <optional>
 
 namespace corvane {
 
@@ -42,6 +44,9 @@ public:
     // first, so the write never rests on a stale or half-written read.
     void BuildDaySchedule(const QString& settingsPath, const QString& economicFetch);
     void BuildDaySchedule(const ProfileTransaction& file, const QString& economicFetch);
+    // The indicator workbook as read beforehand (off the event loop): the builds take its rows
+    // for that workbook instead of reading it themselves, until it is cleared with nullopt.
+    void useIndicatorRead(std::optional<IndicatorWorkbookRead> read) { m_indicatorRead = std::move(read); }
     // Replaces registered abbreviations in both lists (in memory only).
     void ExpandAbbreviations();
 
@@ -78,6 +83,7 @@ private:
     DayList m_today;
     DayList m_tomorrow;
     Abbreviations m_abbreviations;
+    std::optional<IndicatorWorkbookRead> m_indicatorRead;
 };
 
 } // namespace corvane

@@ -284,7 +284,10 @@ void DaySchedule::appendIndicatorRows(const QString& settingsPath)
     if (!QFileInfo::exists(workbook))
         return;
     QString error;
-    const QList<IndicatorRow> rows = ReadIndicatorWorkbook(workbook, &error);
+    const bool readBefore = m_indicatorRead && m_indicatorRead->path == workbook;
+    if (readBefore)
+        error = m_indicatorRead->error;
+    const QList<IndicatorRow> rows = readBefore ? m_indicatorRead->rows : ReadIndicatorWorkbook(workbook, &error);
     if (!error.isEmpty())
         logLine(QStringLiteral("経済指標ワークブック %1: %2").arg(workbook, error));
     const QDate day0 = m_buildDate;

@@ -11,7 +11,8 @@
 int main(int argc, char** argv)
 {
     corvane::logAlsoToFile(corvane::runnerLogPath());
-    corvane::preferX11OnWayland();
+    if (!corvane::chooseDisplayPlatform())
+        return 1;
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     corvane::setUpDesktopApplication(&app, QString::fromUtf16(corvane::kRunnerProgramName),

@@ -5,6 +5,7 @@
 #include "clock.h"
 #include "economicrefresh.h"
 #include "freedmemory.h"
+#include "indicatorread.h"
 #include "log.h"
 #include "profile.h"
 #include "runnercontrol.h"
@@ -12,6 +13,8 @@
 #include "settingspath.h"
 #include "singleinstance.h"
 #include "terminationsignals.h"
+
+#include <QFileInfo>
 
 namespace corvane {
 
@@ -65,12 +68,17 @@ void RunnerApp::prepareDay()
     auto file = std::make_unique<ProfileTransaction>(m_settingsPath);
     bool imported = false;
     m_economicFetch = CheckEconomicRefresh(*file, m_economicFetch, &imported);
+    // Read while close requests are answered; the build below takes the rows from here.
+    const QString workbook = indicatorWorkbookBeside(m_settingsPath);
+    if (!m_closed && m_economicFetch == QLatin1String("1") && QFileInfo::exists(workbook))
+        m_schedule.useIndicatorRead(readIndicatorWorkbookAnswering(workbook));
     m_preparing = false;
     if (m_closed)
         return;
     if (imported)
         file = std::make_unique<ProfileTransaction>(m_settingsPath);
     buildLists(*file);
+    m_schedule.useIndicatorRead(std::nullopt);
     // Preparing a day frees much more than it keeps (the file's text, the parsed sections, the
     // workbook's cells): give those pages back once the snapshot has gone too.
     file.reset();

@@ -10,6 +10,7 @@ packages=(
     qt6-wayland qt6-translations-l10n
     xvfb xauth x11-utils xdotool faketime imagemagick openbox pulseaudio pulseaudio-utils util-linux
     xfwm4 dbus-daemon
+    weston libxcb1-dev desktop-file-utils
     fonts-ipafont-gothic fonts-ipafont-mincho
 )
 missing=()

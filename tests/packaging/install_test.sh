@@ -28,8 +28,19 @@ for entry in "$prefix/share/applications/corvane-controller.desktop" \
     # Qt names a program's windows' class after its file: the taskbar matches them by it.
     [ "$(sed -n 's/^StartupWMClass=//p' "$entry")" = "$(basename "$exec_line")" ] \
         || fail "$entry's StartupWMClass is not its program's window class"
+    # A Japanese desktop shows the Japanese generic name.
+    grep -q '^GenericName\[ja\]=.*[^ -~]' "$entry" || fail "$entry has no Japanese GenericName"
+    desktop-file-validate "$entry" || fail "$entry is not a valid desktop entry"
 done
 [ -f "$prefix/share/icons/hicolor/scalable/apps/corvane.svg" ] || fail "icon not installed"
+# Each drawn size in the folder of its size, where icon themes look it up.
+for size in 16 24 32 48 64 128 256; do
+    png="$prefix/share/icons/hicolor/${size}x${size}/apps/corvane.png"
+    [ -f "$png" ] || fail "the ${size}px icon is not installed as $png"
+    # PNG header: width and height, 4 bytes each, big-endian, from byte 16.
+    side="0 0 $((size / 256)) $((size % 256))"
+    [ "$(od -An -tu1 -j16 -N8 "$png" | tr -s ' ')" = " $side $side" ] || fail "$png is not ${size}x${size}"
+done
 
 # Login start: off until the user turns it on.
 export XDG_CONFIG_HOME="$work/config"

@@ -1,6 +1,7 @@
 // The day schedule builder on real settings files.
 #include "clock.h"
 #include "dayschedule.h"
+#include "indicatorworkbook.h"
 #include "profile.h"
 #include "runnertestsupport.h"
 #include "stderrcapture.h"
@@ -219,6 +220,29 @@ TEST_F(Builder, IndicatorImportOnWithoutWorkbookAddsNothing)
     add(entryKeys(0, 0, QStringLiteral("9:00"), QStringLiteral("a")));
     build(kMonday, QStringLiteral("1"));
     EXPECT_EQ(lines(schedule.today()), QStringList{"9:00 a"});
+}
+
+// The runner reads the workbook off its event loop before it builds: the build takes those rows,
+// and the reason they stopped, for that workbook only, and reads it again once they are cleared.
+TEST_F(Builder, AWorkbookReadBeforehandIsTakenForThatWorkbookOnly)
+{
+    const QString workbook = folder.file(QStringLiteral("経済指標.xls"));
+    ASSERT_TRUE(WriteIndicatorWorkbook(workbook, {{kMonday, QTime(10, 0), QStringLiteral("in the file")}}));
+    add(entryKeys(0, 0, QStringLiteral("9:00"), QStringLiteral("a")));
+    const QList<IndicatorRow> before = {{kMonday, QTime(8, 30), QStringLiteral("read before")}};
+
+    schedule.useIndicatorRead(IndicatorWorkbookRead{workbook, before, QStringLiteral("途中で読めなくなりました")});
+    StderrCapture log;
+    build(kMonday, QStringLiteral("1"));
+    EXPECT_EQ(lines(schedule.today()), (QStringList{"8:30 read before", "9:00 a"}));
+    EXPECT_TRUE(log.lines().join(u'\n').contains(QStringLiteral("途中で読めなくなりました")));
+
+    schedule.useIndicatorRead(IndicatorWorkbookRead{folder.file(QStringLiteral("other.xls")), before, {}});
+    build(kMonday, QStringLiteral("1"));
+    EXPECT_EQ(lines(schedule.today()), (QStringList{"9:00 a", "10:00 in the file"}));
+    schedule.useIndicatorRead(std::nullopt);
+    build(kMonday, QStringLiteral("1"));
+    EXPECT_EQ(lines(schedule.today()), (QStringList{"9:00 a", "10:00 in the file"}));
 }
 
 TEST_F(Builder, FullCategoriesTakeFiftyEntriesEach)

@@ -2,6 +2,7 @@
 // by the test: the advance from the file, the list of each day, and the rebuild for a new day.
 #include "announcer.h"
 #include "clock.h"
+#include "indicatorworkbook.h"
 #include "runnerapp.h"
 #include "runnertestsupport.h"
 #include "settingspath.h"
@@ -108,6 +109,24 @@ TEST_F(RunnerAppTest, NewDayRebuildSeesTheFileAsItIsThen)
     runUntil(QDateTime(kMonday.addDays(3), QTime(10, 1)));
     // Thursday's 9:00 passed while it slept, within the lateness limit: shown late at once.
     EXPECT_EQ(announced, (QStringList{"Thu 9:59:59 9:00 木", "Thu 10:00:00 毎日"}));
+}
+
+// Start-up reads the indicator workbook while close requests are answered; a later day reads it
+// as it is then, not what start-up read.
+TEST_F(RunnerAppTest, ANewDayReadsTheIndicatorWorkbookAsItIsThen)
+{
+    const QString workbook = folder.file(QStringLiteral("経済指標.xls"));
+    ASSERT_TRUE(WriteIndicatorWorkbook(workbook, {{kMonday, QTime(9, 0), QStringLiteral("月の指標")}}));
+    writeSettings(SettingsPath(),
+                  {{QStringLiteral("経済指標"), QStringLiteral("取得"), QStringLiteral("1")},
+                   {QStringLiteral("経済指標"), QStringLiteral("作成日"), QStringLiteral("2026/12/1")}});
+    startAt(QDateTime(kMonday, QTime(8, 0)));
+    EXPECT_EQ(derivedList(SettingsPath(), QStringLiteral("本日の予定")), QStringList{"9:00 月の指標"});
+
+    ASSERT_TRUE(WriteIndicatorWorkbook(workbook, {{kMonday.addDays(2), QTime(9, 0), QStringLiteral("水の指標")}}));
+    now = QDateTime(kMonday.addDays(2), QTime(0, 0, 0));
+    runner.tick();
+    EXPECT_EQ(derivedList(SettingsPath(), QStringLiteral("本日の予定")), QStringList{"9:00 水の指標"});
 }
 
 TEST_F(RunnerAppTest, AdvanceAndAbbreviationsComeFromTheFile)

@@ -163,3 +163,27 @@ TEST_F(RunnerBounds, IdleControlClientsByTheThousandLeaveAnnouncementsAndCloseAs
               << std::endl;
     EXPECT_TRUE(runner.waitForExit()) << runner.readStderr().toStdString();
 }
+
+TEST_F(RunnerBounds, ACloseRequestIsAnsweredWhileAWorkbookOfEveryRowIsRead)
+{
+    // As many releases as a sheet holds, all on the start day: opening it takes seconds.
+    const QDate monday(2026, 12, 7);
+    QList<IndicatorRow> rows;
+    for (int i = 0; i < 65535; ++i)
+        rows.append({monday, QTime(i % 24, i % 60), QStringLiteral("指標%1").arg(i)});
+    QString error;
+    ASSERT_TRUE(WriteIndicatorWorkbook(folder.file(QStringLiteral("経済指標.xls")), rows, &error))
+        << error.toStdString();
+    writeSettings(settingsFile(),
+                  {{QStringLiteral("経済指標"), QStringLiteral("取得"), QStringLiteral("1")},
+                   {QStringLiteral("経済指標"), QStringLiteral("作成日"), QStringLiteral("2026/12/1")}});
+    RunnerProcess runner(folder.path());
+    runner.start(QStringLiteral("2026-12-07 08:00:00"));
+    ASSERT_TRUE(waitUntil([] { return FindRunner(); }, 20000)) << runner.readStderr().toStdString();
+
+    // Answered while the start-up is still reading, which it then does not go on from.
+    EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
+    EXPECT_TRUE(runner.waitForExit(120000));
+    EXPECT_FALSE(runner.readStderr().contains(QStringLiteral("常駐を開始しました").toUtf8()))
+        << runner.readStderr().toStdString();
+}
