@@ -61,8 +61,8 @@ void ReminderAnnouncer::showReminder(const QString& caption, const QString& mess
 
 void ReminderAnnouncer::playSound()
 {
-    if (hasSound())
-        m_sound.play();
+    // Asked for only when the plan has repetitions, that is when a sound is set.
+    m_sound.play();
 }
 
 void ReminderAnnouncer::speak(const QString& message)

@@ -34,12 +34,12 @@ ReminderWindow::ReminderWindow(QWidget* parent)
     setAutoFillBackground(true);
     setWindowIcon(suiteIcon());
 
-    // In the colours of an active window's caption bar, which draws the eye.
+    // In the colours of an active window's caption bar, which draws the eye (the text takes the
+    // colour that goes with the background).
     m_caption = new QLabel(this);
     m_caption->setObjectName(QStringLiteral("Caption"));
     m_caption->setAutoFillBackground(true);
     m_caption->setBackgroundRole(QPalette::Highlight);
-    m_caption->setForegroundRole(QPalette::HighlightedText);
 
     m_client = new QWidget(this);
     m_label = new QLabel(m_client);

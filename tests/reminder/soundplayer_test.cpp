@@ -16,6 +16,7 @@
 #include "wavebytes.h"
 
 #include <QAudioDevice>
+#include <QDir>
 #include <QFile>
 #include <QMediaDevices>
 #include <QProcess>
@@ -349,6 +350,12 @@ TEST(SoundPlayer, LongSoundPlaysToItsEndAfterTheWindowHasClosed)
     s.soundRepeat = QStringLiteral("1");
     corvane::test::FakeAnnouncementTime time(QDateTime(QDate(2026, 12, 7), QTime(8, 55)));
     ReminderAnnouncer announcer(s, &time, QStringLiteral(CORVANE_PROGRAMS_DIR));
+    announcer.setReady(true);
+    // An output made ready and then not needed (no start is near any more) is released with
+    // its playback thread.
+    const qsizetype readyThreads = QDir(QStringLiteral("/proc/self/task")).count();
+    announcer.setReady(false);
+    EXPECT_LT(QDir(QStringLiteral("/proc/self/task")).count(), readyThreads);
     announcer.setReady(true);
     OutputRecorder recorder;
     ASSERT_TRUE(recorder.isRecording());

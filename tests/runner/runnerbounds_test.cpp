@@ -183,7 +183,10 @@ TEST_F(RunnerBounds, ACloseRequestIsAnsweredWhileAWorkbookOfEveryRowIsRead)
 
     // Answered while the start-up is still reading, which it then does not go on from.
     EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
-    EXPECT_TRUE(runner.waitForExit(120000));
+    ASSERT_TRUE(runner.waitForExit(120000));
+    // It ends once the read is over, not in a crash of the reading thread.
+    EXPECT_EQ(runner.process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(runner.process().exitCode(), 0);
     EXPECT_FALSE(runner.readStderr().contains(QStringLiteral("常駐を開始しました").toUtf8()))
         << runner.readStderr().toStdString();
 }
