@@ -22,6 +22,10 @@
 #include <QProcess>
 #include <QTest>
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
 using namespace corvane;
 using namespace corvane::test;
 
@@ -179,6 +183,8 @@ TEST(SoundPlayer, UnplayableFileIsReportedOnceAndPlaysNothing)
         const QStringList ours = all.filter(QStringLiteral("WAVEファイルを鳴らせません"));
         ASSERT_EQ(ours.size(), 1) << all.join('\n').toStdString();
         EXPECT_TRUE(ours[0].contains(QStringLiteral("broken.wav")));
+        // Refused for the file itself, not for want of an output.
+        EXPECT_FALSE(ours[0].contains(QStringLiteral("音の出力先がない"))) << ours[0].toStdString();
     }
 }
 
@@ -374,4 +380,45 @@ TEST(SoundPlayer, LongSoundPlaysToItsEndAfterTheWindowHasClosed)
     announcer.setReady(false);
     EXPECT_EQ(announcer.window(), nullptr);
     EXPECT_TRUE(QTest::qWaitFor([] { return sinkInputs() == 0; }, 5000));
+}
+
+TEST(SoundPlayer, SamplesPastTheReadAheadReachTheOutputAtTheirLevel)
+{
+    if (QMediaDevices::audioOutputs().isEmpty())
+        GTEST_SKIP() << "no audio output on this machine (reminder_sound_server_test provides one)";
+    // 24-bit stereo at 384 kHz, of which the read-ahead holds a third of a second: 0.4 s of
+    // silence, then 0.1 s at a quarter of full scale, which reaches the output only when the
+    // file is read (and widened) as it plays.
+    const int rate = 384'000;
+    QByteArray samples(rate * 4 / 10 * 6, '\0');
+    for (int i = 0; i < rate / 10 * 2; ++i)
+        samples += le(0x200000, 3);
+    TempFolder folder;
+    folder.writeBytes(QStringLiteral("late.wav"), riff(fmtChunk(1, 2, rate, 24) + chunk("data", samples)));
+    QProcess recorder;
+    recorder.start(QStringLiteral("parec"), {QStringLiteral("--device=corvane_null.monitor"),
+                                             QStringLiteral("--format=float32le"), QStringLiteral("--channels=1"),
+                                             QStringLiteral("--rate=48000"), QStringLiteral("--latency-msec=20")});
+    ASSERT_TRUE(recorder.waitForStarted());
+    ASSERT_TRUE(QTest::qWaitFor([] { return pactlCount("source-outputs") == 1; }, 5000));
+    auto player = soundOutput(folder.file(QStringLiteral("late.wav")));
+    ASSERT_TRUE(player);
+    player->play();
+    QByteArray recorded;
+    float loudest = 0;
+    const auto heard = [&] {
+        recorded += recorder.readAllStandardOutput();
+        const qsizetype whole = recorded.size() / 4 * 4;
+        for (qsizetype at = 0; at < whole; at += 4) {
+            float level;
+            std::memcpy(&level, recorded.constData() + at, 4);
+            loudest = std::max(loudest, std::abs(level));
+        }
+        recorded.remove(0, whole);
+        return loudest >= 0.2f;
+    };
+    EXPECT_TRUE(QTest::qWaitFor(heard, 10000)) << "loudest sample heard: " << loudest;
+    EXPECT_LT(loudest, 0.3f);
+    recorder.kill();
+    recorder.waitForFinished();
 }
