@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-format python3 python3-xlrd openssl ca-certificates
     qt6-wayland qt6-translations-l10n
-    xvfb xauth x11-utils xdotool faketime imagemagick openbox pulseaudio
+    xvfb xauth x11-utils xdotool faketime imagemagick openbox pulseaudio time
     fonts-ipafont-gothic fonts-ipafont-mincho
 )
 missing=()

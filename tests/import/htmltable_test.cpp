@@ -1,11 +1,14 @@
 // The first-table grid: placement of spanning cells, cell text, numbers, nesting, bad markup.
+#include "import/firsttablereader.h"
 #include "import/htmltable.h"
 
 #include <gtest/gtest.h>
 
+using corvane::FirstTableReader;
 using corvane::GridCell;
-using corvane::TableGrid;
+using corvane::kGridMaxColumns;
 using corvane::readFirstTable;
+using corvane::TableGrid;
 
 namespace {
 
@@ -83,6 +86,8 @@ TEST(HtmlTableGrid, CellTextIsCollapsedWithLineBreaksAsSpaces)
     EXPECT_EQ(text(g, 0, 3), "ab");
     EXPECT_EQ(text(g, 0, 4), "&<あ");
     EXPECT_TRUE(g.at(0, 5).isEmpty());
+    // An office program's <o:p> is a paragraph.
+    EXPECT_EQ(text(grid("<table><tr><td>上<o:p></o:p>下</td></tr></table>"), 0, 0), "上 下");
 }
 
 TEST(HtmlTableGrid, PlainNumbersBecomeNumbersAndNothingElseDoes)
@@ -155,4 +160,26 @@ TEST(HtmlTableGrid, DeeplyNestedMarkupDoesNotExhaustTheStack)
     html += "08:50 x";
     const std::optional<TableGrid> g = readFirstTable(html);
     ASSERT_TRUE(g.has_value());
+
+    // Up to 257 open elements (html, body, table, tr, td and 252 more) the page is read whole.
+    for (const int divs : {252, 253}) {
+        bool tooDeep = false;
+        const std::optional<TableGrid> d = readFirstTable(
+            "<table><tr><td>a" + QByteArray("<div>").repeated(divs) + "x</td><td>y", kGridMaxColumns, &tooDeep);
+        ASSERT_TRUE(d.has_value());
+        EXPECT_EQ(tooDeep, divs == 253) << divs;
+        EXPECT_EQ(text(*d, 0, 0), divs == 253 ? "a" : "a x") << divs;
+    }
+}
+
+TEST(HtmlTableGrid, WhatTheParserLeftOpenIsClosedAtTheEnd)
+{
+    FirstTableReader reader(kGridMaxColumns);
+    for (const char* name : {"html", "body", "table", "tr", "td"})
+        reader.openElement(name, nullptr);
+    reader.addText("08:50 GDP", 9);
+    const std::optional<TableGrid> g = reader.finish();
+    ASSERT_TRUE(g.has_value());
+    ASSERT_EQ(g->rowCount(), 1);
+    EXPECT_EQ(text(*g, 0, 0), "08:50 GDP");
 }
