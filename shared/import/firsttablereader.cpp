@@ -159,13 +159,15 @@ bool FirstTableReader::openElement(const char* name, const char* const* attribut
         }
         return true;
     case Stage::InTable:
-        // The table's own rows: not those of a nested table, nor any inside a cell or a row.
+        // The table's own rows: not those of a nested table, nor any inside a cell. A row past
+        // the worksheet's last is read as no row: its cells are cells outside a row.
         if (is(name, "tr") && m_grid.rowCount() < kGridMaxRows)
             openRow();
-        else if (is(name, "tr") || is(name, "table") || isCell(name))
+        else if (is(name, "table") || isCell(name))
             skipSubtree();
         return true;
     case Stage::InRow:
+        // The row's own cells: not those of a row or table inside it.
         if (isCell(name))
             openCell(attributes);
         else if (is(name, "table") || is(name, "tr"))

@@ -3,10 +3,8 @@
 #include "firsttablereader.h"
 
 #include <libxml/HTMLparser.h>
-#include <libxml/tree.h>
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
 #include <memory>
 
@@ -56,29 +54,25 @@ int readPiece(void* context, char* buffer, int length)
 // null) instead of building a document: what the page holds is seen once and let go.
 void parsePage(const QByteArray& utf8Html, FirstTableReader* reader)
 {
-    if (utf8Html.size() > INT_MAX)
-        return;
     const std::unique_ptr<htmlParserCtxt, ContextFree> context(htmlNewParserCtxt());
     if (!context)
         return;
+    // The context's own handlers build a document; none of them is kept.
     htmlSAXHandler* events = context->sax;
-    const unsigned int initialized = events->initialized;
     *events = htmlSAXHandler{};
-    events->initialized = initialized;
     if (reader) {
         context->_private = reader;
         events->startElement = onOpen;
         events->endElement = onClose;
+        // Also the content of <script> and <style>, which the reader skips.
         events->characters = onText;
-        // What the parser reads raw: the content of <script> and <style>, which the reader skips.
-        events->cdataBlock = onText;
     }
     // The page was decoded to UTF-8 before it got here: the encoding given wins over any meta
     // tag the page still carries. NONET: a page never makes us fetch anything else.
     const int options = HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET;
     PageSource source{utf8Html};
-    // No document comes back: nothing builds one.
-    xmlFreeDoc(htmlCtxtReadIO(context.get(), readPiece, nullptr, &source, nullptr, "UTF-8", options));
+    // Nothing builds a document, so none comes back.
+    htmlCtxtReadIO(context.get(), readPiece, nullptr, &source, nullptr, "UTF-8", options);
 }
 
 } // namespace
