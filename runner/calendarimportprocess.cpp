@@ -1,6 +1,7 @@
 #include "calendarimportprocess.h"
 
 #include "importwait.h"
+#include "programtrust.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -28,6 +29,10 @@ QString calendarImportProgram()
 }
 
 void setCalendarImportProgram(const QString& path) { programOverride() = path; }
+
+namespace {
+QString tooMuchOutput() { return QStringLiteral("取り込みプログラムの出力が多すぎるため止めました"); }
+} // namespace
 
 CalendarImportProcess::CalendarImportProcess(const QString& settingsPath, const QString& workbookPath, QDate day,
                                              QObject* parent)
@@ -60,14 +65,25 @@ void CalendarImportProcess::start()
                  QStringLiteral("取り込みのプログラム「%1」が見つかりません").arg(QDir::toNativeSeparators(program)));
         return;
     }
+    if (const QString why = untrustedProgramReason(program); !why.isEmpty()) {
+        complete(false, why);
+        return;
+    }
+    m_output.clear();
     m_process = new QProcess(this);
     // Its log lines go where ours go; its standard output carries the reason of a failure.
     m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QProcess* process = m_process;
+    connect(process, &QProcess::readyReadStandardOutput, this, [this, process] {
+        if (process == m_process && !takeOutput())
+            complete(false, tooMuchOutput());
+    });
     connect(process, &QProcess::finished, this, [this, process](int code, QProcess::ExitStatus status) {
         if (process != m_process)
             return;
-        const QString said = QString::fromUtf8(process->readAllStandardOutput()).trimmed();
+        // All it wrote came through readyRead first: Qt reads what is left in the pipe, and says
+        // so, before it reports the end.
+        const QString said = QString::fromUtf8(m_output).trimmed();
         if (status == QProcess::NormalExit && code == 0)
             complete(true, {});
         else if (status == QProcess::NormalExit && code == 1 && !said.isEmpty())
@@ -85,6 +101,12 @@ void CalendarImportProcess::start()
                      QStringLiteral("取り込みが %1 秒以内に終わらないため、打ち切りました").arg(m_limitMs / 1000));
     });
     process->start(program, {m_settingsPath, m_workbookPath, m_day.toString(Qt::ISODate)});
+}
+
+bool CalendarImportProcess::takeOutput()
+{
+    m_output += m_process->read(kCalendarImportOutputLimit + 1 - m_output.size());
+    return m_output.size() <= kCalendarImportOutputLimit;
 }
 
 void CalendarImportProcess::complete(bool ok, const QString& reason)

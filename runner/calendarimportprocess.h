@@ -20,6 +20,10 @@ void setCalendarImportProgram(const QString& path);
 // page's conversion and the workbook's writing.
 inline constexpr int kCalendarImportLimitMs = 90'000;
 
+// How much of the import program's output is read: the reason it prints is one short line, so
+// a program that writes more has gone wrong and is stopped before the runner holds any more.
+inline constexpr qint64 kCalendarImportOutputLimit = 64 * 1024;
+
 // One import for `day` (the runner's day) at a time; finished() comes exactly once per start().
 class CalendarImportProcess : public QObject {
     Q_OBJECT
@@ -38,6 +42,8 @@ signals:
 
 private:
     void complete(bool ok, const QString& reason);
+    // Moves what the program wrote into m_output, up to one byte past the limit; false past it.
+    bool takeOutput();
     // Stops a process still running and lets go of it; null when there was none.
     QProcess* stopProcess();
 
@@ -46,6 +52,7 @@ private:
     QDate m_day;
     int m_limitMs = kCalendarImportLimitMs;
     QProcess* m_process = nullptr;
+    QByteArray m_output;
 };
 
 // The blocking form (the runner's start-up), see waitForImport(): close requests are still

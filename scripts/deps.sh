@@ -11,6 +11,7 @@ packages=(
     xvfb xauth x11-utils xdotool faketime imagemagick openbox pulseaudio pulseaudio-utils util-linux
     xfwm4 dbus-daemon
     weston libxcb1-dev desktop-file-utils
+    time
     fonts-ipafont-gothic fonts-ipafont-mincho
 )
 missing=()

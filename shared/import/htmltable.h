@@ -42,12 +42,14 @@ inline constexpr int kGridMaxColumns = 256;
 // cell whose text is a plain decimal number ("5", "-1.25") is a Number.
 // Only the first `keepColumns` columns are kept (cells further right cannot move those), so a
 // caller that needs a few columns holds no more than them however wide the rows are.
+// The page is read as it is parsed: nothing of it but the grid is held, however many elements
+// it has. Element names with a prefix ("o:p") are read by the name after the first colon.
 // nullopt when the page has no table. `tooDeep`, when given, is set when the page nests its
 // elements deeper than the parser follows (256 levels): what lies beyond was not read.
 std::optional<TableGrid> readFirstTable(const QByteArray& utf8Html, int keepColumns = kGridMaxColumns,
                                         bool* tooDeep = nullptr);
 
 // The same parse without building a grid: the cost of libxml2 reading the page (benchmarks).
-bool parseHtmlOnly(const QByteArray& utf8Html);
+void parseHtmlOnly(const QByteArray& utf8Html);
 
 } // namespace corvane

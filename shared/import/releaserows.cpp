@@ -73,6 +73,18 @@ std::optional<int> zoneHours(const QString& s, const TimeDifferences& difference
 
 bool holdsRelease(const GridCell& cell) { return cell.text.size() >= 3 && cell.text[2] == u':'; }
 
+// Sorts by date, then time, keeping the table order of equal times, and keeps the first
+// `limit`. Applied whenever the rows reach twice the limit, it gives what one sort of them all
+// would, while no more than that is held.
+void keepEarliest(QList<IndicatorRow>& rows, qsizetype limit)
+{
+    std::stable_sort(rows.begin(), rows.end(), [](const IndicatorRow& a, const IndicatorRow& b) {
+        return a.date != b.date ? a.date < b.date : a.time < b.time;
+    });
+    if (rows.size() > limit)
+        rows.resize(limit);
+}
+
 } // namespace
 
 CalendarConversion ConvertCalendarGrid(const TableGrid& grid, const TimeDifferences& differences,
@@ -89,7 +101,14 @@ CalendarConversion ConvertCalendarGrid(const TableGrid& grid, const TimeDifferen
             days[size_t(r)] = days[size_t(r - 1)];
     }
 
+    int droppedUnsaid = 0;
+    int converted = 0;
+    int unknownUnsaid = 0;
     auto drop = [&](int r, const QString& cellText, const QString& why) {
+        if (result.droppedReasons.size() >= kMaxDroppedReasons) {
+            ++droppedUnsaid;
+            return;
+        }
         result.droppedReasons.append(QStringLiteral("経済指標カレンダー %1行目「%2」を取り込みません: %3")
                                          .arg(r + 1).arg(cellText, why));
     };
@@ -119,7 +138,9 @@ CalendarConversion ConvertCalendarGrid(const TableGrid& grid, const TimeDifferen
                     at = at.addSecs(qint64(*hours) * 3600);
                 } else {
                     const QString marker = s.mid(5, 2);
-                    if (!unknownMarkers.contains(marker)) {
+                    if (!unknownMarkers.contains(marker) && unknownMarkers.size() >= kMaxUnknownMarkerNotes) {
+                        ++unknownUnsaid;
+                    } else if (!unknownMarkers.contains(marker)) {
                         unknownMarkers.append(marker);
                         result.notes.append(
                             QStringLiteral("経済指標カレンダーの時刻の後の「%1」は ET・CET・GMT の印ではないため、"
@@ -131,13 +152,26 @@ CalendarConversion ConvertCalendarGrid(const TableGrid& grid, const TimeDifferen
                 }
             }
             result.rows.append(IndicatorRow{at.date(), at.time(), releaseName(s)});
+            ++converted;
+            if (result.rows.size() == 2 * kMaxCalendarReleases)
+                keepEarliest(result.rows, kMaxCalendarReleases);
         }
     }
 
-    std::stable_sort(result.rows.begin(), result.rows.end(),
-                     [](const IndicatorRow& a, const IndicatorRow& b) {
-                         return a.date != b.date ? a.date < b.date : a.time < b.time;
-                     });
+    keepEarliest(result.rows, kMaxCalendarReleases);
+    if (droppedUnsaid > 0)
+        result.droppedReasons.append(
+            QStringLiteral("経済指標カレンダーのほか%1件の公表予定も、日付か時刻が読めないため取り込みません")
+                .arg(droppedUnsaid));
+    if (unknownUnsaid > 0)
+        result.notes.append(QStringLiteral("経済指標カレンダーにはほかにも ET・CET・GMT でない印の時刻が%1件あり、"
+                                           "時差を足さずに取り込みます")
+                                .arg(unknownUnsaid));
+    if (converted > kMaxCalendarReleases)
+        result.notes.append(QStringLiteral("経済指標カレンダーの公表予定が%1件を超えるため、日時の早い%1件だけを"
+                                           "取り込みます（残りの%2件は取り込みません）")
+                                .arg(kMaxCalendarReleases)
+                                .arg(converted - kMaxCalendarReleases));
     return result;
 }
 

@@ -22,11 +22,24 @@ inline constexpr int kDayColumn = 0;
 inline constexpr int kDomesticColumn = 2;
 inline constexpr int kForeignColumn = 3;
 
+// A month's calendar holds a few hundred releases. A page with more than this many keeps the
+// earliest: the workbook's writing takes about a kilobyte a row, and a page within the size cap
+// could otherwise take the import program past its memory bound.
+inline constexpr int kMaxCalendarReleases = 10'000;
+// The first reasons show what is wrong with a page; the rest are counted in one line, so that a
+// page of a hundred thousand unreadable rows does not fill the log (and push out the rest).
+inline constexpr int kMaxDroppedReasons = 100;
+// Likewise for the notes on unknown zone markers: the first markers are named, the times with
+// any other unknown marker counted.
+inline constexpr int kMaxUnknownMarkerNotes = 10;
+
 struct CalendarConversion {
     QList<IndicatorRow> rows;   // sorted by date, then time (stable: table order otherwise)
-    QStringList droppedReasons; // one line per release left out, saying why
+    QStringList droppedReasons; // a line per release left out, saying why (one counting those past the first 100)
     int releaseCells = 0;       // cells that held a release (":" as third character)
-    QStringList notes;          // one line per unknown zone marker, whose times stay unshifted
+    QStringList notes;          // a line per unknown zone marker, whose times stay unshifted (one
+                                // counting those past the first 10), and one when releases past
+                                // kMaxCalendarReleases were left out
 };
 
 // Converts the grid. From the second row on, an empty day cell takes the day of the row above

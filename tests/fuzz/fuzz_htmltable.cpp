@@ -1,7 +1,8 @@
 // libFuzzer target for the calendar page reader: charset detection and decoding, the HTML
 // first-table grid and the conversion to release rows. The first input byte picks the
 // Content-Type the page arrives with; the rest is the page.
-// fuzz-sources: import/htmltable.cpp import/pagecharset.cpp import/releaserows.cpp textcodec.cpp
+// fuzz-sources: import/htmltable.cpp import/firsttablereader.cpp import/pagecharset.cpp
+// fuzz-sources: import/releaserows.cpp textcodec.cpp
 // fuzz-packages: libxml-2.0
 #include "import/htmltable.h"
 #include "import/pagecharset.h"

@@ -12,6 +12,8 @@
 #include "tempfolder.h"
 #include "testhttpserver.h"
 
+#include "processmemory.h"
+
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -113,49 +115,65 @@ TEST_F(EconomicRefresh, AFailedImportKeepsTheStampAndTheStartUpGoesOn)
     EXPECT_FALSE(QFile::exists(workbook));
 }
 
-// The import runs in a process of its own: one that is missing, fails without a word, crashes
-// or hangs is reported and stopped, and the runner goes on with the files as they were.
+// The import runs in a process of its own: one that is missing, fails without a word, crashes,
+// hangs, floods its output or could have been changed by another user is reported and stopped
+// (or never started), and the runner goes on with the files as they were and its memory where
+// it was.
 TEST_F(EconomicRefresh, AnImportProgramThatFailsIsReportedAndChangesNothing)
 {
     write("取得", "1");
     write("作成日", "2026/10/31");
-    const auto script = [this](const char* name, const char* body) {
+    const auto script = [this](const char* name, const char* body, QFile::Permissions more = {}) {
         const QString path = folder.file(QString::fromUtf8(name));
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(QByteArray("#!/bin/sh\n") + body + "\n");
         file.close();
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | more);
         return path;
     };
     struct Case {
         QString program;
         const char* reasonPart;
+        int limitMs = 500;
     };
     const Case cases[] = {
         {folder.file(QStringLiteral("none/corvane_import")), "見つかりません"},
         {script("silent", "exit 1"), "異常終了"},
         {script("crash", "kill -SEGV $$"), "異常終了"},
         {script("hang", "exec sleep 30"), "打ち切りました"},
+        // A reason as long as may be read is passed on; one byte more, or no end, stops it.
+        {script("longest", "head -c 65536 /dev/zero | tr '\\0' A; exit 1"), "AAAA", 30000},
+        {script("longer", "head -c 65537 /dev/zero | tr '\\0' A; exit 1"), "出力が多すぎるため止めました", 30000},
+        {script("flood", "exec yes AAAA"), "出力が多すぎるため止めました", 30000},
+        {script("reason", "echo 表がありません; exit 1"), "表がありません", 30000},
+        {script("group-writable", "exit 0", QFile::WriteGroup | QFile::ExeGroup), "ほかのユーザーも書き換えられる"},
     };
+    // One import object for all: what one program said must not stay for the next.
+    CalendarImportProcess import(settings, workbook, QDate(2026, 11, 10));
+    bool done = false;
+    QString reason;
+    QObject::connect(&import, &CalendarImportProcess::finished, [&](bool ok, const QString& why) {
+        EXPECT_FALSE(ok);
+        done = true;
+        reason = why;
+    });
+    const qint64 peakBefore = test::peakResidentBytes();
+    const auto grown = [&] { return test::peakResidentBytes() - peakBefore; };
     for (const Case& c : cases) {
         setCalendarImportProgram(c.program);
-        CalendarImportProcess import(settings, workbook, QDate(2026, 11, 10));
-        import.setLimitMs(500);
-        bool done = false;
-        QString reason;
-        QObject::connect(&import, &CalendarImportProcess::finished, [&](bool ok, const QString& why) {
-            EXPECT_FALSE(ok);
-            done = true;
-            reason = why;
-        });
+        import.setLimitMs(c.limitMs);
+        done = false;
         import.start();
-        test::waitUntil([&] { return done; }, 10000);
+        // Also ends when this process has grown far: a flood read without limit would take
+        // the machine's memory before the time limit comes.
+        test::waitUntil([&] { return done || grown() > 64 * test::kMiB; }, c.limitMs + 10000);
         EXPECT_TRUE(done) << c.program.toStdString();
-        EXPECT_TRUE(reason.contains(QString::fromUtf8(c.reasonPart))) << reason.toStdString();
+        EXPECT_TRUE(reason.contains(QString::fromUtf8(c.reasonPart))) << reason.left(200).toStdString();
         EXPECT_EQ(builtOn(), "2026/10/31");
         EXPECT_FALSE(QFile::exists(workbook));
     }
+    EXPECT_LT(grown(), 16 * test::kMiB);
     setCalendarImportProgram(QStringLiteral(CORVANE_PROGRAMS_DIR "/corvane_import"));
 }
 

@@ -1,11 +1,14 @@
 // The first-table grid: placement of spanning cells, cell text, numbers, nesting, bad markup.
+#include "import/firsttablereader.h"
 #include "import/htmltable.h"
 
 #include <gtest/gtest.h>
 
+using corvane::FirstTableReader;
 using corvane::GridCell;
-using corvane::TableGrid;
+using corvane::kGridMaxColumns;
 using corvane::readFirstTable;
+using corvane::TableGrid;
 
 namespace {
 
@@ -83,6 +86,9 @@ TEST(HtmlTableGrid, CellTextIsCollapsedWithLineBreaksAsSpaces)
     EXPECT_EQ(text(g, 0, 3), "ab");
     EXPECT_EQ(text(g, 0, 4), "&<あ");
     EXPECT_TRUE(g.at(0, 5).isEmpty());
+    // An office program's <o:p> is a paragraph; a block's end parts words as its start does.
+    EXPECT_EQ(text(grid("<table><tr><td>上<o:p>中</o:p>下</td></tr></table>"), 0, 0), "上 中 下");
+    EXPECT_EQ(text(grid("<table><tr><td><div>左</div>右</td></tr></table>"), 0, 0), "左 右");
 }
 
 TEST(HtmlTableGrid, PlainNumbersBecomeNumbersAndNothingElseDoes)
@@ -113,6 +119,34 @@ TEST(HtmlTableGrid, NestedTablesAreTheirCellsTextAndAddNoRows)
     EXPECT_EQ(text(g, 0, 1), "13:00 機械受注 （船舶を除く） 次の行");
     EXPECT_EQ(text(g, 0, 2), "c");
     EXPECT_EQ(g.at(1, 0).number, 2);
+}
+
+TEST(HtmlTableGrid, OnlyTheTablesOwnRowsAndTheirOwnCellsAreRead)
+{
+    struct Case {
+        const char* html;
+        QList<QStringList> rows;
+    };
+    const Case cases[] = {
+        {"<table><table><tr><td>inner</td></tr></table><tr><td>a</td><td>b</td></tr></table>", {{"a", "b"}}},
+        {"<table><td>stray<div><tr><td>x</td></tr></div></td><tr><td>1</td></tr></table>", {{"1"}}},
+        {"<table><tr><td>1</td><table><td>2</td></table><td>3</td></tr></table>", {{"1", "3"}}},
+        {"<table><tr><td>1</td><div><tr><td>2</td></tr></div></tr></table>", {{"1"}}},
+    };
+    for (const Case& c : cases) {
+        const TableGrid g = grid(c.html);
+        QList<QStringList> rows;
+        for (const QList<GridCell>& row : g.rows) {
+            QStringList texts;
+            for (const GridCell& cell : row)
+                texts.append(cell.text);
+            rows.append(texts);
+        }
+        EXPECT_EQ(rows, c.rows) << c.html;
+    }
+    // A worksheet's rows, and no more.
+    const QByteArray tall = "<table>" + QByteArray("<tr><td>1").repeated(corvane::kGridMaxRows + 1);
+    EXPECT_EQ(grid(tall.constData()).rowCount(), corvane::kGridMaxRows);
 }
 
 TEST(HtmlTableGrid, OnlyTheFirstTableInDocumentOrderIsRead)
@@ -155,4 +189,26 @@ TEST(HtmlTableGrid, DeeplyNestedMarkupDoesNotExhaustTheStack)
     html += "08:50 x";
     const std::optional<TableGrid> g = readFirstTable(html);
     ASSERT_TRUE(g.has_value());
+
+    // Up to 257 open elements (html, body, table, tr, td and 252 more) the page is read whole.
+    for (const int divs : {252, 253}) {
+        bool tooDeep = false;
+        const std::optional<TableGrid> d = readFirstTable(
+            "<table><tr><td>a" + QByteArray("<div>").repeated(divs) + "x</td><td>y", kGridMaxColumns, &tooDeep);
+        ASSERT_TRUE(d.has_value());
+        EXPECT_EQ(tooDeep, divs == 253) << divs;
+        EXPECT_EQ(text(*d, 0, 0), divs == 253 ? "a" : "a x") << divs;
+    }
+}
+
+TEST(HtmlTableGrid, WhatTheParserLeftOpenIsClosedAtTheEnd)
+{
+    FirstTableReader reader(kGridMaxColumns);
+    for (const char* name : {"html", "body", "table", "tr", "td"})
+        reader.openElement(name, nullptr);
+    reader.addText("08:50 GDP", 9);
+    const std::optional<TableGrid> g = reader.finish();
+    ASSERT_TRUE(g.has_value());
+    ASSERT_EQ(g->rowCount(), 1);
+    EXPECT_EQ(text(*g, 0, 0), "08:50 GDP");
 }

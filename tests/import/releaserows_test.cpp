@@ -179,3 +179,56 @@ TEST(ReleaseRows, NegativeDifferencesMoveBackAcrossMidnight)
     const auto result = ConvertCalendarGrid(withHeading({{"1", "", "", "02:00ET early"}}), {-5, 0, 0}, kToday);
     EXPECT_EQ(result.rows, QList<IndicatorRow>{row(2025, 5, 31, 21, 0, "early")});
 }
+
+namespace {
+GridCell textCell(const QString& text) { return {GridCell::Kind::Text, text, 0}; }
+GridCell dayCell(int day) { return {GridCell::Kind::Number, QString::number(day), double(day)}; }
+} // namespace
+
+// A page far beyond any month's calendar: the earliest releases are kept, as one sort of them
+// all orders them, and what is left out is said in a bounded number of lines.
+TEST(ReleaseRows, AnEndlessPageKeepsTheEarliestReleasesAndFewLogLines)
+{
+    // Days falling down the table, so that the earliest come last, and three times a day, so
+    // that many releases share a date and time and must keep their table order.
+    TableGrid many = kHeading;
+    QList<IndicatorRow> all;
+    const int count = 2 * kMaxCalendarReleases + 5001;
+    for (int i = 0; i < count; ++i) {
+        const int day = 28 - i * 28 / count;
+        const QTime time(8 + i % 3, 0);
+        const QString name = QString::number(i);
+        many.rows.append({dayCell(day), {}, textCell(time.toString(u"hh:mm ") + name)});
+        all.append({QDate(2025, 6, day), time, name});
+    }
+    std::stable_sort(all.begin(), all.end(), [](const IndicatorRow& a, const IndicatorRow& b) {
+        return a.date != b.date ? a.date < b.date : a.time < b.time;
+    });
+    const auto cut = ConvertCalendarGrid(many, {}, kToday);
+    EXPECT_EQ(cut.rows, all.first(kMaxCalendarReleases));
+    ASSERT_EQ(cut.notes.size(), 1);
+    EXPECT_TRUE(cut.notes[0].contains(u"10000件を超える")) << cut.notes[0].toStdString();
+    EXPECT_TRUE(cut.notes[0].contains(u"残りの15001件")) << cut.notes[0].toStdString();
+
+    // As many releases as are kept, and 150 rows whose time cannot be read.
+    TableGrid unreadable = kHeading;
+    for (int i = 0; i < kMaxCalendarReleases; ++i)
+        unreadable.rows.append({dayCell(1 + i % 28), {}, textCell(QStringLiteral("09:00 x"))});
+    for (int i = 0; i < 150; ++i)
+        unreadable.rows.append({dayCell(3), {}, textCell(QStringLiteral("ab:cd y"))});
+    const auto dropped = ConvertCalendarGrid(unreadable, {}, kToday);
+    EXPECT_EQ(dropped.rows.size(), kMaxCalendarReleases);
+    EXPECT_TRUE(dropped.notes.isEmpty()) << dropped.notes.join(u'\n').toStdString();
+    ASSERT_EQ(dropped.droppedReasons.size(), kMaxDroppedReasons + 1);
+    EXPECT_TRUE(dropped.droppedReasons.last().contains(u"ほか50件")) << dropped.droppedReasons.last().toStdString();
+
+    // Foreign releases with 15 unknown zone markers, the first of them once more at the end.
+    TableGrid markers = kHeading;
+    for (int i = 0; i <= 15; ++i)
+        markers.rows.append(
+            {dayCell(3), {}, {}, textCell(QStringLiteral("09:00%1 z").arg(QChar(u'A' + i % 15), 2, u'Q'))});
+    const auto noted = ConvertCalendarGrid(markers, {}, kToday);
+    EXPECT_EQ(noted.rows.size(), 16);
+    ASSERT_EQ(noted.notes.size(), kMaxUnknownMarkerNotes + 1) << noted.notes.join(u'\n').toStdString();
+    EXPECT_TRUE(noted.notes.last().contains(u"5件")) << noted.notes.last().toStdString();
+}
