@@ -68,7 +68,10 @@ TEST(NationalHolidays, RangeEnds)
         int year;
         bool has;
     } rows[] = {
-        {kFirstHolidayYear - 1, false}, {kFirstHolidayYear, true}, {kLastHolidayYear, true}, {kLastHolidayYear + 1, false},
+        {kFirstHolidayYear - 1, false},
+        {kFirstHolidayYear, true},
+        {kLastHolidayYear, true},
+        {kLastHolidayYear + 1, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.year);

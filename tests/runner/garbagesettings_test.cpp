@@ -184,8 +184,8 @@ TEST(GarbageSettings, RunnerProcessWithGarbageEverywhereKeepsRunning)
         RunnerProcess runner(folder.path());
         runner.start(QStringLiteral("2026-12-07 08:59:58"));
         ASSERT_TRUE(runner.waitForArmed()) << runner.readStderr().toStdString();
-        EXPECT_TRUE(waitUntil([&] { return QString::fromUtf8(runner.readStderr()).contains(QStringLiteral("お知らせ: 確認")); },
-                              8000))
+        EXPECT_TRUE(waitUntil(
+            [&] { return QString::fromUtf8(runner.readStderr()).contains(QStringLiteral("お知らせ: 確認")); }, 8000))
             << runner.readStderr().toStdString();
         EXPECT_EQ(runner.process().state(), QProcess::Running) << runner.readStderr().toStdString();
         EXPECT_EQ(StopRunner(), RunnerStop::Stopped);

@@ -407,7 +407,8 @@ TEST_F(RunnerProcessTest, FileTheRunnerMayNotWriteIsReadLoggedAndLeftAsItIs)
         // The refused write once, with what could not be written.
         qsizetype refusals = 0;
         for (const QString& line : log.split(u'\n'))
-            refusals += line.contains(QString::fromUtf16(row.logged)) && !line.contains(QStringLiteral("として読み込みます"));
+            refusals +=
+                line.contains(QString::fromUtf16(row.logged)) && !line.contains(QStringLiteral("として読み込みます"));
         EXPECT_EQ(refusals, 1) << log.toStdString();
         EXPECT_TRUE(log.contains(QStringLiteral("本日と翌日の予定を設定ファイルに書き込めませんでした")))
             << log.toStdString();

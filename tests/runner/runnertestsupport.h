@@ -41,7 +41,6 @@ void writeSettings(const QString& path, const QList<SettingsKey>& keys);
 // The family 時刻n/内容n of a derived list as "h:mm text" lines.
 QStringList derivedList(const QString& path, const QString& section);
 
-
 // A wall clock that the test moves while the runners started with it run: libfaketime reads
 // its offset from a file at every call, and the monotonic clock runs on untouched, as across a
 // suspend or a clock set forward.
