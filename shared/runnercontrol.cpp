@@ -260,10 +260,14 @@ void RunnerControlServer::addConnection(SocketHandle socket)
 // first is the next to expire.
 void RunnerControlServer::dropExpired()
 {
-    while (!m_connections.empty() && m_connections.front()->expires.hasExpired())
-        drop(m_connections.front().get());
-    if (!m_connections.empty())
-        m_expiry->start(int(m_connections.front()->expires.remainingTime()));
+    while (!m_connections.empty()) {
+        Connection* first = m_connections.front().get();
+        if (!first->expires.hasExpired()) {
+            m_expiry->start(int(first->expires.remainingTime()));
+            return;
+        }
+        drop(first);
+    }
 }
 
 // With no descriptor left the waiting connection can be neither taken nor refused, and the
