@@ -143,11 +143,11 @@ FirstTableReader::FirstTableReader(int keepColumns)
 
 bool FirstTableReader::openElement(const char* name, const char* const* attributes)
 {
-    if (m_depth > kMaxNesting) {
+    ++m_depth;
+    if (m_depth > kMaxOpenElements) {
         m_tooDeep = true;
         return false;
     }
-    ++m_depth;
     if (m_skipDepth)
         return true;
     name = localName(name);

@@ -18,8 +18,8 @@ public:
     explicit FirstTableReader(int keepColumns);
 
     // `attributes`: name, value pairs ended by a null name (a value is null when the attribute
-    // has none), or null. False when the page nests its elements deeper than kMaxNesting: the
-    // parser is to stop there, as what lies deeper is not read.
+    // has none), or null. False when more than kMaxOpenElements would be open: the parser is to
+    // stop there, as what lies deeper is not read.
     bool openElement(const char* name, const char* const* attributes);
     // Closes the element opened last and still open.
     void closeElement(const char* name);
@@ -30,9 +30,10 @@ public:
     // Whether the page nested its elements too deep to be read to its end.
     bool tooDeep() const { return m_tooDeep; }
 
-    // The parser's own limit when it builds a document; without one, a page of nothing but
-    // opening tags keeps the parser scanning a stack of a million names at every closing tag.
-    static constexpr int kMaxNesting = 256;
+    // The parser's own limit when it builds a document (the root and 256 levels below it);
+    // without one, a page of nothing but opening tags keeps the parser scanning a stack of a
+    // million names at every closing tag.
+    static constexpr int kMaxOpenElements = 257;
 
 private:
     enum class Stage { BeforeTable, InTable, InRow, InCell, AfterTable };
