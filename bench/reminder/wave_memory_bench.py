@@ -19,6 +19,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "support"))
 from announce_bench import set_offset, start_sound_server  # noqa: E402
+from processmemory import peak_rss_kib  # noqa: E402
 from xdesktop import Desktop, MapWatcher, libfaketime, write_settings  # noqa: E402
 
 LEAD_SECONDS = 15
@@ -61,14 +62,6 @@ def settings_text(wav):
     return ("[時刻]\n0-0=9:01\n[内容]\n0-0=音のベンチマーク\n[指定日]\n0-0=毎日\n"
             "[表示]\n時間=3\n[事前表示]\n時間=0\n"
             "[サウンド]\n音=1\n音パス=%s\n音回数=1\n音声=0\n" % wav)
-
-
-def peak_rss_kib(pid):
-    with open(f"/proc/{pid}/status") as f:
-        for line in f:
-            if line.startswith("VmHWM:"):
-                return int(line.split()[1])
-    return -1
 
 
 def run_case(programs, env, maps, wav):

@@ -19,14 +19,7 @@ import sys
 import tempfile
 
 from runner_bench import Runner, full_settings
-
-
-def peak_rss_kib(pid):
-    with open(f"/proc/{pid}/status") as f:
-        for line in f:
-            if line.startswith("VmHWM:"):
-                return int(line.split()[1])
-    return -1
+from processmemory import peak_rss_kib  # noqa: E402
 
 
 def million_line_settings(today, lines, in_front=False):
