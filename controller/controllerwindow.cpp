@@ -32,8 +32,8 @@ constexpr int kClientHeightTwips = 3045;
 // Between the old runner's confirmed end and the new runner's start.
 constexpr int kRestartPauseMs = 100;
 
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, double left,
-                        double top, double width, double height)
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, double left, double top,
+                        double width, double height)
 {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(QLatin1String(name));
@@ -143,8 +143,7 @@ void ControllerWindow::setWindowWidthTwips(int widthTwips)
     // Hidden rather than merely clipped, so that Tab does not wander into the closed panel.
     for (QWidget* widget : std::as_const(m_panel))
         widget->setVisible(isPanelOpen());
-    setFixedSize(twipsToPixelsX(widthTwips - kFrameTwips, screen()),
-                 twipsToPixelsY(kClientHeightTwips, screen()));
+    setFixedSize(twipsToPixelsX(widthTwips - kFrameTwips, screen()), twipsToPixelsY(kClientHeightTwips, screen()));
 }
 
 void ControllerWindow::centreOnScreen()

@@ -42,8 +42,7 @@ bool FieldGuard::eventFilter(QObject* watched, QEvent* event)
     case QEvent::FocusOut:
         // A real click hands the focus to the clicked control before the control sees the
         // press: decide here, and swallow the press that follows.
-        if (watched == m_field && static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason
-            && !m_accept())
+        if (watched == m_field && static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason && !m_accept())
             m_blocking = true;
         break;
     case QEvent::MouseButtonPress:

@@ -30,10 +30,7 @@ int findFreeDatedSlot(const ProfileTransaction& file)
     return -1;
 }
 
-QDate quickEntryDate(QuickDay day, const QDate& today)
-{
-    return day == QuickDay::Today ? today : today.addDays(1);
-}
+QDate quickEntryDate(QuickDay day, const QDate& today) { return day == QuickDay::Today ? today : today.addDays(1); }
 
 QuickEntryResult RegisterQuickEntry(const QString& settingsPath, const QuickEntry& entry)
 {

@@ -20,16 +20,15 @@ struct QuickEntry {
 
 struct QuickEntryResult {
     bool ok = false;
-    int slot = -1;       // the number N of the key "2-N" written
-    QString date;        // "yyyy/m/d" written to "指定日"
-    QString message;     // for the user when !ok
+    int slot = -1;   // the number N of the key "2-N" written
+    QString date;    // "yyyy/m/d" written to "指定日"
+    QString message; // for the user when !ok
 };
 
 inline constexpr char16_t kEmptyTimeMessage[] = u"時刻を記入してください";
 inline constexpr char16_t kBadTimeMessage[] = u"時刻を正しく記入してください";
 inline constexpr char16_t kSlotsFullMessage[] = u"指定日の登録は50件までです";
-inline constexpr char16_t kWriteFailedMessage[] =
-    u"設定ファイルに書き込めませんでした。予定は登録されていません";
+inline constexpr char16_t kWriteFailedMessage[] = u"設定ファイルに書き込めませんでした。予定は登録されていません";
 
 // The first number 0..49 whose "指定日" value is empty, or -1 when all fifty are in use.
 int findFreeDatedSlot(const ProfileTransaction& file);

@@ -45,8 +45,7 @@ QString formatViewerLine(const QString& storedTime, const QString& text)
 
 QList<DayListEntry> readDayList(const QString& settingsPath, ViewerDay day)
 {
-    const QString section = QString::fromUtf16(day == ViewerDay::Today ? kTodayListSection
-                                                                       : kTomorrowListSection);
+    const QString section = QString::fromUtf16(day == ViewerDay::Today ? kTodayListSection : kTomorrowListSection);
     const ProfileTransaction file(settingsPath);
     QList<DayListEntry> entries;
     for (int n = 0;; ++n) {

@@ -45,10 +45,7 @@ EditorSession::~EditorSession()
     delete m_generalWindow;
 }
 
-void EditorSession::start()
-{
-    showEntryWindow();
-}
+void EditorSession::start() { showEntryWindow(); }
 
 void EditorSession::showEntryWindow()
 {

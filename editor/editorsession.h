@@ -12,8 +12,6 @@
 
 namespace corvane::editor {
 
-
-
 class EditorSession : public QObject {
     Q_OBJECT
 public:

@@ -22,10 +22,7 @@ struct Entry {
     QString text;
 };
 
-QTime timeValue(const QString& text)
-{
-    return parseTime(text).value_or(QTime(0, 0));
-}
+QTime timeValue(const QString& text) { return parseTime(text).value_or(QTime(0, 0)); }
 
 void writeEntry(ProfileTransaction& tx, const QString& key, const Entry& entry)
 {
@@ -43,8 +40,8 @@ void deleteEntry(ProfileTransaction& tx, const QString& key)
 
 QString writeFailedMessage(const QString& reason)
 {
-    return QStringLiteral("設定ファイルに書き込めませんでした") +
-           (reason.isEmpty() ? QString() : QStringLiteral("\n") + reason);
+    return QStringLiteral("設定ファイルに書き込めませんでした")
+           + (reason.isEmpty() ? QString() : QStringLiteral("\n") + reason);
 }
 
 } // namespace

@@ -48,8 +48,8 @@ void EntryWindow::createControls()
     placeTwips(frame, 480, 600, 1335, 4455);
 
     for (int c = 0; c < kCategoryCount; ++c) {
-        auto* option = placed(new QRadioButton(categoryCaption(c), this), arrayName("Option1", c),
-                              720, 960 + 360 * c, c == 0 ? 735 : 855, 255);
+        auto* option = placed(new QRadioButton(categoryCaption(c), this), arrayName("Option1", c), 720, 960 + 360 * c,
+                              c == 0 ? 735 : 855, 255);
         // The window keeps exactly one option selected itself.
         option->setAutoExclusive(false);
         option->raise();
@@ -81,26 +81,22 @@ void EntryWindow::createControls()
         m_clears[size_t(i)] = clear;
 
         m_guard->guard(m_dates[size_t(i)], FocusGuard::withMessage([this](const QString& text) {
-            return m_category == Dated ? checkDateText(text) : QString();
-        }));
+                           return m_category == Dated ? checkDateText(text) : QString();
+                       }));
         m_guard->guard(m_times[size_t(i)], FocusGuard::withMessage(checkTimeText));
         m_guard->guard(m_texts[size_t(i)]);
     }
 
-    m_previous = placed(new QPushButton(QStringLiteral("前の登録"), this), QStringLiteral("Command2"),
-                        8280, 360, 975, 375);
-    m_next = placed(new QPushButton(QStringLiteral("次の登録"), this), QStringLiteral("Command3"), 9360,
-                    360, 975, 375);
+    m_previous =
+        placed(new QPushButton(QStringLiteral("前の登録"), this), QStringLiteral("Command2"), 8280, 360, 975, 375);
+    m_next = placed(new QPushButton(QStringLiteral("次の登録"), this), QStringLiteral("Command3"), 9360, 360, 975, 375);
     m_countLine = placeLabel(this, QStringLiteral("Label7"), QString(), 7440, 3480);
     placeLabel(this, QStringLiteral("Label8"), QStringLiteral("予定表 (経済指標を除く)"), 2520, 3960);
-    m_create = placed(new QPushButton(QStringLiteral("作成"), this), QStringLiteral("Command6"), 2760,
-                      4320, 1095, 375);
-    m_view = placed(new QPushButton(QStringLiteral("閲覧"), this), QStringLiteral("Command7"), 3960,
-                    4320, 1095, 375);
-    m_moveOn = placed(new QPushButton(QStringLiteral("次へ"), this), QStringLiteral("Command5"), 7200,
-                      4320, 1455, 495);
-    m_finish = placed(new QPushButton(QStringLiteral("登録完了"), this), QStringLiteral("Command4"),
-                      8880, 4320, 1455, 495);
+    m_create = placed(new QPushButton(QStringLiteral("作成"), this), QStringLiteral("Command6"), 2760, 4320, 1095, 375);
+    m_view = placed(new QPushButton(QStringLiteral("閲覧"), this), QStringLiteral("Command7"), 3960, 4320, 1095, 375);
+    m_moveOn = placed(new QPushButton(QStringLiteral("次へ"), this), QStringLiteral("Command5"), 7200, 4320, 1455, 495);
+    m_finish =
+        placed(new QPushButton(QStringLiteral("登録完了"), this), QStringLiteral("Command4"), 8880, 4320, 1455, 495);
 
     connect(m_previous, &QPushButton::clicked, this, [this] { changePage(-kRowsPerPage); });
     connect(m_next, &QPushButton::clicked, this, [this] { changePage(kRowsPerPage); });

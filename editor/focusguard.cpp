@@ -112,8 +112,7 @@ void FocusGuard::refuseMouseLeave(QLineEdit* box, const QString& message)
 bool FocusGuard::swallowMouse(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
-        type != QEvent::MouseButtonDblClick)
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease && type != QEvent::MouseButtonDblClick)
         return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != m_window)

@@ -8,8 +8,7 @@
 
 namespace corvane::editor {
 
-QWidget* placeControl(QWidget* widget, const QString& name, double left, double top, double width,
-                      double height)
+QWidget* placeControl(QWidget* widget, const QString& name, double left, double top, double width, double height)
 {
     widget->setObjectName(name);
     placeTwips(widget, left, top, width, height);
@@ -18,9 +17,8 @@ QWidget* placeControl(QWidget* widget, const QString& name, double left, double 
     auto* button = qobject_cast<QAbstractButton*>(widget);
     if (!button)
         return widget;
-    const int needed = qobject_cast<QPushButton*>(widget)
-                           ? widget->fontMetrics().horizontalAdvance(button->text()) + 12
-                           : widget->sizeHint().width();
+    const int needed = qobject_cast<QPushButton*>(widget) ? widget->fontMetrics().horizontalAdvance(button->text()) + 12
+                                                          : widget->sizeHint().width();
     if (needed > widget->width())
         widget->resize(needed, widget->height());
     return widget;

@@ -9,8 +9,7 @@ namespace corvane::editor {
 
 // Names the control, places it, and widens it when its caption needs more room than the
 // design gave (the layouts were drawn for another face's metrics).
-QWidget* placeControl(QWidget* widget, const QString& name, double left, double top, double width,
-                      double height);
+QWidget* placeControl(QWidget* widget, const QString& name, double left, double top, double width, double height);
 template <typename W>
 W* placed(W* widget, const QString& name, double left, double top, double width, double height)
 {

@@ -226,10 +226,7 @@ bool acceptsNonNegativeWhole(const QString& text)
     return value && *value >= 0;
 }
 
-bool acceptsDateText(const QString& text)
-{
-    return text.isEmpty() || parseDate(text).has_value();
-}
+bool acceptsDateText(const QString& text) { return text.isEmpty() || parseDate(text).has_value(); }
 
 QString checkTimeDifference(const QString& text)
 {
@@ -309,9 +306,6 @@ bool acceptsAbsolutePath(const QString& text)
 #endif
 }
 
-bool acceptsRepeatCount(const QString& text)
-{
-    return text.isEmpty() || parseDecimal(text).has_value();
-}
+bool acceptsRepeatCount(const QString& text) { return text.isEmpty() || parseDecimal(text).has_value(); }
 
 } // namespace corvane::editor

@@ -21,13 +21,13 @@ const QStringList& soundKeys();
 
 struct GeneralSettings {
     // The controls of the general settings window, as texts.
-    bool economic = false;        // "経済指標"/"取得"
-    QString displaySeconds;       // "表示"/"時間"
-    QString advanceMinutes;       // "事前表示"/"時間"
+    bool economic = false;    // "経済指標"/"取得"
+    QString displaySeconds;   // "表示"/"時間"
+    QString advanceMinutes;   // "事前表示"/"時間"
     QString lateLimitMinutes; // "事前表示"/"遅延上限": how late a reminder missed in sleep may still be shown
-    QString et, cet, gmt;         // "時差"
-    QString calendarUrl;          // "経済指標"/"URL"
-    QStringList HolidayDates;     // "祝日", in list order
+    QString et, cet, gmt;     // "時差"
+    QString calendarUrl;      // "経済指標"/"URL"
+    QStringList HolidayDates; // "祝日", in list order
     std::array<QString, kAbbreviationCount> abbreviations;     // "略称登録"/略称i
     std::array<QString, kAbbreviationCount> abbreviationTexts; // "略称登録"/内容i
 

@@ -74,8 +74,10 @@ void GeneralSettingsWindow::createControls()
     placeLabel(this, QStringLiteral("Label5"), QStringLiteral("祝日の登録"), 7080, 240);
     m_holidayInput = placed(new QLineEdit(this), QStringLiteral("Text3"), 7200, 600, 1455, 270);
     guard->guard(m_holidayInput, FocusGuard::silent(acceptsDateText));
-    auto* add = placed(new QPushButton(QStringLiteral("追加"), this), QStringLiteral("Command2"), 7200, 1080, 1455, 375);
-    auto* remove = placed(new QPushButton(QStringLiteral("削除"), this), QStringLiteral("Command1"), 7200, 1560, 1455, 375);
+    auto* add =
+        placed(new QPushButton(QStringLiteral("追加"), this), QStringLiteral("Command2"), 7200, 1080, 1455, 375);
+    auto* remove =
+        placed(new QPushButton(QStringLiteral("削除"), this), QStringLiteral("Command1"), 7200, 1560, 1455, 375);
     auto* national = placed(new QPushButton(QStringLiteral("国民の祝日を追加"), this), QStringLiteral("Command9"), 7200,
                             2040, 1455, 375);
     m_holidays = placed(new QListWidget(this), QStringLiteral("List1"), 8880, 600, 1455, 1860);
@@ -87,14 +89,14 @@ void GeneralSettingsWindow::createControls()
 
     auto* designer = placed(new QPushButton(QStringLiteral("表示画面の設定"), this), QStringLiteral("Command3"), 7200,
                             3000, 1455, 495);
-    auto* sound = placed(new QPushButton(QStringLiteral("音の設定"), this), QStringLiteral("Command8"), 8880, 3000,
-                         1455, 495);
+    auto* sound =
+        placed(new QPushButton(QStringLiteral("音の設定"), this), QStringLiteral("Command8"), 8880, 3000, 1455, 495);
     connect(designer, &QPushButton::clicked, this, &GeneralSettingsWindow::toggleDesigner);
     connect(sound, &QPushButton::clicked, this, &GeneralSettingsWindow::toggleSoundWindow);
     m_tabOrder << designer << sound;
 
-    m_economic = placed(new QCheckBox(QStringLiteral("経済指標公表予定を表示する"), this), QStringLiteral("Check1"), 360,
-                        4080, 2655, 255);
+    m_economic = placed(new QCheckBox(QStringLiteral("経済指標公表予定を表示する"), this), QStringLiteral("Check1"),
+                        360, 4080, 2655, 255);
     connect(m_economic, &QCheckBox::toggled, this, &GeneralSettingsWindow::showEconomicGroup);
     m_tabOrder << m_economic;
 }
@@ -117,7 +119,8 @@ void GeneralSettingsWindow::createEconomicGroup()
     m_economicGroup << placeLabel(this, QStringLiteral("Label14"), QStringLiteral("URL"), 480, 4920);
     m_url = placed(new QLineEdit(this), QStringLiteral("Text9"), 1080, 4920, 5535, 270);
     guard->guard(m_url, FocusGuard::withMessage(checkCalendarUrl));
-    m_reimport = placed(new QPushButton(QStringLiteral("再作成"), this), QStringLiteral("Command6"), 4800, 4440, 855, 375);
+    m_reimport =
+        placed(new QPushButton(QStringLiteral("再作成"), this), QStringLiteral("Command6"), 4800, 4440, 855, 375);
     m_view = placed(new QPushButton(QStringLiteral("閲覧"), this), QStringLiteral("Command7"), 5760, 4440, 855, 375);
     connect(m_reimport, &QPushButton::clicked, this, &GeneralSettingsWindow::reimport);
     connect(m_view, &QPushButton::clicked, this, [this] {
@@ -127,9 +130,10 @@ void GeneralSettingsWindow::createEconomicGroup()
     m_economicGroup << m_et << m_cet << m_gmt << m_url << m_reimport << m_view;
     m_tabOrder << m_et << m_cet << m_gmt << m_url << m_reimport << m_view;
 
-    auto* back = placed(new QPushButton(QStringLiteral("戻る"), this), QStringLiteral("Command4"), 7200, 4320, 1455, 495);
-    auto* finish = placed(new QPushButton(QStringLiteral("登録完了"), this), QStringLiteral("Command5"), 8880, 4320,
-                          1455, 495);
+    auto* back =
+        placed(new QPushButton(QStringLiteral("戻る"), this), QStringLiteral("Command4"), 7200, 4320, 1455, 495);
+    auto* finish =
+        placed(new QPushButton(QStringLiteral("登録完了"), this), QStringLiteral("Command5"), 8880, 4320, 1455, 495);
     connect(back, &QPushButton::clicked, this, [this] {
         if (leave())
             emit backRequested();

@@ -9,8 +9,8 @@ GeneralSettingsWindow::ImportRunner importEconomicCalendar()
 {
     return [](std::function<void(bool, const QString&)> done) {
         // Asynchronous, so the window keeps answering while the page is fetched.
-        auto* import = new EconomicCalendarImport(SettingsPath(),
-                                                  programsFile(QString::fromUtf16(kIndicatorWorkbookName)));
+        auto* import =
+            new EconomicCalendarImport(SettingsPath(), programsFile(QString::fromUtf16(kIndicatorWorkbookName)));
         QObject::connect(import, &EconomicCalendarImport::finished, import,
                          [import, done](bool ok, const QString& reason) {
                              done(ok, reason);

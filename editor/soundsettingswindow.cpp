@@ -25,15 +25,15 @@ SoundSettingsWindow::SoundSettingsWindow(QWidget* parent) : QWidget(parent, Qt::
 void SoundSettingsWindow::createControls()
 {
     auto* guard = new FocusGuard(this);
-    m_wave = placed(new QCheckBox(QStringLiteral("WAVEファイルを鳴らす"), this), QStringLiteral("Check1"), 360,
-                    240, 2175, 255);
+    m_wave = placed(new QCheckBox(QStringLiteral("WAVEファイルを鳴らす"), this), QStringLiteral("Check1"), 360, 240,
+                    2175, 255);
     placeLabel(this, QStringLiteral("Label1"), QStringLiteral("WAVEファイルパス"), 600, 720);
     m_wavePath = placed(new QLineEdit(this), QStringLiteral("Text1"), 2520, 720, 3615, 270);
     auto* browseWave = placed(new QPushButton(this), QStringLiteral("Command3"), 6120, 720, 375, 255);
     placeLabel(this, QStringLiteral("Label2"), QStringLiteral("繰り返し回数"), 600, 1200);
     m_repeat = placed(new QLineEdit(this), QStringLiteral("Text2"), 2520, 1200, 495, 270);
-    m_speech = placed(new QCheckBox(QStringLiteral("音声ソフトを使う"), this), QStringLiteral("Check2"), 360, 1680,
-                      1695, 255);
+    m_speech =
+        placed(new QCheckBox(QStringLiteral("音声ソフトを使う"), this), QStringLiteral("Check2"), 360, 1680, 1695, 255);
     placeLabel(this, QStringLiteral("Label3"), QStringLiteral("テキストファイル　パス"), 600, 2160);
     m_textPath = placed(new QLineEdit(this), QStringLiteral("Text3"), 2520, 2160, 3615, 270);
 
@@ -49,10 +49,10 @@ void SoundSettingsWindow::createControls()
         });
         order << m_commands[size_t(i)] << browse;
     }
-    auto* cancel = placed(new QPushButton(QStringLiteral("キャンセル"), this), QStringLiteral("Command2"), 3360,
-                          4080, 1455, 375);
-    auto* take = placed(new QPushButton(QStringLiteral("登録"), this), QStringLiteral("Command1"), 5040, 4080,
-                        1455, 375);
+    auto* cancel =
+        placed(new QPushButton(QStringLiteral("キャンセル"), this), QStringLiteral("Command2"), 3360, 4080, 1455, 375);
+    auto* take =
+        placed(new QPushButton(QStringLiteral("登録"), this), QStringLiteral("Command1"), 5040, 4080, 1455, 375);
     order << cancel << take;
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);

@@ -26,14 +26,8 @@ QString viewWorkbook(const QString& path)
     return {};
 }
 
-QString ViewScheduleWorkbook()
-{
-    return viewWorkbook(programsFile(QString::fromUtf16(kScheduleWorkbookName)));
-}
+QString ViewScheduleWorkbook() { return viewWorkbook(programsFile(QString::fromUtf16(kScheduleWorkbookName))); }
 
-QString ViewIndicatorWorkbook()
-{
-    return viewWorkbook(programsFile(QString::fromUtf16(kIndicatorWorkbookName)));
-}
+QString ViewIndicatorWorkbook() { return viewWorkbook(programsFile(QString::fromUtf16(kIndicatorWorkbookName))); }
 
 } // namespace corvane::editor

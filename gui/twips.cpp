@@ -8,10 +8,7 @@
 namespace corvane {
 
 namespace {
-const QScreen* orPrimary(const QScreen* screen)
-{
-    return screen ? screen : QGuiApplication::primaryScreen();
-}
+const QScreen* orPrimary(const QScreen* screen) { return screen ? screen : QGuiApplication::primaryScreen(); }
 } // namespace
 
 double logicalDpiX(const QScreen* screen)
@@ -47,8 +44,8 @@ int scaledRoundingSlack(double devicePixelRatio)
 
 QRect twipsRect(double left, double top, double width, double height, const QScreen* screen)
 {
-    return QRect(twipsToPixelsX(left, screen), twipsToPixelsY(top, screen),
-                 twipsToPixelsX(width, screen), twipsToPixelsY(height, screen));
+    return QRect(twipsToPixelsX(left, screen), twipsToPixelsY(top, screen), twipsToPixelsX(width, screen),
+                 twipsToPixelsY(height, screen));
 }
 
 void placeTwips(QWidget* widget, double left, double top, double width, double height)

@@ -36,18 +36,14 @@ void EventLoopTimeSource::cancelWake()
     m_wake = nullptr;
 }
 
-Announcement::Announcement(const ReminderPlan& plan, AnnouncementTimeSource& time,
-                           AnnouncementOutput& output)
+Announcement::Announcement(const ReminderPlan& plan, AnnouncementTimeSource& time, AnnouncementOutput& output)
     : m_plan(plan), m_time(time), m_output(output)
 {
 }
 
 Announcement::~Announcement() { m_time.cancelWake(); }
 
-int64_t Announcement::soundWaitMs(int msIntoSecond)
-{
-    return 6000 - std::clamp(msIntoSecond, 0, 999);
-}
+int64_t Announcement::soundWaitMs(int msIntoSecond) { return 6000 - std::clamp(msIntoSecond, 0, 999); }
 
 void Announcement::start(const QString& caption, const QString& message)
 {

@@ -49,10 +49,7 @@ void DaySchedule::keepShownFrom(const DayList& today, const DayList& tomorrow)
     keepShown(tomorrow, m_tomorrow);
 }
 
-void DaySchedule::setAbbreviations(const Abbreviations& abbreviations)
-{
-    m_abbreviations = abbreviations;
-}
+void DaySchedule::setAbbreviations(const Abbreviations& abbreviations) { m_abbreviations = abbreviations; }
 
 void DaySchedule::sortByTime(DayList& list)
 {

@@ -279,8 +279,7 @@ void DaySchedule::writeDerivedLists(const ProfileTransaction& file, const QStrin
 
 void DaySchedule::appendIndicatorRows(const QString& settingsPath)
 {
-    const QString workbook =
-        QFileInfo(settingsPath).dir().filePath(QString::fromUtf16(kIndicatorWorkbookName));
+    const QString workbook = QFileInfo(settingsPath).dir().filePath(QString::fromUtf16(kIndicatorWorkbookName));
     if (!QFileInfo::exists(workbook))
         return;
     QString error;

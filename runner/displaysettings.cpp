@@ -23,10 +23,7 @@ std::optional<int> lateLimitFrom(const QString& text)
     return *minutes;
 }
 
-QString orDefault(const QString& value, const QString& fallback)
-{
-    return value.isEmpty() ? fallback : value;
-}
+QString orDefault(const QString& value, const QString& fallback) { return value.isEmpty() ? fallback : value; }
 
 } // namespace
 
@@ -38,8 +35,7 @@ int DisplaySettings::advance() const
 
 int DisplaySettings::lateLimit() const { return lateLimitFrom(lateLimitMinutes).value_or(kDefaultLateLimitMinutes); }
 
-DisplaySettings readDisplaySettings(const QString& settingsPath,
-                                    const std::function<void()>& expandAbbreviations)
+DisplaySettings readDisplaySettings(const QString& settingsPath, const std::function<void()>& expandAbbreviations)
 {
     return readDisplaySettings(ProfileTransaction(settingsPath), expandAbbreviations);
 }

@@ -39,8 +39,7 @@ DisplaySettings LoadDisplaySettings(const ProfileTransaction& file, DaySchedule&
 // The reads of LoadDisplaySettings; `expandAbbreviations` runs at the point where start-up
 // expands the abbreviations (after the advance, before the window's look). Empty keys with a
 // default ("色", "TOP", "LEFT", "HEIGHT", "WIDTH", the advance) hold the default's text.
-DisplaySettings readDisplaySettings(const QString& settingsPath,
-                                    const std::function<void()>& expandAbbreviations = {});
+DisplaySettings readDisplaySettings(const QString& settingsPath, const std::function<void()>& expandAbbreviations = {});
 DisplaySettings readDisplaySettings(const ProfileTransaction& file,
                                     const std::function<void()>& expandAbbreviations = {});
 

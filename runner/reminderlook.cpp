@@ -10,8 +10,8 @@ namespace {
 
 void logFallback(const char* what, const QString& text, const QString& fallback)
 {
-    const QString problem = text.isEmpty() ? QStringLiteral("が空です")
-                                           : QStringLiteral("の値 \"%1\" は数値として使えません").arg(text);
+    const QString problem =
+        text.isEmpty() ? QStringLiteral("が空です") : QStringLiteral("の値 \"%1\" は数値として使えません").arg(text);
     logLine(QStringLiteral("%1 %2。%3 を使います").arg(QString::fromUtf8(what), problem, fallback));
 }
 
@@ -53,10 +53,8 @@ ReminderLook reminderLookFrom(const DisplaySettings& s)
     look.height = whole32Or(s.height, 1455, "表示フォーム/HEIGHT");
     look.width = whole32Or(s.width, 2970, "表示フォーム/WIDTH");
     // Subtracting the margins of a huge stored size must not overflow.
-    look.labelHeight = look.height > 2 * kLabelTop ? int32_t(int64_t(look.height) - 2 * kLabelTop)
-                                                   : kLabelDesignHeight;
-    look.labelWidth = look.width > 2 * kLabelLeft ? int32_t(int64_t(look.width) - 2 * kLabelLeft)
-                                                  : kLabelDesignWidth;
+    look.labelHeight = look.height > 2 * kLabelTop ? int32_t(int64_t(look.height) - 2 * kLabelTop) : kLabelDesignHeight;
+    look.labelWidth = look.width > 2 * kLabelLeft ? int32_t(int64_t(look.width) - 2 * kLabelLeft) : kLabelDesignWidth;
     look.text = colourOr(s.textColour, kButtonTextIndex, "表示フォーム/FCOLO");
 
     if (!s.fontSize.isEmpty()) {

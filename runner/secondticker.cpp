@@ -21,10 +21,7 @@ void SecondTicker::start() { arm(); }
 
 void SecondTicker::stop() { m_timer.stop(); }
 
-int SecondTicker::delayToNextSecond(int msIntoSecond)
-{
-    return 1000 - qBound(0, msIntoSecond, 999) + kAfterBoundaryMs;
-}
+int SecondTicker::delayToNextSecond(int msIntoSecond) { return 1000 - qBound(0, msIntoSecond, 999) + kAfterBoundaryMs; }
 
 void SecondTicker::arm()
 {

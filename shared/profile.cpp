@@ -36,8 +36,8 @@ QString invalidSection(const QString& section)
 QString invalidKey(const QString& section, const QString& key)
 {
     const QString name = key.trimmed();
-    if (name.isEmpty() || hasLineBreak(name) || name.contains(QLatin1Char('='))
-        || name.startsWith(QLatin1Char(';')) || name.startsWith(QLatin1Char('[')))
+    if (name.isEmpty() || hasLineBreak(name) || name.contains(QLatin1Char('=')) || name.startsWith(QLatin1Char(';'))
+        || name.startsWith(QLatin1Char('[')))
         return QStringLiteral("設定ファイルのキー名に使えない文字があります: [%1] %2").arg(section, key);
     return {};
 }
@@ -302,8 +302,7 @@ QString readString(const QString& path, const QString& section, const QString& k
     return valueAsRead(QByteArray(found->first, found->second), charset);
 }
 
-bool writeString(const QString& path, const QString& section, const QString& key, const QString& value,
-                 QString* error)
+bool writeString(const QString& path, const QString& section, const QString& key, const QString& value, QString* error)
 {
     if (QString invalid = invalidWrite(section, key, value); !invalid.isEmpty())
         return fail(error, invalid);

@@ -68,11 +68,10 @@ namespace profile {
 // GetPrivateProfileString with "" default and a 255-byte buffer.
 QString readString(const QString& path, const QString& section, const QString& key);
 // WritePrivateProfileString with a value.
-bool writeString(const QString& path, const QString& section, const QString& key,
-                 const QString& value, QString* error = nullptr);
+bool writeString(const QString& path, const QString& section, const QString& key, const QString& value,
+                 QString* error = nullptr);
 // WritePrivateProfileString without a value: deletes the key (no-op when absent).
-bool deleteKey(const QString& path, const QString& section, const QString& key,
-               QString* error = nullptr);
+bool deleteKey(const QString& path, const QString& section, const QString& key, QString* error = nullptr);
 // WritePrivateProfileString without a key: deletes the whole section.
 bool deleteSection(const QString& path, const QString& section, QString* error = nullptr);
 // WritePrivateProfileSection: replaces the section's body with these lines (in order);

@@ -81,7 +81,7 @@ LineShape shapeOf(const char* data, qsizetype size, ProfileCharset charset)
 
 // Calls visit(lineStart, lineSize) for every line; CRLF, LF and a lone CR end a line.
 // visit returns false to stop.
-template<typename Visit>
+template <typename Visit>
 void forEachLine(const char* data, qsizetype size, Visit visit)
 {
     qsizetype pos = 0;
@@ -165,10 +165,7 @@ QByteArray cutToReadBuffer(const QByteArray& value)
     return value.left(kept);
 }
 
-QByteArray valueAsRead(const char* data, qsizetype size)
-{
-    return cutToReadBuffer(unquoted(data, size));
-}
+QByteArray valueAsRead(const char* data, qsizetype size) { return cutToReadBuffer(unquoted(data, size)); }
 
 QByteArray quotedForWrite(const QByteArray& value)
 {

@@ -93,8 +93,7 @@ public:
     bool setValue(const QByteArray& section, const QByteArray& key, const QByteArray& value);
     bool removeKey(const QByteArray& section, const QByteArray& key);
     bool removeSection(const QByteArray& section);
-    bool replaceSection(const QByteArray& section,
-                        const std::vector<std::pair<QByteArray, QByteArray>>& lines);
+    bool replaceSection(const QByteArray& section, const std::vector<std::pair<QByteArray, QByteArray>>& lines);
 
 private:
     struct Line {

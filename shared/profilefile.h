@@ -50,7 +50,7 @@ public:
     void recordWritten(const FileStamp& stamp);
 
 private:
-    int m_fd = -1;          // the lock file, where flock exists
+    int m_fd = -1;            // the lock file, where flock exists
     void* m_handle = nullptr; // a QLockFile elsewhere
     bool m_locked = false;
     QString m_error;

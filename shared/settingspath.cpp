@@ -22,10 +22,7 @@ QString ProgramsFolder()
 
 void setProgramsFolderOverride(const QString& folder) { overrideFolder() = folder; }
 
-QString programsFile(const QString& name)
-{
-    return QDir::toNativeSeparators(QDir(ProgramsFolder()).filePath(name));
-}
+QString programsFile(const QString& name) { return QDir::toNativeSeparators(QDir(ProgramsFolder()).filePath(name)); }
 
 QString SettingsPath() { return programsFile(QString::fromUtf16(kSettingsFileName)); }
 

@@ -67,9 +67,8 @@ bool SingleInstance::tryAcquire()
     lock->setStaleLockTime(0);
     if (!lock->tryLock(0)) {
         if (lock->error() != QLockFile::LockFailedError)
-            logLine(QStringLiteral("二重起動を防ぐロック %1 を取れません（エラー %2）")
-                        .arg(path)
-                        .arg(int(lock->error())));
+            logLine(
+                QStringLiteral("二重起動を防ぐロック %1 を取れません（エラー %2）").arg(path).arg(int(lock->error())));
         return false;
     }
     m_lock = std::move(lock);

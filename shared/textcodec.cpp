@@ -62,16 +62,26 @@ bool isAscii(const QString& text)
 int fallbackFor(char16_t c)
 {
     switch (c) {
-    case 0x301C: return 0x8160; // wave dash → full-width tilde's code
-    case 0x2016: return 0x8161; // double vertical line
-    case 0x2212: return 0x817C; // minus sign
-    case 0x2014: return 0x815C; // em dash
-    case 0x00A2: return 0x8191; // cent
-    case 0x00A3: return 0x8192; // pound
-    case 0x00AC: return 0x81CA; // not sign
-    case 0x00A5: return 0x5C;   // yen sign: Windows' best fit
-    case 0x203E: return 0x7E;   // overline: Windows' best fit
-    default: return -1;
+    case 0x301C:
+        return 0x8160; // wave dash → full-width tilde's code
+    case 0x2016:
+        return 0x8161; // double vertical line
+    case 0x2212:
+        return 0x817C; // minus sign
+    case 0x2014:
+        return 0x815C; // em dash
+    case 0x00A2:
+        return 0x8191; // cent
+    case 0x00A3:
+        return 0x8192; // pound
+    case 0x00AC:
+        return 0x81CA; // not sign
+    case 0x00A5:
+        return 0x5C; // yen sign: Windows' best fit
+    case 0x203E:
+        return 0x7E; // overline: Windows' best fit
+    default:
+        return -1;
     }
 }
 

@@ -24,7 +24,7 @@ bool parseDigits(QStringView text, int maxDigits, int* out)
 // toHalfWidth, then blanks around removed: what every parser starts from.
 QString normalized(const QString& text) { return toHalfWidth(text).trimmed(); }
 
-template<typename Int>
+template <typename Int>
 std::optional<Int> parseWhole(const QString& text)
 {
     const std::optional<double> value = parseDecimal(text);
@@ -83,8 +83,8 @@ std::optional<QTime> parseTime(const QString& text)
     const QString s = normalized(text);
     const QList<QStringView> parts = QStringView(s).split(QLatin1Char(':'));
     int hour = 0, minute = 0, second = 0;
-    if (parts.size() < 2 || parts.size() > 3 || !parseDigits(parts[0], 2, &hour)
-        || !parseDigits(parts[1], 2, &minute) || (parts.size() == 3 && !parseDigits(parts[2], 2, &second)))
+    if (parts.size() < 2 || parts.size() > 3 || !parseDigits(parts[0], 2, &hour) || !parseDigits(parts[1], 2, &minute)
+        || (parts.size() == 3 && !parseDigits(parts[2], 2, &second)))
         return std::nullopt;
     if (hour > 23 || minute > 59 || second > 59)
         return std::nullopt;

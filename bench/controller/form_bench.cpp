@@ -34,8 +34,10 @@ void BM_ViewerLinesOfAFullDay(benchmark::State& state)
     const QString path = folder.filePath(QStringLiteral("corvane設定.ini"));
     ProfileTransaction file(path);
     for (int n = 0; n < 200; ++n) {
-        file.writeString(QStringLiteral("本日の予定"), QStringLiteral("時刻%1").arg(n), QStringLiteral("9:%1").arg(n % 60, 2, 10, QChar(u'0')));
-        file.writeString(QStringLiteral("本日の予定"), QStringLiteral("内容%1").arg(n), QStringLiteral("予定%1").arg(n));
+        file.writeString(QStringLiteral("本日の予定"), QStringLiteral("時刻%1").arg(n),
+                         QStringLiteral("9:%1").arg(n % 60, 2, 10, QChar(u'0')));
+        file.writeString(QStringLiteral("本日の予定"), QStringLiteral("内容%1").arg(n),
+                         QStringLiteral("予定%1").arg(n));
     }
     for (int i = 0; i < 10; ++i) {
         file.writeString(QStringLiteral("略称登録"), QStringLiteral("略称%1").arg(i), QStringLiteral("略%1").arg(i));

@@ -19,10 +19,10 @@ namespace {
 // 30 days of 10 rows; each row a domestic and, on every other row, a foreign release.
 QByteArray calendarPage(int days = 30, int rowsPerDay = 10)
 {
-    QString html = QStringLiteral(
-        "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">"
-        "<title>経済指標カレンダー</title></head><body><div class=\"nav\">マーケット</div>"
-        "<table class=\"calendar\"><tr><th>日付</th><th>曜日</th><th>国内</th><th>海外</th></tr>\n");
+    QString html =
+        QStringLiteral("<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">"
+                       "<title>経済指標カレンダー</title></head><body><div class=\"nav\">マーケット</div>"
+                       "<table class=\"calendar\"><tr><th>日付</th><th>曜日</th><th>国内</th><th>海外</th></tr>\n");
     static const char16_t* const zones[] = {u"ET", u"CET", u"GMT"};
     for (int d = 1; d <= days; ++d) {
         for (int r = 0; r < rowsPerDay; ++r) {
@@ -30,7 +30,10 @@ QByteArray calendarPage(int days = 30, int rowsPerDay = 10)
             if (r == 0)
                 html += QStringLiteral("<td rowspan=\"%1\">%2</td><td rowspan=\"%1\">月</td>").arg(rowsPerDay).arg(d);
             html += QStringLiteral("<td>%1:%2 国内指標%3-%4（前月比）</td>")
-                        .arg(8 + r, 2, 10, QLatin1Char('0')).arg(r * 5, 2, 10, QLatin1Char('0')).arg(d).arg(r);
+                        .arg(8 + r, 2, 10, QLatin1Char('0'))
+                        .arg(r * 5, 2, 10, QLatin1Char('0'))
+                        .arg(d)
+                        .arg(r);
             if (r % 2 == 0)
                 html += QStringLiteral("<td>%1:30%2 海外指標%3-%4<br>速報値</td>")
                             .arg(7 + r, 2, 10, QLatin1Char('0'))
@@ -59,8 +62,8 @@ const QDate kToday(2026, 11, 10);
 // itself, building the document tree.
 void BM_LibxmlParseOnly(benchmark::State& state)
 {
-    const int options = HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING
-                        | HTML_PARSE_NONET | HTML_PARSE_COMPACT;
+    const int options =
+        HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET | HTML_PARSE_COMPACT;
     for (auto _ : state) {
         xmlDoc* doc = htmlReadMemory(page().constData(), int(page().size()), nullptr, nullptr, options);
         benchmark::DoNotOptimize(doc);

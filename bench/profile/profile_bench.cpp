@@ -37,10 +37,11 @@ QString thousandLineFile()
                               QStringLiteral("会議室の予約を確認する %1").arg(n));
     for (int i = 0; i < 10; ++i) {
         t.writeString(QStringLiteral("略称登録"), QStringLiteral("略称%1").arg(i), QStringLiteral("略%1").arg(i));
-        t.writeString(QStringLiteral("略称登録"), QStringLiteral("内容%1").arg(i), QStringLiteral("略称の内容 %1").arg(i));
+        t.writeString(QStringLiteral("略称登録"), QStringLiteral("内容%1").arg(i),
+                      QStringLiteral("略称の内容 %1").arg(i));
     }
-    for (const char* key : {"色", "TOP", "LEFT", "HEIGHT", "WIDTH", "FNAME", "FSIZE", "FBOLD", "FITAL", "FUNDE",
-                            "FSTRI", "FCOLO"})
+    for (const char* key :
+         {"色", "TOP", "LEFT", "HEIGHT", "WIDTH", "FNAME", "FSIZE", "FBOLD", "FITAL", "FUNDE", "FSTRI", "FCOLO"})
         t.writeString(QStringLiteral("表示フォーム"), QString::fromUtf8(key), QStringLiteral("1455"));
     t.writeString(QStringLiteral("表示"), QStringLiteral("時間"), QStringLiteral("10"));
     t.writeString(QStringLiteral("サウンド"), QStringLiteral("音声SH2"), QStringLiteral("last key of the file"));
@@ -128,9 +129,12 @@ void BM_EditorSave_1650WritesOneTransaction(benchmark::State& state)
         for (int category = 0; category <= 10; ++category)
             for (int n = 0; n < 50; ++n) {
                 const QString key = QStringLiteral("%1-%2").arg(category).arg(n);
-                t.writeString(QStringLiteral("指定日"), key, category == 2 ? QStringLiteral("2026/12/%1").arg(n % 28 + 1) : QString());
-                t.writeString(QStringLiteral("時刻"), key, QStringLiteral("%1:%2").arg(n % 24).arg(round % 60, 2, 10, QLatin1Char('0')));
-                t.writeString(QStringLiteral("内容"), key, QStringLiteral("予定の内容その%1（第%2版）").arg(n).arg(round));
+                t.writeString(QStringLiteral("指定日"), key,
+                              category == 2 ? QStringLiteral("2026/12/%1").arg(n % 28 + 1) : QString());
+                t.writeString(QStringLiteral("時刻"), key,
+                              QStringLiteral("%1:%2").arg(n % 24).arg(round % 60, 2, 10, QLatin1Char('0')));
+                t.writeString(QStringLiteral("内容"), key,
+                              QStringLiteral("予定の内容その%1（第%2版）").arg(n).arg(round));
             }
         if (!t.commit())
             state.SkipWithError("commit failed");

@@ -53,7 +53,8 @@ int main(int argc, char** argv)
     };
     QString error;
     if (!WriteIndicatorWorkbook(folder.filePath(QStringLiteral("経済指標.xls")), releases, &error)
-        || !xls::saveWorkbook(editor::buildScheduleWorkbook(sampleSchedule()), folder.filePath(QStringLiteral("corvane予定表.xls")), &error)) {
+        || !xls::saveWorkbook(editor::buildScheduleWorkbook(sampleSchedule()),
+                              folder.filePath(QStringLiteral("corvane予定表.xls")), &error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
     }

@@ -8,10 +8,7 @@
 
 namespace corvane {
 
-QByteArray speechRecord(const QString& message)
-{
-    return '"' + toCp932(message) + "\"\r\n";
-}
+QByteArray speechRecord(const QString& message) { return '"' + toCp932(message) + "\"\r\n"; }
 
 namespace {
 
@@ -21,15 +18,13 @@ void writeSpeechText(const QString& path, const QString& message)
     // than replace it.
     QFile file(path);
     const QByteArray record = speechRecord(message);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(record) != record.size()
-        || !file.flush())
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(record) != record.size() || !file.flush())
         logLine(QStringLiteral("音声ソフト用のテキストファイルに書き込めません: %1: %2").arg(path, file.errorString()));
 }
 
 } // namespace
 
-int handToSpeech(const QString& message, const QString& textPath,
-                 const std::array<QString, 3>& commands)
+int handToSpeech(const QString& message, const QString& textPath, const std::array<QString, 3>& commands)
 {
     if (!textPath.isEmpty())
         writeSpeechText(textPath, message);

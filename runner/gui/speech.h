@@ -15,7 +15,6 @@ QByteArray speechRecord(const QString& message);
 // Writes the text file (when `textPath` is not empty) and starts the commands. Failures are
 // logged, one line each; a failed file write does not stop the commands. Returns the number of
 // commands started.
-int handToSpeech(const QString& message, const QString& textPath,
-                 const std::array<QString, 3>& commands);
+int handToSpeech(const QString& message, const QString& textPath, const std::array<QString, 3>& commands);
 
 } // namespace corvane

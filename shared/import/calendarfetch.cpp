@@ -80,7 +80,8 @@ std::optional<QUrl> calendarUrl(const QString& address, QString* reason)
     const QUrl url(hasScheme ? text : QStringLiteral("https://") + text);
     const QString scheme = url.scheme().toLower();
     if (scheme != u"https" && scheme != u"http") {
-        *reason = QStringLiteral("経済指標カレンダーのURL「%1」は http または https のアドレスではありません").arg(text);
+        *reason =
+            QStringLiteral("経済指標カレンダーのURL「%1」は http または https のアドレスではありません").arg(text);
         return std::nullopt;
     }
     if (!url.isValid() || url.host().isEmpty()) {
@@ -90,8 +91,7 @@ std::optional<QUrl> calendarUrl(const QString& address, QString* reason)
     return url;
 }
 
-CalendarFetch::CalendarFetch(QObject* parent)
-    : QObject(parent), m_network(new QNetworkAccessManager(this))
+CalendarFetch::CalendarFetch(QObject* parent) : QObject(parent), m_network(new QNetworkAccessManager(this))
 {
     // Never from https down to http, and never to another scheme.
     m_network->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
@@ -176,7 +176,7 @@ void CalendarFetch::fail(const QString& reason)
 {
     m_abortReason = reason;
     m_page.body.clear();
-    m_reply->abort();  // finished() follows synchronously and reports m_abortReason
+    m_reply->abort(); // finished() follows synchronously and reports m_abortReason
 }
 
 void CalendarFetch::onFinished()
@@ -201,7 +201,7 @@ void CalendarFetch::onFinished()
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (reply->error() != QNetworkReply::NoError) {
         const QString detail = status >= 400 ? QStringLiteral("サーバーの応答 HTTP %1").arg(status)
-                                              : networkErrorDetail(reply->error(), reply->url());
+                                             : networkErrorDetail(reply->error(), reply->url());
         m_page.body.clear();
         finishWith(false, fetchFailure(detail));
         return;

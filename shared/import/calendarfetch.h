@@ -18,8 +18,8 @@ class QNetworkAccessManager;
 namespace corvane {
 
 struct FetchLimits {
-    int timeoutMs = 30'000;               // the whole transfer, redirects included
-    qint64 maxBytes = 5 * 1024 * 1024;    // body cap
+    int timeoutMs = 30'000;            // the whole transfer, redirects included
+    qint64 maxBytes = 5 * 1024 * 1024; // body cap
     // What the network layer may hold for us before we read it: without a bound an endless
     // reply piles up there faster than the cap above is checked.
     qint64 readBufferBytes = 32 * 1024;
@@ -28,7 +28,7 @@ struct FetchLimits {
 
 struct FetchedPage {
     QByteArray body;
-    QByteArray contentType;  // the Content-Type header of the final response
+    QByteArray contentType; // the Content-Type header of the final response
     QUrl finalUrl;
 };
 

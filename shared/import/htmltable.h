@@ -12,8 +12,8 @@ namespace corvane {
 struct GridCell {
     enum class Kind { Empty, Text, Number };
     Kind kind = Kind::Empty;
-    QString text;       // the cell's text, whitespace collapsed (also set for numbers)
-    double number = 0;  // the value when kind is Number
+    QString text;      // the cell's text, whitespace collapsed (also set for numbers)
+    double number = 0; // the value when kind is Number
 
     bool isEmpty() const { return kind == Kind::Empty; }
     bool operator==(const GridCell&) const = default;

@@ -20,8 +20,8 @@ QByteArray trimLabel(QByteArray label)
     while (!label.isEmpty() && (label.front() == '"' || label.front() == '\''))
         label.remove(0, 1);
     qsizetype end = 0;
-    while (end < label.size() && label[end] != '"' && label[end] != '\'' && label[end] != ';'
-           && label[end] != ' ' && label[end] != '>' && label[end] != '/' && label[end] != '\t')
+    while (end < label.size() && label[end] != '"' && label[end] != '\'' && label[end] != ';' && label[end] != ' '
+           && label[end] != '>' && label[end] != '/' && label[end] != '\t')
         ++end;
     return label.left(end).toLower();
 }
@@ -73,10 +73,7 @@ QByteArray iconvToUtf8(const QByteArray& bytes, const char* from)
 
 } // namespace
 
-QByteArray charsetFromContentType(const QByteArray& contentType)
-{
-    return labelAfterCharset(contentType);
-}
+QByteArray charsetFromContentType(const QByteArray& contentType) { return labelAfterCharset(contentType); }
 
 QByteArray charsetFromMeta(const QByteArray& body)
 {
@@ -101,9 +98,9 @@ PageCharset charsetForLabel(const QByteArray& rawLabel)
     const QByteArray label = rawLabel.trimmed().toLower();
     if (label == "utf-8" || label == "utf8" || label == "unicode-1-1-utf-8")
         return PageCharset::Utf8;
-    if (label == "shift_jis" || label == "shift-jis" || label == "sjis" || label == "x-sjis"
-        || label == "windows-31j" || label == "cp932" || label == "ms932" || label == "ms_kanji"
-        || label == "csshiftjis" || label == "x-ms-cp932")
+    if (label == "shift_jis" || label == "shift-jis" || label == "sjis" || label == "x-sjis" || label == "windows-31j"
+        || label == "cp932" || label == "ms932" || label == "ms_kanji" || label == "csshiftjis"
+        || label == "x-ms-cp932")
         return PageCharset::Cp932;
     if (label == "euc-jp" || label == "eucjp" || label == "x-euc-jp" || label == "cseucpkdfmtjapanese")
         return PageCharset::EucJp;

@@ -10,7 +10,7 @@ enum class PageCharset { Utf8, Cp932, EucJp, Latin1, Other };
 
 struct PageEncoding {
     PageCharset charset = PageCharset::Utf8;
-    QByteArray name;  // the declared name as found (lower case), or the one chosen
+    QByteArray name; // the declared name as found (lower case), or the one chosen
 };
 
 // The charset label of a Content-Type value ("text/html; charset=Shift_JIS" → "shift_jis"),

@@ -42,8 +42,7 @@ bool isAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 // Characters 1 to 5 as "hh:mm" (two digits each), a time of day.
 std::optional<QTime> leadingTime(const QString& s)
 {
-    if (s.size() < 5 || !isAsciiDigit(s[0]) || !isAsciiDigit(s[1]) || !isAsciiDigit(s[3])
-        || !isAsciiDigit(s[4]))
+    if (s.size() < 5 || !isAsciiDigit(s[0]) || !isAsciiDigit(s[1]) || !isAsciiDigit(s[3]) || !isAsciiDigit(s[4]))
         return std::nullopt;
     const int h = s[0].digitValue() * 10 + s[1].digitValue();
     const int m = s[3].digitValue() * 10 + s[4].digitValue();
@@ -87,8 +86,7 @@ void keepEarliest(QList<IndicatorRow>& rows, qsizetype limit)
 
 } // namespace
 
-CalendarConversion ConvertCalendarGrid(const TableGrid& grid, const TimeDifferences& differences,
-                                       QDate today)
+CalendarConversion ConvertCalendarGrid(const TableGrid& grid, const TimeDifferences& differences, QDate today)
 {
     CalendarConversion result;
     const int last = std::max(lastUsedRow(grid, kDomesticColumn), lastUsedRow(grid, kForeignColumn));
@@ -109,8 +107,8 @@ CalendarConversion ConvertCalendarGrid(const TableGrid& grid, const TimeDifferen
             ++droppedUnsaid;
             return;
         }
-        result.droppedReasons.append(QStringLiteral("経済指標カレンダー %1行目「%2」を取り込みません: %3")
-                                         .arg(r + 1).arg(cellText, why));
+        result.droppedReasons.append(
+            QStringLiteral("経済指標カレンダー %1行目「%2」を取り込みません: %3").arg(r + 1).arg(cellText, why));
     };
 
     QStringList unknownMarkers;

@@ -50,7 +50,6 @@ struct CalendarConversion {
 // month with the day cell's day; a day cell that gives no valid date, or a time that is not a
 // time of day, drops that release with a reason. The name is the text after the first blank
 // (the whole text without one). Domestic rows come before foreign rows before the sort.
-CalendarConversion ConvertCalendarGrid(const TableGrid& grid, const TimeDifferences& differences,
-                                       QDate today);
+CalendarConversion ConvertCalendarGrid(const TableGrid& grid, const TimeDifferences& differences, QDate today);
 
 } // namespace corvane

@@ -17,15 +17,9 @@ constexpr uint16_t kBiff8 = 0x0600;
 constexpr uint16_t kEof = 0x000A;
 constexpr uint16_t kDimensions = 0x0200;
 
-uint16_t u16(const QByteArray& b, qsizetype at)
-{
-    return uint16_t(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8);
-}
+uint16_t u16(const QByteArray& b, qsizetype at) { return uint16_t(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8); }
 
-uint32_t u32(const QByteArray& b, qsizetype at)
-{
-    return uint32_t(u16(b, at)) | uint32_t(u16(b, at + 2)) << 16;
-}
+uint32_t u32(const QByteArray& b, qsizetype at) { return uint32_t(u16(b, at)) | uint32_t(u16(b, at + 2)) << 16; }
 
 struct Record {
     uint16_t id;
@@ -186,8 +180,8 @@ bool checkBiffStream(const QByteArray& stream, QString* error)
             // FreeXL sizes a sheet's grid from it, and a second one makes it free the first
             // grid twice.
             fits = r.size >= 12 && ++dimensionsInSubstream == 1 && u32(stream, r.data) <= u32(stream, r.data + 4)
-                && u32(stream, r.data + 4) <= 65536 && u16(stream, r.data + 8) <= u16(stream, r.data + 10)
-                && u16(stream, r.data + 10) <= 256;
+                   && u32(stream, r.data + 4) <= 65536 && u16(stream, r.data + 8) <= u16(stream, r.data + 10)
+                   && u16(stream, r.data + 10) <= 256;
             break;
         case kBoundSheet:
             fits = stringFits(stream, r, 6, 1);

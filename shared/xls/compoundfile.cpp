@@ -15,8 +15,8 @@ constexpr uint32_t kEndOfChain = 0xFFFFFFFE;
 constexpr uint32_t kFatSector = 0xFFFFFFFD;
 constexpr uint32_t kNoStream = 0xFFFFFFFF;
 
-void writeDirectoryEntry(ByteWriter& out, const QString& name, uint8_t type, uint32_t child,
-                         uint32_t start, uint32_t size)
+void writeDirectoryEntry(ByteWriter& out, const QString& name, uint8_t type, uint32_t child, uint32_t start,
+                         uint32_t size)
 {
     const int begin = out.size();
     if (!name.isEmpty()) {
@@ -27,8 +27,8 @@ void writeDirectoryEntry(ByteWriter& out, const QString& name, uint8_t type, uin
     out.u16(name.isEmpty() ? 0 : uint16_t((name.size() + 1) * 2));
     out.u8(type);
     out.u8(type == 0 ? 0 : 1); // black: the tree has one node per level
-    out.u32(kNoStream); // left sibling
-    out.u32(kNoStream); // right sibling
+    out.u32(kNoStream);        // left sibling
+    out.u32(kNoStream);        // right sibling
     out.u32(child);
     out.zeros(16); // CLSID
     out.u32(0);    // state bits

@@ -31,14 +31,14 @@ void writeXf(ByteWriter& out, const XfSpec& xf)
     ByteWriter d;
     d.u16(xf.font);
     d.u16(xf.numberFormat);
-    d.u16(xf.styleXf ? 0xFFF5 : 0x0001); // locked; a style XF has no parent
+    d.u16(xf.styleXf ? 0xFFF5 : 0x0001);     // locked; a style XF has no parent
     d.u8(uint8_t(int(xf.align) | (2 << 4))); // vertical: bottom
-    d.u8(0); // rotation
-    d.u8(0); // indent, shrink
-    d.u8(xf.styleXf ? 0xF4 : 0xFC); // attribute groups this XF sets
+    d.u8(0);                                 // rotation
+    d.u8(0);                                 // indent, shrink
+    d.u8(xf.styleXf ? 0xF4 : 0xFC);          // attribute groups this XF sets
     const Borders& b = xf.borders;
-    const uint32_t lineStyles = uint32_t(b.left) | uint32_t(b.right) << 4 | uint32_t(b.top) << 8
-        | uint32_t(b.bottom) << 12;
+    const uint32_t lineStyles =
+        uint32_t(b.left) | uint32_t(b.right) << 4 | uint32_t(b.top) << 8 | uint32_t(b.bottom) << 12;
     const auto colourIf = [](Line line) { return line == Line::None ? 0u : uint32_t(kIcvAutomaticBorder); };
     d.u32(lineStyles | colourIf(b.left) << 16 | colourIf(b.right) << 23);
     const uint32_t pattern = xf.fillIcv ? 1u : 0u;

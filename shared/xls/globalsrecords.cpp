@@ -14,10 +14,7 @@ void writeBof(ByteWriter& out, BofType type)
     writeRecord(out, 0x0809, d.data());
 }
 
-void writeEof(ByteWriter& out)
-{
-    writeRecord(out, 0x000A, {});
-}
+void writeEof(ByteWriter& out) { writeRecord(out, 0x000A, {}); }
 
 void writeCodePage(ByteWriter& out)
 {
@@ -29,15 +26,15 @@ void writeCodePage(ByteWriter& out)
 void writeWindow1(ByteWriter& out)
 {
     ByteWriter d;
-    d.u16(360);   // x, twips
-    d.u16(270);   // y
-    d.u16(14940); // width
-    d.u16(9150);  // height
+    d.u16(360);    // x, twips
+    d.u16(270);    // y
+    d.u16(14940);  // width
+    d.u16(9150);   // height
     d.u16(0x0038); // horizontal and vertical scroll bars, sheet tabs
-    d.u16(0);     // active tab
-    d.u16(0);     // first visible tab
-    d.u16(1);     // selected tabs
-    d.u16(600);   // tab bar width ratio (per mille)
+    d.u16(0);      // active tab
+    d.u16(0);      // first visible tab
+    d.u16(1);      // selected tabs
+    d.u16(600);    // tab bar width ratio (per mille)
     writeRecord(out, 0x003D, d.data());
 }
 

@@ -15,8 +15,8 @@ void writeWindow2(ByteWriter& out, int frozenRows)
     const uint16_t flags = frozenRows > 0 ? 0x07BE : 0x06B6;
     ByteWriter d;
     d.u16(flags);
-    d.u16(0); // top row
-    d.u16(0); // left column
+    d.u16(0);  // top row
+    d.u16(0);  // left column
     d.u16(64); // grid colour: automatic
     d.u16(0);
     d.u16(0); // page-break preview zoom: default
@@ -30,7 +30,7 @@ void writePane(ByteWriter& out, int frozenRows)
     if (frozenRows <= 0)
         return;
     ByteWriter d;
-    d.u16(0);                  // no column split
+    d.u16(0); // no column split
     d.u16(uint16_t(frozenRows));
     d.u16(uint16_t(frozenRows)); // first row shown in the lower pane
     d.u16(0);

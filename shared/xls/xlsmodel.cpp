@@ -40,10 +40,7 @@ void Sheet::setBlank(int row, int col, const CellFormat& format)
     m_cells[{row, col}] = Cell{std::monostate{}, format};
 }
 
-CellFormat& Sheet::formatAt(int row, int col)
-{
-    return m_cells[{row, col}].format;
-}
+CellFormat& Sheet::formatAt(int row, int col) { return m_cells[{row, col}].format; }
 
 const Cell* Sheet::cellAt(int row, int col) const
 {
@@ -51,15 +48,9 @@ const Cell* Sheet::cellAt(int row, int col) const
     return it == m_cells.end() ? nullptr : &it->second;
 }
 
-void Sheet::setColumn(int col, double width, const CellFormat& format)
-{
-    m_columns[col] = Column{width, format};
-}
+void Sheet::setColumn(int col, double width, const CellFormat& format) { m_columns[col] = Column{width, format}; }
 
-void Sheet::merge(const Range& range)
-{
-    m_merges.append(range);
-}
+void Sheet::merge(const Range& range) { m_merges.append(range); }
 
 double dateSerial(const QDate& date)
 {
@@ -68,10 +59,7 @@ double dateSerial(const QDate& date)
     return date < kPhantomLeapDayEnd ? days - 1 : days;
 }
 
-double timeSerial(const QTime& time)
-{
-    return time.msecsSinceStartOfDay() / 86400000.0;
-}
+double timeSerial(const QTime& time) { return time.msecsSinceStartOfDay() / 86400000.0; }
 
 QDate dateFromSerial(double serial)
 {

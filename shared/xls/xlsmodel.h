@@ -53,7 +53,7 @@ struct Cell {
 };
 
 struct Column {
-    double width = 0; // the spreadsheet's ColumnWidth, in characters of the default font
+    double width = 0;  // the spreadsheet's ColumnWidth, in characters of the default font
     CellFormat format; // what empty cells of the column show
 };
 

@@ -62,16 +62,13 @@ ReadCell dateTimeCell(unsigned char type, const char* text)
         cell.type = ReadCell::Type::DateTime;
     }
     const bool valid = (cell.type == ReadCell::Type::Time || cell.date.isValid())
-        && (cell.type == ReadCell::Type::Date || cell.time.isValid());
+                       && (cell.type == ReadCell::Type::Date || cell.time.isValid());
     return valid ? cell : textCell(text);
 }
 
 } // namespace
 
-XlsReader::~XlsReader()
-{
-    close();
-}
+XlsReader::~XlsReader() { close(); }
 
 void XlsReader::close()
 {

@@ -42,10 +42,7 @@ bool validSheetName(const QString& name)
     return true;
 }
 
-bool inGrid(int row, int col)
-{
-    return row >= 0 && row < kMaxRows && col >= 0 && col < kMaxCols;
-}
+bool inGrid(int row, int col) { return row >= 0 && row < kMaxRows && col >= 0 && col < kMaxCols; }
 
 struct CellFormatLess {
     bool operator()(const CellFormat& a, const CellFormat& b) const
@@ -201,8 +198,7 @@ void writeCell(ByteWriter& out, int row, int col, const PreparedCell& cell)
         writeBlank(out, r, c, cell.xf);
 }
 
-void writeSheetStream(ByteWriter& out, const Sheet& sheet, const Grid& grid,
-                      const std::map<int, uint16_t>& columnXfs)
+void writeSheetStream(ByteWriter& out, const Sheet& sheet, const Grid& grid, const std::map<int, uint16_t>& columnXfs)
 {
     writeBof(out, BofType::Worksheet);
     writeWsBool(out);

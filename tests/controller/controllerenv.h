@@ -12,8 +12,7 @@ namespace corvane::test {
 
 class ControllerEnvironment {
 public:
-    ControllerEnvironment()
-        : m_runtime(std::make_unique<QTemporaryDir>()), m_oldRuntime(qgetenv("XDG_RUNTIME_DIR"))
+    ControllerEnvironment() : m_runtime(std::make_unique<QTemporaryDir>()), m_oldRuntime(qgetenv("XDG_RUNTIME_DIR"))
     {
         qputenv("XDG_RUNTIME_DIR", m_runtime->path().toLocal8Bit());
         setProgramsFolderOverride(m_programs.path());

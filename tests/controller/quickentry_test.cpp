@@ -44,8 +44,7 @@ protected:
 TEST_F(QuickAddTest, TakesTheFirstFreeNumberAfterTheUsedOnes)
 {
     for (int n = 0; n < 3; ++n)
-        seedDated(n, QStringLiteral("2026/12/%1").arg(8 + n), QStringLiteral("9:00"),
-                  QStringLiteral("既存%1").arg(n));
+        seedDated(n, QStringLiteral("2026/12/%1").arg(8 + n), QStringLiteral("9:00"), QStringLiteral("既存%1").arg(n));
 
     const QuickEntryResult result =
         RegisterQuickEntry(path(), {QuickDay::Today, QStringLiteral("9:30"), QStringLiteral("会議")});
@@ -92,8 +91,7 @@ TEST_F(QuickAddTest, OnlyTheDateSectionDecidesWhetherANumberIsFree)
 TEST_F(QuickAddTest, MissingFileIsCreatedWithNumberZero)
 {
     ASSERT_FALSE(QFile::exists(path()));
-    const QuickEntryResult result =
-        RegisterQuickEntry(path(), {QuickDay::Today, QStringLiteral("21:05"), QString()});
+    const QuickEntryResult result = RegisterQuickEntry(path(), {QuickDay::Today, QStringLiteral("21:05"), QString()});
     ASSERT_TRUE(result.ok);
     EXPECT_EQ(result.slot, 0);
     EXPECT_TRUE(QFile::exists(path()));
@@ -113,23 +111,21 @@ TEST_F(QuickAddTest, TimeAndTextAreStoredAsTyped)
 TEST_F(QuickAddTest, EditorsFileKeepsEveryOtherByteAndGetsCp932Lines)
 {
     // A file as the editor writes it on Windows: CP932, CRLF, a comment, other categories.
-    const QString original = QStringLiteral(
-        "; 手で書いた注記\r\n"
-        "[時刻]\r\n0-0=9:00\r\n2-0=10:00\r\n"
-        "[内容]\r\n0-0=朝会～確認\r\n2-0=来客\r\n"
-        "[指定日]\r\n0-0=毎日\r\n2-0=2026/12/24\r\n"
-        "[略称登録]\r\n略称0=朝\r\n");
+    const QString original = QStringLiteral("; 手で書いた注記\r\n"
+                                            "[時刻]\r\n0-0=9:00\r\n2-0=10:00\r\n"
+                                            "[内容]\r\n0-0=朝会～確認\r\n2-0=来客\r\n"
+                                            "[指定日]\r\n0-0=毎日\r\n2-0=2026/12/24\r\n"
+                                            "[略称登録]\r\n略称0=朝\r\n");
     m_folder.writeBytes(QStringLiteral("corvane設定.ini"), toCp932(original));
 
     ASSERT_TRUE(RegisterQuickEntry(path(), {QuickDay::Today, QStringLiteral("15:30"), QStringLiteral("資料送付")}).ok);
 
     const QByteArray bytes = test::readFileBytes(path());
-    const QString expected = QStringLiteral(
-        "; 手で書いた注記\r\n"
-        "[時刻]\r\n0-0=9:00\r\n2-0=10:00\r\n2-1=15:30\r\n"
-        "[内容]\r\n0-0=朝会～確認\r\n2-0=来客\r\n2-1=資料送付\r\n"
-        "[指定日]\r\n0-0=毎日\r\n2-0=2026/12/24\r\n2-1=2026/12/7\r\n"
-        "[略称登録]\r\n略称0=朝\r\n");
+    const QString expected = QStringLiteral("; 手で書いた注記\r\n"
+                                            "[時刻]\r\n0-0=9:00\r\n2-0=10:00\r\n2-1=15:30\r\n"
+                                            "[内容]\r\n0-0=朝会～確認\r\n2-0=来客\r\n2-1=資料送付\r\n"
+                                            "[指定日]\r\n0-0=毎日\r\n2-0=2026/12/24\r\n2-1=2026/12/7\r\n"
+                                            "[略称登録]\r\n略称0=朝\r\n");
     EXPECT_EQ(bytes, toCp932(expected)) << bytes.toStdString();
 }
 
@@ -156,15 +152,14 @@ TEST_P(QuickAddTomorrowTest, WritesTheNextCalendarDay)
     EXPECT_EQ(profile::readString(path, kDate, QStringLiteral("2-0")), QString::fromUtf8(c.expected));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    DayEnds, QuickAddTomorrowTest,
-    ::testing::Values(TomorrowCase{"YearEnd", QDate(2026, 12, 31), "2027/1/1"},
-                      TomorrowCase{"MonthEnd", QDate(2026, 4, 30), "2026/5/1"},
-                      TomorrowCase{"FebruaryCommon", QDate(2027, 2, 28), "2027/3/1"},
-                      TomorrowCase{"FebruaryLeap", QDate(2028, 2, 28), "2028/2/29"},
-                      TomorrowCase{"LeapDay", QDate(2028, 2, 29), "2028/3/1"},
-                      TomorrowCase{"MidMonth", QDate(2026, 1, 9), "2026/1/10"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(DayEnds, QuickAddTomorrowTest,
+                         ::testing::Values(TomorrowCase{"YearEnd", QDate(2026, 12, 31), "2027/1/1"},
+                                           TomorrowCase{"MonthEnd", QDate(2026, 4, 30), "2026/5/1"},
+                                           TomorrowCase{"FebruaryCommon", QDate(2027, 2, 28), "2027/3/1"},
+                                           TomorrowCase{"FebruaryLeap", QDate(2028, 2, 28), "2028/2/29"},
+                                           TomorrowCase{"LeapDay", QDate(2028, 2, 29), "2028/3/1"},
+                                           TomorrowCase{"MidMonth", QDate(2026, 1, 9), "2026/1/10"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(QuickAddTest, AllFiftyNumbersInUseRefusesAndOverwritesNothing)
 {
@@ -187,8 +182,7 @@ TEST_F(QuickAddTest, AllFiftyNumbersInUseRefusesAndOverwritesNothing)
 
 TEST_F(QuickAddTest, EmptyOrUnreadableTimeIsRefusedWithoutWriting)
 {
-    QuickEntryResult result =
-        RegisterQuickEntry(path(), {QuickDay::Today, QString(), QStringLiteral("時刻なし")});
+    QuickEntryResult result = RegisterQuickEntry(path(), {QuickDay::Today, QString(), QStringLiteral("時刻なし")});
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.message, QStringLiteral("時刻を記入してください"));
 
@@ -250,26 +244,25 @@ TEST_P(TimeFieldTest, Verdict)
     EXPECT_EQ(acceptTimeField(QString::fromUtf8(c.text), c.today, now), c.accepted);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TimeFieldTest,
-    ::testing::Values(
-        TimeFieldCase{"EmptyToday", "", true, QTime(23, 0), true},
-        TimeFieldCase{"EmptyTomorrow", "", false, QTime(23, 0), true},
-        TimeFieldCase{"LaterToday", "9:30", true, QTime(9, 29, 59), true},
-        TimeFieldCase{"SameSecondToday", "9:30", true, QTime(9, 30, 0, 900), true},
-        TimeFieldCase{"CurrentMinuteAfterItsFirstSecond", "9:30", true, QTime(9, 30, 1), false},
-        TimeFieldCase{"EarlierToday", "8:00", true, QTime(9, 30), false},
-        TimeFieldCase{"EarlierTomorrow", "8:00", false, QTime(9, 30), true},
-        TimeFieldCase{"TwoDigitHour", "21:05", true, QTime(21, 4), true},
-        TimeFieldCase{"WithSeconds", "9:30:15", true, QTime(9, 30, 10), true},
-        TimeFieldCase{"WithSecondsPassed", "9:30:15", true, QTime(9, 30, 16), false},
-        TimeFieldCase{"FullWidth", "１０：００", true, QTime(9, 0), true},
-        TimeFieldCase{"Midnight", "0:00", false, QTime(12, 0), true},
-        TimeFieldCase{"HourOutOfRange", "24:00", false, QTime(0, 0), false},
-        TimeFieldCase{"MinuteOutOfRange", "9:60", false, QTime(0, 0), false},
-        TimeFieldCase{"Words", "会議", false, QTime(0, 0), false},
-        TimeFieldCase{"BareDate", "2026/12/8", false, QTime(0, 0), false},
-        TimeFieldCase{"HourOnly", "9", false, QTime(0, 0), false}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, TimeFieldTest,
+                         ::testing::Values(TimeFieldCase{"EmptyToday", "", true, QTime(23, 0), true},
+                                           TimeFieldCase{"EmptyTomorrow", "", false, QTime(23, 0), true},
+                                           TimeFieldCase{"LaterToday", "9:30", true, QTime(9, 29, 59), true},
+                                           TimeFieldCase{"SameSecondToday", "9:30", true, QTime(9, 30, 0, 900), true},
+                                           TimeFieldCase{"CurrentMinuteAfterItsFirstSecond", "9:30", true,
+                                                         QTime(9, 30, 1), false},
+                                           TimeFieldCase{"EarlierToday", "8:00", true, QTime(9, 30), false},
+                                           TimeFieldCase{"EarlierTomorrow", "8:00", false, QTime(9, 30), true},
+                                           TimeFieldCase{"TwoDigitHour", "21:05", true, QTime(21, 4), true},
+                                           TimeFieldCase{"WithSeconds", "9:30:15", true, QTime(9, 30, 10), true},
+                                           TimeFieldCase{"WithSecondsPassed", "9:30:15", true, QTime(9, 30, 16), false},
+                                           TimeFieldCase{"FullWidth", "１０：００", true, QTime(9, 0), true},
+                                           TimeFieldCase{"Midnight", "0:00", false, QTime(12, 0), true},
+                                           TimeFieldCase{"HourOutOfRange", "24:00", false, QTime(0, 0), false},
+                                           TimeFieldCase{"MinuteOutOfRange", "9:60", false, QTime(0, 0), false},
+                                           TimeFieldCase{"Words", "会議", false, QTime(0, 0), false},
+                                           TimeFieldCase{"BareDate", "2026/12/8", false, QTime(0, 0), false},
+                                           TimeFieldCase{"HourOnly", "9", false, QTime(0, 0), false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -87,7 +87,7 @@ TEST_F(ViewerLinesTest, AbbreviationIsReplacedByItsFullText)
     abbreviation(3, QStringLiteral("MTG"), QStringLiteral("部内ミーティング"));
     today(0, QStringLiteral("13:00"), QStringLiteral("MTG"));
     today(1, QStringLiteral("14:00"), QStringLiteral("MTG会議")); // not equal as a whole
-    today(2, QStringLiteral("15:00"), QStringLiteral("mtg"));   // case matters
+    today(2, QStringLiteral("15:00"), QStringLiteral("mtg"));     // case matters
 
     const QStringList lines = buildViewerLines(path(), ViewerDay::Today, m_abbreviations);
 

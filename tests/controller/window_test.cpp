@@ -75,9 +75,9 @@ TEST_F(ControllerWindowTest, LayoutCaptionsAndTabOrder)
 {
     EXPECT_EQ(m_form->windowTitle(), QStringLiteral("corvane"));
     const std::pair<const char*, const char*> captions[] = {
-        {"Command6", "予定の表示"}, {"Command1", "予定の追加"},       {"Command2", "設　　　定"},
+        {"Command6", "予定の表示"},         {"Command1", "予定の追加"},       {"Command2", "設　　　定"},
         {"Command8", "プログラムの再起動"}, {"Command3", "プログラムの終了"}, {"Command4", "閉じる"},
-        {"Command7", "キャンセル"}, {"Command5", "登　　録"}};
+        {"Command7", "キャンセル"},         {"Command5", "登　　録"}};
     for (const auto& [name, caption] : captions)
         EXPECT_EQ(control<QPushButton>(name)->text(), QString::fromUtf8(caption)) << name;
     EXPECT_EQ(control<QLabel>("Label1")->text(), QStringLiteral("時　　刻"));
@@ -91,8 +91,8 @@ TEST_F(ControllerWindowTest, LayoutCaptionsAndTabOrder)
 
     // Tab walks the designed order (the panel open so that all of it is reachable).
     click("Command1");
-    const char* order[] = {"Command6", "Command1", "Command2", "Command8", "Command4",
-                           "Option1",  "Text1",    "Text2",    "Command7", "Command5", "Command6"};
+    const char* order[] = {"Command6", "Command1", "Command2", "Command8", "Command4", "Option1",
+                           "Text1",    "Text2",    "Command7", "Command5", "Command6"};
     control("Command6")->setFocus();
     for (const char* name : order) {
         EXPECT_EQ(QApplication::focusWidget(), control(name)) << name;
@@ -219,8 +219,7 @@ TEST_F(ControllerWindowTest, EditorMissingIsReportedAndTheWindowStaysNarrowed)
     click("Command6");
     ASSERT_TRUE(m_form->viewerShown());
     click("Command2");
-    EXPECT_EQ(m_messages.messages,
-              QStringList{QStringLiteral("corvane設定.exeと同じフォルダに置いてください")});
+    EXPECT_EQ(m_messages.messages, QStringList{QStringLiteral("corvane設定.exeと同じフォルダに置いてください")});
     EXPECT_FALSE(m_form->viewerShown());
     EXPECT_TRUE(m_form->isVisible());
 
@@ -291,8 +290,7 @@ TEST_F(ViewerTest, OpensBesideTheControllerWithTodaysLines)
     EXPECT_TRUE(viewer()->isVisible());
     EXPECT_EQ(viewer()->windowTitle(), QStringLiteral("表示予定"));
     EXPECT_TRUE(viewerControl<QRadioButton>("Option1")->isChecked());
-    EXPECT_EQ(viewer()->lines(),
-              (QStringList{QStringLiteral(" 9:30    朝"), QStringLiteral("10:05    来客対応")}));
+    EXPECT_EQ(viewer()->lines(), (QStringList{QStringLiteral(" 9:30    朝"), QStringLiteral("10:05    来客対応")}));
     const QRect controller = m_form->frameGeometry();
     EXPECT_EQ(viewer()->frameGeometry().left(), controller.left() + controller.width());
     EXPECT_EQ(viewer()->frameGeometry().top(), controller.top());
@@ -360,10 +358,10 @@ TEST_F(ViewerTest, TodayAgainReloadsAbbreviationsAndList)
 {
     click("Command6");
     QTest::mouseClick(viewerControl("Option2"), Qt::LeftButton);
-    ASSERT_TRUE(profile::writeString(m_env.settingsPath(), QStringLiteral("略称登録"),
-                                     QStringLiteral("内容3"), QStringLiteral("お客様")));
-    ASSERT_TRUE(profile::writeString(m_env.settingsPath(), QStringLiteral("本日の予定"),
-                                     QStringLiteral("時刻2"), QStringLiteral("18:00")));
+    ASSERT_TRUE(profile::writeString(m_env.settingsPath(), QStringLiteral("略称登録"), QStringLiteral("内容3"),
+                                     QStringLiteral("お客様")));
+    ASSERT_TRUE(profile::writeString(m_env.settingsPath(), QStringLiteral("本日の予定"), QStringLiteral("時刻2"),
+                                     QStringLiteral("18:00")));
     QTest::mouseClick(viewerControl("Option1"), Qt::LeftButton);
     EXPECT_EQ(viewer()->lines(), (QStringList{QStringLiteral(" 9:30    朝"), QStringLiteral("10:05    お客様"),
                                               QStringLiteral("18:00    ")}));

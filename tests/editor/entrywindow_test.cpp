@@ -204,9 +204,12 @@ TEST_F(EntryWindowTest, EntriesTypedOnSeveralPagesAreSavedAndCounted)
 
 TEST_F(EntryWindowTest, ClearingARowOfTheDatedCategoryEmptiesTheDate)
 {
-    ASSERT_TRUE(profile::writeString(settings(), QStringLiteral("指定日"), QStringLiteral("2-0"), QStringLiteral("2026/12/24")));
-    ASSERT_TRUE(profile::writeString(settings(), QStringLiteral("時刻"), QStringLiteral("2-0"), QStringLiteral("19:00")));
-    ASSERT_TRUE(profile::writeString(settings(), QStringLiteral("時刻"), QStringLiteral("4-0"), QStringLiteral("19:00")));
+    ASSERT_TRUE(profile::writeString(settings(), QStringLiteral("指定日"), QStringLiteral("2-0"),
+                                     QStringLiteral("2026/12/24")));
+    ASSERT_TRUE(
+        profile::writeString(settings(), QStringLiteral("時刻"), QStringLiteral("2-0"), QStringLiteral("19:00")));
+    ASSERT_TRUE(
+        profile::writeString(settings(), QStringLiteral("時刻"), QStringLiteral("4-0"), QStringLiteral("19:00")));
     start();
     click(QStringLiteral("Option1_2"));
     EXPECT_EQ(box("Text1", 0)->text(), QStringLiteral("2026/12/24"));

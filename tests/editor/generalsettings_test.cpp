@@ -251,10 +251,11 @@ TEST(GeneralChecks, InputBoxes)
     const struct {
         const char16_t* text;
         QString message;
-    } differences[] = {{u"", {}},       {u"0", {}},         {u"24", {}},       {u"14", {}},   {u"25", range},
-                       {u"-1", range},  {u"99999", range},  {u"abc", whole},  {u"2.5", whole}, {u"24.4", whole}};
+    } differences[] = {{u"", {}},      {u"0", {}},        {u"24", {}},     {u"14", {}},     {u"25", range},
+                       {u"-1", range}, {u"99999", range}, {u"abc", whole}, {u"2.5", whole}, {u"24.4", whole}};
     for (const auto& row : differences)
-        EXPECT_EQ(checkTimeDifference(QString::fromUtf16(row.text)), row.message) << QString::fromUtf16(row.text).toStdString();
+        EXPECT_EQ(checkTimeDifference(QString::fromUtf16(row.text)), row.message)
+            << QString::fromUtf16(row.text).toStdString();
 
     EXPECT_TRUE(acceptsNonNegativeWhole(QString()));
     EXPECT_TRUE(acceptsNonNegativeWhole(QStringLiteral("0")));

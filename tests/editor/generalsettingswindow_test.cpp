@@ -39,9 +39,8 @@ protected:
 
     void start()
     {
-        m_session.setImportRunner([this](std::function<void(bool, const QString&)> done) {
-            m_pendingImport = std::move(done);
-        });
+        m_session.setImportRunner(
+            [this](std::function<void(bool, const QString&)> done) { m_pendingImport = std::move(done); });
         startSession();
         click(m_session.entryWindow(), QStringLiteral("Command5"));
         m_window = m_session.generalWindow();
@@ -65,9 +64,9 @@ protected:
 TEST_F(GeneralSettingsWindowTest, TheEconomicGroupFollowsTheCheckBox)
 {
     start();
-    const QStringList group = {QStringLiteral("Label3"), QStringLiteral("Label4"),  QStringLiteral("Label9"),
-                               QStringLiteral("Label11"), QStringLiteral("Label12"), QStringLiteral("Label13"),
-                               QStringLiteral("Text6"),   QStringLiteral("Text7"),   QStringLiteral("Text8"),
+    const QStringList group = {QStringLiteral("Label3"),  QStringLiteral("Label4"),   QStringLiteral("Label9"),
+                               QStringLiteral("Label11"), QStringLiteral("Label12"),  QStringLiteral("Label13"),
+                               QStringLiteral("Text6"),   QStringLiteral("Text7"),    QStringLiteral("Text8"),
                                QStringLiteral("Text9"),   QStringLiteral("Command6"), QStringLiteral("Command7")};
     auto* check = find<QCheckBox>(m_window, QStringLiteral("Check1"));
     EXPECT_FALSE(check->isChecked());
@@ -89,8 +88,10 @@ TEST_F(GeneralSettingsWindowTest, TimeDifferencesAndDisplaySecondsAreChecked)
     const struct {
         const char* text;
         const char16_t* message;
-    } rows[] = {{"25", u"時差を確認してください。"}, {"-1", u"時差を確認してください。"},
-                {"abc", u"正の整数値を記入してください"}, {"2.5", u"正の整数値を記入してください"}};
+    } rows[] = {{"25", u"時差を確認してください。"},
+                {"-1", u"時差を確認してください。"},
+                {"abc", u"正の整数値を記入してください"},
+                {"2.5", u"正の整数値を記入してください"}};
     for (const auto& row : rows) {
         m_messages.messages.clear();
         typeInto(et, QString::fromLatin1(row.text));
@@ -183,8 +184,7 @@ TEST_F(GeneralSettingsWindowTest, TheDesignerStoresWhereItWasMovedToOnEveryWayOf
     click(m_window, QStringLiteral("Command3"));
     ASSERT_NE(m_window->designer(), nullptr);
     EXPECT_TRUE(m_window->designerShown());
-    EXPECT_EQ(m_window->designer()->frameGeometry().size(),
-              QSize(twipsToPixelsX(2970), twipsToPixelsY(1455)));
+    EXPECT_EQ(m_window->designer()->frameGeometry().size(), QSize(twipsToPixelsX(2970), twipsToPixelsY(1455)));
     m_window->designer()->move(150, 90);
     click(m_window, QStringLiteral("Command3"));
     EXPECT_FALSE(m_window->designerShown());
@@ -265,7 +265,8 @@ TEST_F(GeneralSettingsWindowTest, OpeningAndClosingTheUntouchedDesignerKeepsItsP
 
 TEST_F(GeneralSettingsWindowTest, DesignerMenuSetsColourAndFontAndOnlyTheSurfaceOpensIt)
 {
-    setDialogAnswers({{}, [](QWidget*) { return std::optional<QColor>(QColor(255, 0, 0)); },
+    setDialogAnswers({{},
+                      [](QWidget*) { return std::optional<QColor>(QColor(255, 0, 0)); },
                       [](QWidget*, const QFont&) {
                           QFont font(QStringLiteral("IPAGothic"));
                           font.setPointSizeF(10.5);
@@ -292,7 +293,8 @@ TEST_F(GeneralSettingsWindowTest, DesignerMenuSetsColourAndFontAndOnlyTheSurface
     EXPECT_EQ(designer->sample()->font().pointSize(), 10);
 
     // A cancelled dialog changes nothing.
-    setDialogAnswers({{}, [](QWidget*) { return std::optional<QColor>(); },
+    setDialogAnswers({{},
+                      [](QWidget*) { return std::optional<QColor>(); },
                       [](QWidget*, const QFont&) { return std::optional<QFont>(); }});
     designer->changeFont();
     designer->changeColour();
@@ -475,7 +477,8 @@ TEST_F(GeneralSettingsWindowTest, TheLatenessLimitSitsByTheAdvanceRefusesBadValu
 
 TEST_F(GeneralSettingsWindowTest, BackSavesAndShowsTheEntriesAgain)
 {
-    ASSERT_TRUE(profile::writeString(SettingsPath(), QStringLiteral("時刻"), QStringLiteral("0-0"), QStringLiteral("9:00")));
+    ASSERT_TRUE(
+        profile::writeString(SettingsPath(), QStringLiteral("時刻"), QStringLiteral("0-0"), QStringLiteral("9:00")));
     start();
     EXPECT_FALSE(m_session.entryWindow());
     box(QStringLiteral("Text4_3"))->setText(QStringLiteral("昼"));

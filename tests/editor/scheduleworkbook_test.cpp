@@ -170,7 +170,8 @@ TEST_F(ScheduleWorkbookTest, DatedEntriesKeepTheirStoredOrderAndFormats)
 TEST_F(ScheduleWorkbookTest, ARebuildLeavesNothingOfTheOldOneAndLongTextsAreCut)
 {
     for (int n = 0; n < 30; ++n)
-        entry(QStringLiteral("4-%1").arg(n), QStringLiteral("10:%1").arg(n, 2, 10, QLatin1Char('0')), QStringLiteral("火"));
+        entry(QStringLiteral("4-%1").arg(n), QStringLiteral("10:%1").arg(n, 2, 10, QLatin1Char('0')),
+              QStringLiteral("火"));
     EXPECT_EQ(build().rows(), 10 + 29);
 
     for (int n = 0; n < 30; ++n)

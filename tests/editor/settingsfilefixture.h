@@ -14,10 +14,7 @@ protected:
     SettingsFileFixture() : m_clock([] { return QDateTime(QDate(2026, 12, 7), QTime(8, 0)); }) {}
 
     QString path() const { return m_folder.file(QStringLiteral("corvane設定.ini")); }
-    QString read(const QString& section, const QString& key) const
-    {
-        return profile::readString(path(), section, key);
-    }
+    QString read(const QString& section, const QString& key) const { return profile::readString(path(), section, key); }
     bool exists(const QString& section, const QString& key) const
     {
         return ProfileTransaction(path()).hasKey(section, key);

@@ -15,9 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size == 0)
         return 0;
-    static const char* const contentTypes[] = {"", "text/html; charset=Shift_JIS",
-                                               "text/html; charset=EUC-JP", "text/html; charset=utf-8",
-                                               "text/html; charset=iso-2022-jp"};
+    static const char* const contentTypes[] = {"", "text/html; charset=Shift_JIS", "text/html; charset=EUC-JP",
+                                               "text/html; charset=utf-8", "text/html; charset=iso-2022-jp"};
     const QByteArray contentType = contentTypes[data[0] % 5];
     const QByteArray page(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
     const std::optional<corvane::TableGrid> grid = corvane::readFirstTable(corvane::pageToUtf8(page, contentType));
@@ -25,8 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     // Spread the differences over their range, negative ones included.
     const corvane::TimeDifferences differences{int(data[0] % 49) - 24, 8, 9};
-    const corvane::CalendarConversion result =
-        corvane::ConvertCalendarGrid(*grid, differences, QDate(2025, 2, 15));
+    const corvane::CalendarConversion result = corvane::ConvertCalendarGrid(*grid, differences, QDate(2025, 2, 15));
     for (const corvane::IndicatorRow& row : result.rows) {
         if (!row.date.isValid() || !row.time.isValid())
             __builtin_trap();

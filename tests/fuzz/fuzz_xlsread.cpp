@@ -33,7 +33,7 @@ const QString& inputPath()
 size_t consume(const corvane::xls::ReadCell& cell)
 {
     return size_t(cell.type) + size_t(cell.text.size()) + size_t(cell.date.isValid()) + size_t(cell.time.isValid())
-        + size_t(cell.number == 0);
+           + size_t(cell.number == 0);
 }
 
 } // namespace

@@ -129,7 +129,7 @@ TEST_F(EconomicImport, FollowsUpToFiveRedirects)
         server.route("/hop" + QByteArray::number(i), HttpRoute{302, "text/html", {}, next});
     }
     QString reason;
-    pointAt("/hop2");  // five redirects
+    pointAt("/hop2"); // five redirects
     EXPECT_TRUE(import(&reason)) << reason.toStdString();
     EXPECT_EQ(read("作成日"), "2026/11/10");
 }
@@ -270,9 +270,8 @@ TEST_F(EconomicImport, AnUntrustedCertificateIsRefused)
     // A real HTTPS server in its own process, with a self-signed certificate nobody trusts.
     QProcess openssl;
     openssl.setWorkingDirectory(folder.path());
-    openssl.start(QStringLiteral("openssl"),
-                  {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", "key.pem", "-out",
-                   "cert.pem", "-days", "2", "-subj", "/CN=127.0.0.1"});
+    openssl.start(QStringLiteral("openssl"), {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", "key.pem",
+                                              "-out", "cert.pem", "-days", "2", "-subj", "/CN=127.0.0.1"});
     ASSERT_TRUE(openssl.waitForFinished(30000));
     ASSERT_EQ(openssl.exitCode(), 0) << openssl.readAllStandardError().toStdString();
     ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("site/web/market/calendar")));
@@ -320,7 +319,7 @@ TEST_F(EconomicImport, ARefusedConnectionIsReported)
 TEST_F(EconomicImport, AWorkbookThatCannotBeSavedLeavesTheStamp)
 {
     write("経済指標", "作成日", "2026/10/5");
-    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("経済指標.xls")));  // in the way of the file
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("経済指標.xls"))); // in the way of the file
     pointAt(kCalendarPath);
     QString reason;
     EXPECT_FALSE(import(&reason));
@@ -332,7 +331,7 @@ TEST_F(EconomicImport, BadTimeDifferencesCountAsZero)
 {
     write("時差", "ET", "abc");
     write("時差", "CET", "");
-    write("時差", "GMT", "8.5");  // halves to even: 8
+    write("時差", "GMT", "8.5"); // halves to even: 8
     const TimeDifferences d = readTimeDifferences(settings);
     EXPECT_EQ(d.et, 0);
     EXPECT_EQ(d.cet, 0);
@@ -370,8 +369,7 @@ TEST_F(EconomicImport, TheSavedWorkbookReadsBackInAnIndependentReader)
     QString reason;
     ASSERT_TRUE(import(&reason)) << reason.toStdString();
     QProcess python;
-    python.start(QStringLiteral(CORVANE_PYTHON),
-                 {QStringLiteral("-c"), QStringLiteral(R"(
+    python.start(QStringLiteral(CORVANE_PYTHON), {QStringLiteral("-c"), QStringLiteral(R"(
 import sys, xlrd
 book = xlrd.open_workbook(sys.argv[1])
 sheet = book.sheet_by_name('経済指標')
@@ -380,7 +378,7 @@ for r in range(1, sheet.nrows):
     t = xlrd.xldate_as_tuple(sheet.cell_value(r, 1), book.datemode)
     print('%d/%d/%d %d:%02d %s' % (d[0], d[1], d[2], t[3], t[4], sheet.cell_value(r, 2)))
 )"),
-                  workbook});
+                                                  workbook});
     ASSERT_TRUE(python.waitForFinished(30000));
     ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
     const QStringList lines = QString::fromUtf8(python.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);

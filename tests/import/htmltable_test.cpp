@@ -25,13 +25,12 @@ QString text(const TableGrid& g, int r, int c) { return g.at(r, c).text; }
 
 TEST(HtmlTableGrid, SpanningCellsOccupyTheirPositionsWithTheValueTopLeftOnly)
 {
-    const TableGrid g = grid(
-        "<table>"
-        "<tr><td rowspan=3>5</td><td colspan=2>a</td><td>b</td></tr>"
-        "<tr><td>c</td><td rowspan=2 colspan=2>d</td></tr>"
-        "<tr><td>e</td></tr>"
-        "<tr><td>f</td><td>g</td><td>h</td><td>i</td></tr>"
-        "</table>");
+    const TableGrid g = grid("<table>"
+                             "<tr><td rowspan=3>5</td><td colspan=2>a</td><td>b</td></tr>"
+                             "<tr><td>c</td><td rowspan=2 colspan=2>d</td></tr>"
+                             "<tr><td>e</td></tr>"
+                             "<tr><td>f</td><td>g</td><td>h</td><td>i</td></tr>"
+                             "</table>");
     ASSERT_EQ(g.rowCount(), 4);
     EXPECT_EQ(g.at(0, 0).number, 5);
     EXPECT_EQ(text(g, 0, 1), "a");
@@ -53,12 +52,11 @@ TEST(HtmlTableGrid, SpanningCellsOccupyTheirPositionsWithTheValueTopLeftOnly)
 
 TEST(HtmlTableGrid, OddSpanValuesStayBounded)
 {
-    const TableGrid g = grid(
-        "<table>"
-        "<tr><td rowspan=0>x</td><td colspan=99999>wide</td><td>dropped</td></tr>"
-        "<tr><td rowspan='abc' colspan='-3'>y</td><td colspan=' 2 '>z</td><td>w</td></tr>"
-        "<tr><td>q</td></tr>"
-        "</table>");
+    const TableGrid g = grid("<table>"
+                             "<tr><td rowspan=0>x</td><td colspan=99999>wide</td><td>dropped</td></tr>"
+                             "<tr><td rowspan='abc' colspan='-3'>y</td><td colspan=' 2 '>z</td><td>w</td></tr>"
+                             "<tr><td>q</td></tr>"
+                             "</table>");
     ASSERT_EQ(g.rowCount(), 3);
     EXPECT_EQ(text(g, 0, 1), "wide");
     EXPECT_EQ(g.rows[0].size(), 2) << "a cell beyond the last column is dropped";
@@ -71,15 +69,14 @@ TEST(HtmlTableGrid, OddSpanValuesStayBounded)
 
 TEST(HtmlTableGrid, CellTextIsCollapsedWithLineBreaksAsSpaces)
 {
-    const TableGrid g = grid(
-        "<table><tr>"
-        "<td>  14:00<br>景気\n\t ウォッチャー&nbsp;&nbsp;調査 </td>"
-        "<td>21:30<b>ET</b> <a href='#'>米国</a></td>"
-        "<td><p>上</p><p>下</p></td>"
-        "<td>a<script>var x = '<td>';</script>b<style>td{}</style></td>"
-        "<td>&amp;&lt;&#x3042;</td>"
-        "<td> \n </td>"
-        "</tr></table>");
+    const TableGrid g = grid("<table><tr>"
+                             "<td>  14:00<br>景気\n\t ウォッチャー&nbsp;&nbsp;調査 </td>"
+                             "<td>21:30<b>ET</b> <a href='#'>米国</a></td>"
+                             "<td><p>上</p><p>下</p></td>"
+                             "<td>a<script>var x = '<td>';</script>b<style>td{}</style></td>"
+                             "<td>&amp;&lt;&#x3042;</td>"
+                             "<td> \n </td>"
+                             "</tr></table>");
     EXPECT_EQ(text(g, 0, 0), "14:00 景気 ウォッチャー 調査");
     EXPECT_EQ(text(g, 0, 1), "21:30ET 米国");
     EXPECT_EQ(text(g, 0, 2), "上 下");
@@ -93,9 +90,8 @@ TEST(HtmlTableGrid, CellTextIsCollapsedWithLineBreaksAsSpaces)
 
 TEST(HtmlTableGrid, PlainNumbersBecomeNumbersAndNothingElseDoes)
 {
-    const TableGrid g = grid(
-        "<table><tr><td>05</td><td>-1.25</td><td>+3</td><td>1,234</td><td>5日</td>"
-        "<td>1e3</td><td>５</td><td>3.</td><td> 31 </td></tr></table>");
+    const TableGrid g = grid("<table><tr><td>05</td><td>-1.25</td><td>+3</td><td>1,234</td><td>5日</td>"
+                             "<td>1e3</td><td>５</td><td>3.</td><td> 31 </td></tr></table>");
     const auto kind = [&](int c) { return g.at(0, c).kind; };
     EXPECT_EQ(kind(0), GridCell::Kind::Number);
     EXPECT_EQ(g.at(0, 0).number, 5);
@@ -109,12 +105,11 @@ TEST(HtmlTableGrid, PlainNumbersBecomeNumbersAndNothingElseDoes)
 
 TEST(HtmlTableGrid, NestedTablesAreTheirCellsTextAndAddNoRows)
 {
-    const TableGrid g = grid(
-        "<div><table id=outer>"
-        "<tr><td>1</td><td>13:00 <table><tr><td>機械受注</td><td>（船舶を除く）</td></tr>"
-        "<tr><td>次の行</td></tr></table></td><td>c</td></tr>"
-        "<tr><td>2</td></tr>"
-        "</table></div>");
+    const TableGrid g = grid("<div><table id=outer>"
+                             "<tr><td>1</td><td>13:00 <table><tr><td>機械受注</td><td>（船舶を除く）</td></tr>"
+                             "<tr><td>次の行</td></tr></table></td><td>c</td></tr>"
+                             "<tr><td>2</td></tr>"
+                             "</table></div>");
     ASSERT_EQ(g.rowCount(), 2);
     EXPECT_EQ(text(g, 0, 1), "13:00 機械受注 （船舶を除く） 次の行");
     EXPECT_EQ(text(g, 0, 2), "c");
@@ -151,10 +146,9 @@ TEST(HtmlTableGrid, OnlyTheTablesOwnRowsAndTheirOwnCellsAreRead)
 
 TEST(HtmlTableGrid, OnlyTheFirstTableInDocumentOrderIsRead)
 {
-    const TableGrid g = grid(
-        "<p>before</p><table><thead><tr><th>日付</th></tr></thead>"
-        "<tbody><tr><td>1</td></tr></tbody><tfoot><tr><td>計</td></tr></tfoot></table>"
-        "<table><tr><td>second</td></tr></table>");
+    const TableGrid g = grid("<p>before</p><table><thead><tr><th>日付</th></tr></thead>"
+                             "<tbody><tr><td>1</td></tr></tbody><tfoot><tr><td>計</td></tr></tfoot></table>"
+                             "<table><tr><td>second</td></tr></table>");
     ASSERT_EQ(g.rowCount(), 3);
     EXPECT_EQ(text(g, 0, 0), "日付");
     EXPECT_EQ(text(g, 2, 0), "計");

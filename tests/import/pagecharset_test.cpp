@@ -28,8 +28,7 @@ TEST(PageCharset, LabelsAreFoundInHeadersAndMetaTags)
     EXPECT_EQ(charsetFromMeta(kSjisMeta), "shift_jis");
     EXPECT_EQ(charsetFromMeta("<meta charset='utf-8'/>"), "utf-8");
     EXPECT_EQ(charsetFromMeta("<META CHARSET=euc-jp>"), "euc-jp");
-    EXPECT_EQ(charsetFromMeta("<meta name=\"x\" content=\"y\"><p>charset=sjis</p>"), "")
-        << "only meta tags count";
+    EXPECT_EQ(charsetFromMeta("<meta name=\"x\" content=\"y\"><p>charset=sjis</p>"), "") << "only meta tags count";
     EXPECT_EQ(charsetFromMeta(QByteArray(5000, ' ') + "<meta charset=euc-jp>"), "")
         << "only the head of the page is searched";
 }
@@ -54,7 +53,7 @@ TEST(PageCharset, ABomBeatsTheHeaderWhichBeatsTheMetaTag)
 TEST(PageCharset, UndeclaredPagesAreUtf8WhenValidElseCp932)
 {
     EXPECT_EQ(detectPageEncoding("<p>\xE6\x97\xA5</p>", "").charset, PageCharset::Utf8);
-    EXPECT_EQ(detectPageEncoding("<p>\x93\xfa</p>", "").charset, PageCharset::Cp932);  // 日 in CP932
+    EXPECT_EQ(detectPageEncoding("<p>\x93\xfa</p>", "").charset, PageCharset::Cp932); // 日 in CP932
     // Only strict UTF-8 counts: overlong forms, surrogates, code points past U+10FFFF and a cut
     // sequence do not.
     for (const char* notUtf8 : {"<p>\xC0\xAF</p>", "<p>\xED\xA0\x80</p>", "<p>\xF4\x90\x80\x80</p>", "<p>\xE6\x97"})
@@ -75,8 +74,16 @@ TEST(PageCharset, JapanesePagesDecodeToTheSameText)
 
 TEST(PageCharset, BrokenBytesBecomeReplacementCharacters)
 {
-    EXPECT_EQ(QString::fromUtf8(pageToUtf8("\xEF\xBB\xBF" "a\xFF" "b", "")), QString::fromUtf8("a\xEF\xBF\xBD" "b"));
-    const QString euc = QString::fromUtf8(pageToUtf8("a\xA4\xA2\xFF" "b", "text/html; charset=euc-jp"));
-    EXPECT_EQ(euc, QString::fromUtf8("aあ\xEF\xBF\xBD" "b"));
+    EXPECT_EQ(QString::fromUtf8(pageToUtf8("\xEF\xBB\xBF"
+                                           "a\xFF"
+                                           "b",
+                                           "")),
+              QString::fromUtf8("a\xEF\xBF\xBD"
+                                "b"));
+    const QString euc = QString::fromUtf8(pageToUtf8("a\xA4\xA2\xFF"
+                                                     "b",
+                                                     "text/html; charset=euc-jp"));
+    EXPECT_EQ(euc, QString::fromUtf8("aあ\xEF\xBF\xBD"
+                                     "b"));
     EXPECT_EQ(pageToUtf8("", "text/html; charset=euc-jp"), "");
 }

@@ -44,15 +44,14 @@ IndicatorRow row(int y, int m, int d, int h, int min, const char* name)
     return {QDate(y, m, d), QTime(h, min), QString::fromUtf8(name)};
 }
 
-const QDate kToday(2025, 6, 12);  // June has 30 days
+const QDate kToday(2025, 6, 12); // June has 30 days
 
 } // namespace
 
 TEST(ReleaseRows, EmptyDayCellsTakeTheDayOfTheRowAbove)
 {
     const auto result = ConvertCalendarGrid(
-        withHeading({{"5", "木", "08:50 a", ""}, {"", "", "09:00 b", ""}, {"", "", "10:00 c", ""}}),
-        {}, kToday);
+        withHeading({{"5", "木", "08:50 a", ""}, {"", "", "09:00 b", ""}, {"", "", "10:00 c", ""}}), {}, kToday);
     EXPECT_EQ(result.rows, (QList<IndicatorRow>{row(2025, 6, 5, 8, 50, "a"), row(2025, 6, 5, 9, 0, "b"),
                                                 row(2025, 6, 5, 10, 0, "c")}));
     EXPECT_TRUE(result.droppedReasons.isEmpty());
@@ -75,10 +74,9 @@ TEST(ReleaseRows, DomesticTimesAreKeptAndForeignTimesShiftedByTheirZone)
                                                 {"7", "", "", "06:00GMT 英指標"},
                                             }),
                                             differences, kToday);
-    EXPECT_EQ(result.rows, (QList<IndicatorRow>{row(2025, 6, 5, 21, 30, "国内指標"),
-                                                row(2025, 6, 5, 21, 30, "米国指標"),
-                                                row(2025, 6, 6, 7, 45, "独指標"),
-                                                row(2025, 6, 7, 15, 0, "英指標")}));
+    EXPECT_EQ(result.rows,
+              (QList<IndicatorRow>{row(2025, 6, 5, 21, 30, "国内指標"), row(2025, 6, 5, 21, 30, "米国指標"),
+                                   row(2025, 6, 6, 7, 45, "独指標"), row(2025, 6, 7, 15, 0, "英指標")}));
 }
 
 TEST(ReleaseRows, AShiftPastMidnightMovesTheReleaseToTheNextDayAcrossMonthAndYearEnds)
@@ -86,8 +84,8 @@ TEST(ReleaseRows, AShiftPastMidnightMovesTheReleaseToTheNextDayAcrossMonthAndYea
     const auto june = ConvertCalendarGrid(withHeading({{"30", "", "", "22:00ET 月末"}}), {14, 0, 0}, kToday);
     EXPECT_EQ(june.rows, QList<IndicatorRow>{row(2025, 7, 1, 12, 0, "月末")});
 
-    const auto december = ConvertCalendarGrid(withHeading({{"31", "", "", "23:30GMT 年末"}}), {0, 0, 9},
-                                              QDate(2025, 12, 3));
+    const auto december =
+        ConvertCalendarGrid(withHeading({{"31", "", "", "23:30GMT 年末"}}), {0, 0, 9}, QDate(2025, 12, 3));
     EXPECT_EQ(december.rows, QList<IndicatorRow>{row(2026, 1, 1, 8, 30, "年末")});
 
     // Exactly midnight belongs to the next day; 24 hours is the same time a day later.
@@ -133,24 +131,22 @@ TEST(ReleaseRows, ANameIsTheTextAfterTheFirstBlank)
     const auto result = ConvertCalendarGrid(
         withHeading({{"3", "", "08:50", "08:50ET"}, {"4", "", "10:00 a b  c", "10:00ET(速報) x"}}), {}, kToday);
     EXPECT_EQ(result.rows, (QList<IndicatorRow>{row(2025, 6, 3, 8, 50, "08:50"), row(2025, 6, 3, 8, 50, "08:50ET"),
-                                                row(2025, 6, 4, 10, 0, "a b  c"),
-                                                row(2025, 6, 4, 10, 0, "x")}));
+                                                row(2025, 6, 4, 10, 0, "a b  c"), row(2025, 6, 4, 10, 0, "x")}));
 }
 
 TEST(ReleaseRows, ReleasesWithoutAValidDateOrTimeAreDroppedWithAReason)
 {
-    const auto result = ConvertCalendarGrid(
-        gridOf({{"", "", "", ""},          // row 1 has no day: row 2 inherits none
-                {"", "", "08:50 no day", ""},
-                {"31", "", "08:50 June 31", ""},
-                {"第2週", "", "", ""},
-                {"", "", "", "10:00ET after heading"},
-                {"5日", "", "09:00 text day", ""},
-                {"2.5", "", "09:00 fraction", ""},
-                {"0", "", "09:00 zero", ""},
-                {"8", "", "25:00 bad hour", "ab:cdET bad"},
-                {"9", "", "09:00 kept", ""}}),
-        {}, kToday);
+    const auto result = ConvertCalendarGrid(gridOf({{"", "", "", ""}, // row 1 has no day: row 2 inherits none
+                                                    {"", "", "08:50 no day", ""},
+                                                    {"31", "", "08:50 June 31", ""},
+                                                    {"第2週", "", "", ""},
+                                                    {"", "", "", "10:00ET after heading"},
+                                                    {"5日", "", "09:00 text day", ""},
+                                                    {"2.5", "", "09:00 fraction", ""},
+                                                    {"0", "", "09:00 zero", ""},
+                                                    {"8", "", "25:00 bad hour", "ab:cdET bad"},
+                                                    {"9", "", "09:00 kept", ""}}),
+                                            {}, kToday);
     EXPECT_EQ(result.rows, QList<IndicatorRow>{row(2025, 6, 9, 9, 0, "kept")});
     EXPECT_EQ(result.releaseCells, 9);
     ASSERT_EQ(result.droppedReasons.size(), 8);
@@ -162,15 +158,15 @@ TEST(ReleaseRows, ReleasesWithoutAValidDateOrTimeAreDroppedWithAReason)
 
 TEST(ReleaseRows, RowsAreSortedByDateThenTimeWithDomesticFirstOnTies)
 {
-    const auto result = ConvertCalendarGrid(withHeading({{"20", "", "09:00 late domestic", "00:00ET shifted"},
-                                                         {"3", "", "21:30 same time domestic", "08:30ET same time foreign"},
-                                                         {"", "", "08:00 early", ""}}),
-                                            {13, 0, 0}, kToday);
-    EXPECT_EQ(result.rows, (QList<IndicatorRow>{row(2025, 6, 3, 8, 0, "early"),
-                                                row(2025, 6, 3, 21, 30, "same time domestic"),
-                                                row(2025, 6, 3, 21, 30, "same time foreign"),
-                                                row(2025, 6, 20, 9, 0, "late domestic"),
-                                                row(2025, 6, 20, 13, 0, "shifted")}));
+    const auto result =
+        ConvertCalendarGrid(withHeading({{"20", "", "09:00 late domestic", "00:00ET shifted"},
+                                         {"3", "", "21:30 same time domestic", "08:30ET same time foreign"},
+                                         {"", "", "08:00 early", ""}}),
+                            {13, 0, 0}, kToday);
+    EXPECT_EQ(result.rows,
+              (QList<IndicatorRow>{row(2025, 6, 3, 8, 0, "early"), row(2025, 6, 3, 21, 30, "same time domestic"),
+                                   row(2025, 6, 3, 21, 30, "same time foreign"),
+                                   row(2025, 6, 20, 9, 0, "late domestic"), row(2025, 6, 20, 13, 0, "shifted")}));
 }
 
 TEST(ReleaseRows, NegativeDifferencesMoveBackAcrossMidnight)

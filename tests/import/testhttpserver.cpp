@@ -26,12 +26,18 @@ namespace {
 QByteArray statusText(int status)
 {
     switch (status) {
-    case 200: return "OK";
-    case 301: return "Moved Permanently";
-    case 302: return "Found";
-    case 404: return "Not Found";
-    case 500: return "Internal Server Error";
-    default: return "Status";
+    case 200:
+        return "OK";
+    case 301:
+        return "Moved Permanently";
+    case 302:
+        return "Found";
+    case 404:
+        return "Not Found";
+    case 500:
+        return "Internal Server Error";
+    default:
+        return "Status";
     }
 }
 
@@ -92,9 +98,8 @@ void TestHttpServer::onConnection()
             QByteArray body = route.body;
             if (route.endlessBytes > 0)
                 body = QByteArray(route.endlessBytes, 'x');
-            QByteArray head = "HTTP/1.1 " + QByteArray::number(route.status) + ' '
-                              + statusText(route.status) + "\r\nContent-Type: " + route.contentType
-                              + "\r\nConnection: close\r\n";
+            QByteArray head = "HTTP/1.1 " + QByteArray::number(route.status) + ' ' + statusText(route.status)
+                              + "\r\nContent-Type: " + route.contentType + "\r\nConnection: close\r\n";
             if (!route.location.isEmpty())
                 head += "Location: " + route.location + "\r\n";
             head += route.extraHeaders;

@@ -19,13 +19,13 @@ struct HttpRoute {
     int status = 200;
     QByteArray contentType = "text/html";
     QByteArray body;
-    QByteArray location;            // for redirects
-    int chunkDelayMs = 0;           // > 0: the body trickles out in chunks with this pause
-    int chunkSize = 0;              // bytes per chunk when trickling
-    bool sendContentLength = true;  // false: the body ends when the connection closes
-    qint64 endlessBytes = 0;        // > 0: send this many bytes of filler instead of body
-    bool endlessChunked = false;    // true: chunked filler that never ends (until the client leaves)
-    QByteArray extraHeaders;        // further header lines, each ended by "\r\n"
+    QByteArray location;           // for redirects
+    int chunkDelayMs = 0;          // > 0: the body trickles out in chunks with this pause
+    int chunkSize = 0;             // bytes per chunk when trickling
+    bool sendContentLength = true; // false: the body ends when the connection closes
+    qint64 endlessBytes = 0;       // > 0: send this many bytes of filler instead of body
+    bool endlessChunked = false;   // true: chunked filler that never ends (until the client leaves)
+    QByteArray extraHeaders;       // further header lines, each ended by "\r\n"
 };
 
 class TestHttpServer : public QObject {

@@ -33,5 +33,6 @@ TEST(ProfileFixture, HandEditedFileIsReadAndChangedLineByLine)
     ASSERT_TRUE(profile::deleteKey(path, u"祝日"_s, u"登録日1"_s));
     ASSERT_TRUE(profile::writeString(path, u"未知のセクション"_s, u"追加"_s, u"〜"_s));
 
-    EXPECT_EQ(folder.readBytes(u"corvane設定.ini"_s), test::readFileBytes(QStringLiteral(CORVANE_TEST_DATA "/profile/handwritten.after.ini")));
+    EXPECT_EQ(folder.readBytes(u"corvane設定.ini"_s),
+              test::readFileBytes(QStringLiteral(CORVANE_TEST_DATA "/profile/handwritten.after.ini")));
 }

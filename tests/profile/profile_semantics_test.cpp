@@ -94,10 +94,8 @@ TEST_F(ProfileFile, HandWrittenLayoutIsReadAsWindowsReadsIt)
     EXPECT_EQ(read(u"時刻"_s, u"; a comment"_s), QString());
     EXPECT_EQ(read(u"内容"_s, u"0-0"_s), u"　全角の空白　"_s); // the full-width blank stays
     const QList<ProfileLine> lines = profile::readSection(path(), u"時刻"_s);
-    const QList<ProfileLine> expected{{u"0-0"_s, u"9:00"_s},
-                                      {u"0-1"_s, u"  quoted  "_s},
-                                      {u"0-2"_s, u"\""_s},
-                                      {u"0-0"_s, u"duplicate loses"_s}};
+    const QList<ProfileLine> expected{
+        {u"0-0"_s, u"9:00"_s}, {u"0-1"_s, u"  quoted  "_s}, {u"0-2"_s, u"\""_s}, {u"0-0"_s, u"duplicate loses"_s}};
     EXPECT_EQ(lines, expected);
 }
 
@@ -352,9 +350,8 @@ TEST_F(ProfileFile, DeletingFromAMissingFileDoesNotCreateIt)
 TEST_F(ProfileFile, SectionBodyIsReplacedWholeAndReadWhole)
 {
     put(sj(u"[祝日]\r\n登録日1=2026/1/1\r\n; old comment\r\n登録日2=2026/1/12\r\n\r\n[表示]\r\n時間=10\r\n"_s));
-    const QList<ProfileLine> holidays{{u"登録日1"_s, u"2026/5/3"_s},
-                                      {u"登録日2"_s, u"2026/5/4"_s},
-                                      {u"登録日3"_s, u"2026/5/5"_s}};
+    const QList<ProfileLine> holidays{
+        {u"登録日1"_s, u"2026/5/3"_s}, {u"登録日2"_s, u"2026/5/4"_s}, {u"登録日3"_s, u"2026/5/5"_s}};
     ASSERT_TRUE(profile::writeSection(path(), u"祝日"_s, holidays));
     EXPECT_EQ(bytes(), sj(u"[祝日]\r\n登録日1=2026/5/3\r\n登録日2=2026/5/4\r\n登録日3=2026/5/5\r\n\r\n"
                           "[表示]\r\n時間=10\r\n"_s));
@@ -432,9 +429,9 @@ TEST_F(ProfileFile, ReplaceKeepsPermissionsAndLinksAndLeavesNoTemporaryFile)
     put("[A]\r\nx=1\r\n");
     ASSERT_TRUE(QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
     ASSERT_TRUE(profile::writeString(path(), u"A"_s, u"x"_s, u"2"_s));
-    EXPECT_EQ(QFile::permissions(path()) & QFileDevice::Permissions(0x7077), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
-    EXPECT_EQ(QDir(m_folder.path()).entryList(QDir::Files | QDir::Hidden),
-              QStringList({name(), name() + u".lock"_s}));
+    EXPECT_EQ(QFile::permissions(path()) & QFileDevice::Permissions(0x7077),
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    EXPECT_EQ(QDir(m_folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList({name(), name() + u".lock"_s}));
 
     // A settings file that is a link: the linked file changes, the link stays.
     const QString link = m_folder.file(u"link.ini"_s);

@@ -63,7 +63,8 @@ TEST_F(Transaction, CommitAppliesEverythingOnceAndKeepsOthersChanges)
     ProfileTransaction t(path());
     for (int category = 0; category <= 10; ++category)
         for (int n = 0; n < 3; ++n)
-            t.writeString(u"時刻"_s, u"%1-%2"_s.arg(category).arg(n), u"%1:%2"_s.arg(category).arg(n * 10, 2, 10, QLatin1Char('0')));
+            t.writeString(u"時刻"_s, u"%1-%2"_s.arg(category).arg(n),
+                          u"%1:%2"_s.arg(category).arg(n * 10, 2, 10, QLatin1Char('0')));
     t.deleteKey(u"指定日"_s, u"2-0"_s);
     t.writeSection(u"祝日"_s, {{u"登録日1"_s, u"2026/12/23"_s}});
     // The Controller adds a dated entry while the editor holds its transaction.

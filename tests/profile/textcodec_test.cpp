@@ -33,21 +33,21 @@ TEST(Cp932, KnownCharactersRoundTripByteForByte)
 
 TEST(Cp932, JisStyleCodePointsAreStoredAsWindowsStoresThem)
 {
-    EXPECT_EQ(toCp932(u"〜"_s), QByteArray("\x81\x60"));   // wave dash
-    EXPECT_EQ(toCp932(u"‖"_s), QByteArray("\x81\x61"));   // double vertical line
-    EXPECT_EQ(toCp932(u"−"_s), QByteArray("\x81\x7C"));   // minus sign
-    EXPECT_EQ(toCp932(u"—"_s), QByteArray("\x81\x5C"));   // em dash
+    EXPECT_EQ(toCp932(u"〜"_s), QByteArray("\x81\x60")); // wave dash
+    EXPECT_EQ(toCp932(u"‖"_s), QByteArray("\x81\x61"));  // double vertical line
+    EXPECT_EQ(toCp932(u"−"_s), QByteArray("\x81\x7C"));  // minus sign
+    EXPECT_EQ(toCp932(u"—"_s), QByteArray("\x81\x5C"));  // em dash
     EXPECT_EQ(toCp932(u"¢£¬"_s), QByteArray("\x81\x91\x81\x92\x81\xCA"));
     EXPECT_EQ(toCp932(u"¥"_s), QByteArray("\x5C"));
 }
 
 TEST(Cp932, WhatCannotBeConvertedIsMarkedNotDropped)
 {
-    EXPECT_EQ(toCp932(u"a😀b"_s), QByteArray("a?b"));      // outside the BMP
-    EXPECT_EQ(toCp932(u"aéb"_s), QByteArray("a?b"));       // no CP932 form
+    EXPECT_EQ(toCp932(u"a😀b"_s), QByteArray("a?b"));                       // outside the BMP
+    EXPECT_EQ(toCp932(u"aéb"_s), QByteArray("a?b"));                       // no CP932 form
     EXPECT_EQ(toCp932(QString(QChar(0xD800)) + u"x"_s), QByteArray("?x")); // lone surrogate
-    EXPECT_EQ(fromCp932("a\x81"), u"a\uFFFD"_s);             // truncated double-byte character
-    EXPECT_EQ(fromCp932("\x81\x20z"), u"\uFFFD z"_s);        // invalid second byte
+    EXPECT_EQ(fromCp932("a\x81"), u"a\uFFFD"_s);                           // truncated double-byte character
+    EXPECT_EQ(fromCp932("\x81\x20z"), u"\uFFFD z"_s);                      // invalid second byte
     EXPECT_EQ(fromCp932("\xA0\xFD\xFF"), u"\uFFFD\uFFFD\uFFFD"_s);
     EXPECT_EQ(fromCp932(QByteArray()), QString());
 }

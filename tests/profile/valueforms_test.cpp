@@ -17,7 +17,10 @@ TEST(ValueForms, DatesAndTimesAreWrittenWithoutLeadingZeros)
 
 TEST(ValueForms, DateParsing)
 {
-    struct Row { QString text; QDate expected; };
+    struct Row {
+        QString text;
+        QDate expected;
+    };
     const Row rows[] = {
         {u"2026/12/7"_s, QDate(2026, 12, 7)},
         {u"2026/01/05"_s, QDate(2026, 1, 5)},
@@ -49,7 +52,10 @@ TEST(ValueForms, DateParsing)
 
 TEST(ValueForms, TimeParsing)
 {
-    struct Row { QString text; QTime expected; };
+    struct Row {
+        QString text;
+        QTime expected;
+    };
     const Row rows[] = {
         {u"9:00"_s, QTime(9, 0)},
         {u"09:05"_s, QTime(9, 5)},
@@ -81,7 +87,11 @@ TEST(ValueForms, TimeParsing)
 
 TEST(ValueForms, WholeNumbersRoundHalvesToEvenAndCheckTheirRange)
 {
-    struct Row { QString text; std::optional<int> whole16; std::optional<int> whole32; };
+    struct Row {
+        QString text;
+        std::optional<int> whole16;
+        std::optional<int> whole32;
+    };
     const Row rows[] = {
         {u"10"_s, 10, 10},
         {u"-5"_s, -5, -5},

@@ -61,10 +61,7 @@ ReminderPlan plan(int displaySeconds, int repetitions = 0, bool speech = false)
     return p;
 }
 
-QDateTime at(int h, int m, int s, int ms = 0)
-{
-    return QDateTime(QDate(2026, 12, 7), QTime(h, m, s, ms));
-}
+QDateTime at(int h, int m, int s, int ms = 0) { return QDateTime(QDate(2026, 12, 7), QTime(h, m, s, ms)); }
 
 struct Rig {
     explicit Rig(const ReminderPlan& p, QDateTime wall = at(8, 55, 0, 20))
@@ -172,10 +169,8 @@ TEST(AnnouncementOverlap, SecondAnnouncementReplacesTheFirstAndCancelsItsRest)
     rig.announcement.start(QStringLiteral("8:55b"), QStringLiteral("second\n"));
     rig.time.advance(120'000);
 
-    EXPECT_EQ(rig.output.names(),
-              (QStringList{"show", "play", "show", "play", "play", "play", "speak", "close"}));
-    EXPECT_EQ(rig.output.timesOf(QStringLiteral("play")),
-              (std::vector<int64_t>{0, 3'000, 9'000, 15'000}));
+    EXPECT_EQ(rig.output.names(), (QStringList{"show", "play", "show", "play", "play", "play", "speak", "close"}));
+    EXPECT_EQ(rig.output.timesOf(QStringLiteral("play")), (std::vector<int64_t>{0, 3'000, 9'000, 15'000}));
     // Only the newer message is spoken, and the window closes once, at the end of the newer
     // announcement.
     EXPECT_EQ(rig.output.timesOf(QStringLiteral("speak")).size(), 1u);

@@ -14,8 +14,7 @@ TEST(DisplaySettingsFile, MissingFileHoldsTheDefaults)
 {
     TempFolder folder;
     int expanded = 0;
-    const DisplaySettings s = readDisplaySettings(folder.file(QStringLiteral("corvane設定.ini")),
-                                                  [&] { ++expanded; });
+    const DisplaySettings s = readDisplaySettings(folder.file(QStringLiteral("corvane設定.ini")), [&] { ++expanded; });
     EXPECT_EQ(expanded, 1);
     EXPECT_EQ(s.displaySeconds, QString());
     EXPECT_EQ(s.advanceMinutes, QStringLiteral("0"));
@@ -35,13 +34,13 @@ TEST(DisplaySettingsFile, MissingFileHoldsTheDefaults)
 TEST(DisplaySettingsFile, EveryKeyIsHeldAsStored)
 {
     TempFolder folder;
-    const QString text = QStringLiteral(
-        "[表示]\r\n時間=15\r\n[事前表示]\r\n時間=5\r\n"
-        "[表示フォーム]\r\n色=12648447\r\nTOP=1440\r\nLEFT=720.5\r\nHEIGHT=2000\r\nWIDTH=4000\r\n"
-        "FNAME=ＭＳ ゴシック\r\nFSIZE=10.5\r\nFBOLD=1\r\nFITAL=0\r\nFUNDE=1\r\nFSTRI=0\r\n"
-        "FCOLO=255\r\n"
-        "[サウンド]\r\n音=1\r\n音パス=/home/利用者/音/チャイム.wav\r\n音回数=3\r\n音声=1\r\n"
-        "音声TXT=/tmp/読み上げ.txt\r\n音声SH0=/usr/bin/say \"a b\"\r\n音声SH2=/usr/bin/log\r\n");
+    const QString text =
+        QStringLiteral("[表示]\r\n時間=15\r\n[事前表示]\r\n時間=5\r\n"
+                       "[表示フォーム]\r\n色=12648447\r\nTOP=1440\r\nLEFT=720.5\r\nHEIGHT=2000\r\nWIDTH=4000\r\n"
+                       "FNAME=ＭＳ ゴシック\r\nFSIZE=10.5\r\nFBOLD=1\r\nFITAL=0\r\nFUNDE=1\r\nFSTRI=0\r\n"
+                       "FCOLO=255\r\n"
+                       "[サウンド]\r\n音=1\r\n音パス=/home/利用者/音/チャイム.wav\r\n音回数=3\r\n音声=1\r\n"
+                       "音声TXT=/tmp/読み上げ.txt\r\n音声SH0=/usr/bin/say \"a b\"\r\n音声SH2=/usr/bin/log\r\n");
     folder.writeBytes(QStringLiteral("corvane設定.ini"), toCp932(text));
     const DisplaySettings s = readDisplaySettings(folder.file(QStringLiteral("corvane設定.ini")));
     EXPECT_EQ(s.displaySeconds, QStringLiteral("15"));
@@ -72,8 +71,7 @@ TEST(DisplaySettingsFile, GarbageAdvanceCountsAsNoAdvance)
 {
     TempFolder folder;
     const QString path = folder.file(QStringLiteral("corvane設定.ini"));
-    ASSERT_TRUE(profile::writeString(path, QStringLiteral("事前表示"), QStringLiteral("時間"),
-                                     QStringLiteral("五分")));
+    ASSERT_TRUE(profile::writeString(path, QStringLiteral("事前表示"), QStringLiteral("時間"), QStringLiteral("五分")));
     const DisplaySettings s = readDisplaySettings(path);
     EXPECT_EQ(s.advanceMinutes, QStringLiteral("五分"));
     EXPECT_EQ(s.advance(), 0);

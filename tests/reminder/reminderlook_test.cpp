@@ -62,8 +62,8 @@ TEST(ReminderLook, PositionsAndSizesRoundHalvesToEven)
 TEST(ReminderLook, FontSizeRoundsHalvesToEven)
 {
     DisplaySettings s = emptyFileSettings();
-    const std::pair<const char*, int> cases[] = {
-        {"10.5", 10}, {"11.5", 12}, {"9", 9}, {"12.25", 12}, {"", 9}, {"abc", 9}, {"0", 9}, {"-3", 9}};
+    const std::pair<const char*, int> cases[] = {{"10.5", 10}, {"11.5", 12}, {"9", 9}, {"12.25", 12},
+                                                 {"", 9},      {"abc", 9},   {"0", 9}, {"-3", 9}};
     for (const auto& [text, points] : cases) {
         s.fontSize = QString::fromUtf8(text);
         EXPECT_EQ(reminderLookFrom(s).fontPoints, points) << text;
@@ -89,7 +89,7 @@ TEST(ReminderLook, FontNameAndEffectsFollowTheirKeys)
 TEST(ReminderLook, ColoursFromColourrefAndSystemIndexes)
 {
     DisplaySettings s = emptyFileSettings();
-    s.colour = QStringLiteral("12648447"); // 0x00C0FFFF: light yellow
+    s.colour = QStringLiteral("12648447");        // 0x00C0FFFF: light yellow
     s.textColour = QStringLiteral("-2147483640"); // 0x80000008: window text
     ReminderLook look = reminderLookFrom(s);
     EXPECT_FALSE(look.background.isSystem());
@@ -149,8 +149,7 @@ TEST(ReminderPlan, UnconvertibleCountsFallBack)
     s.sound = QStringLiteral("1");
     const std::tuple<const char*, const char*, int, int> cases[] = {
         // display time, repetitions → seconds, repetitions
-        {"", "", 10, 1},        {"abc", "x", 10, 1}, {"20", "2.5", 20, 2},
-        {"7.5", "-2", 8, 0},    {"100000", "0", 10, 0},
+        {"", "", 10, 1}, {"abc", "x", 10, 1}, {"20", "2.5", 20, 2}, {"7.5", "-2", 8, 0}, {"100000", "0", 10, 0},
     };
     for (const auto& [display, repeat, seconds, repetitions] : cases) {
         s.displaySeconds = QString::fromUtf8(display);
@@ -163,10 +162,8 @@ TEST(ReminderPlan, UnconvertibleCountsFallBack)
 
 TEST(ReminderCaption, DateWeekdayAndTime)
 {
-    EXPECT_EQ(reminderCaption(QDateTime(QDate(2024, 5, 7), QTime(9, 5, 59))),
-              QStringLiteral("  2024/5/7(火)  9:05"));
-    EXPECT_EQ(reminderCaption(QDateTime(QDate(2026, 12, 13), QTime(0, 0))),
-              QStringLiteral("  2026/12/13(日)  0:00"));
+    EXPECT_EQ(reminderCaption(QDateTime(QDate(2024, 5, 7), QTime(9, 5, 59))), QStringLiteral("  2024/5/7(火)  9:05"));
+    EXPECT_EQ(reminderCaption(QDateTime(QDate(2026, 12, 13), QTime(0, 0))), QStringLiteral("  2026/12/13(日)  0:00"));
     EXPECT_EQ(reminderCaption(QDateTime(QDate(2026, 12, 12), QTime(23, 59, 58))),
               QStringLiteral("  2026/12/12(土)  23:59"));
 }

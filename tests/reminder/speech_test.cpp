@@ -21,11 +21,10 @@ namespace {
 // A speech program stand-in: records its arguments, one per line, in the file named first.
 QString writeRecorder(const TempFolder& folder, const QString& name = QStringLiteral("record.sh"))
 {
-    folder.writeBytes(name,
-                      "#!/bin/sh\n"
-                      "out=\"$1\"; shift\n"
-                      "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$out.part\"\n"
-                      "mv \"$out.part\" \"$out\"\n");
+    folder.writeBytes(name, "#!/bin/sh\n"
+                            "out=\"$1\"; shift\n"
+                            "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$out.part\"\n"
+                            "mv \"$out.part\" \"$out\"\n");
     const QString path = folder.file(name);
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return path;

@@ -139,8 +139,7 @@ TEST_F(Builder, EqualTimesAcrossCategoriesKeepCategoryOrder)
     add(entryKeys(0, 1, QStringLiteral("9:00"), QStringLiteral("毎日")));
     add(entryKeys(1, 0, QStringLiteral("09:00"), QStringLiteral("平日")));
     build(kMonday);
-    EXPECT_EQ(lines(schedule.today()),
-              (QStringList{"8:30 毎日早", "9:00 毎日", "09:00 平日", "9:00 月曜"}));
+    EXPECT_EQ(lines(schedule.today()), (QStringList{"8:30 毎日早", "9:00 毎日", "09:00 平日", "9:00 月曜"}));
 }
 
 // A category's family ends at its first empty time; the dated slots are all read, so a slot

@@ -106,18 +106,10 @@ QList<SettingsKey> validSettings()
 
 QStringList garbageValues()
 {
-    return {QStringLiteral("abc"),
-            QStringLiteral("-1"),
-            QStringLiteral("99999999999999999999"),
-            QStringLiteral("１２：３０"),
-            QStringLiteral("9:00:99"),
-            QStringLiteral("2026/2/30"),
-            QStringLiteral("1e309"),
-            QStringLiteral("-0.5"),
-            QStringLiteral("=[x]="),
-            QStringLiteral("/:"),
-            QString(150, QChar(u'あ')),
-            QStringLiteral("\"\"")};
+    return {QStringLiteral("abc"),        QStringLiteral("-1"),       QStringLiteral("99999999999999999999"),
+            QStringLiteral("１２：３０"), QStringLiteral("9:00:99"),  QStringLiteral("2026/2/30"),
+            QStringLiteral("1e309"),      QStringLiteral("-0.5"),     QStringLiteral("=[x]="),
+            QStringLiteral("/:"),         QString(150, QChar(u'あ')), QStringLiteral("\"\"")};
 }
 
 // The table writes the file a thousand times; memory-backed files keep it quick where the
@@ -125,8 +117,7 @@ QStringList garbageValues()
 QString fastTempBase()
 {
     const QString shm = QStringLiteral("/dev/shm");
-    return QFileInfo(shm).isDir() && QFileInfo(shm).isWritable() ? shm + QStringLiteral("/corvane-XXXXXX")
-                                                                  : QString();
+    return QFileInfo(shm).isDir() && QFileInfo(shm).isWritable() ? shm + QStringLiteral("/corvane-XXXXXX") : QString();
 }
 
 } // namespace
@@ -138,8 +129,8 @@ TEST(GarbageSettings, AnyValueInAnyKeyLeavesTheRunnerChecking)
     const QStringList garbage = garbageValues();
     for (qsizetype row = 0; row < valid.size(); ++row) {
         for (const QString& value : garbage) {
-            SCOPED_TRACE((valid[row].section + QLatin1Char('/') + valid[row].key + QStringLiteral(" = ") + value)
-                             .toStdString());
+            SCOPED_TRACE(
+                (valid[row].section + QLatin1Char('/') + valid[row].key + QStringLiteral(" = ") + value).toStdString());
             const QString base = fastTempBase();
             QTemporaryDir folder = base.isEmpty() ? QTemporaryDir() : QTemporaryDir(base);
             ASSERT_TRUE(folder.isValid());

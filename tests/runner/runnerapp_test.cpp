@@ -152,10 +152,9 @@ TEST_F(RunnerAppTest, TicksDuringARebuildSeeNoHalfBuiltDay)
         while (QTcpSocket* socket = slowHost.nextPendingConnection())
             QTimer::singleShot(1500, socket, [socket] { socket->abort(); });
     });
-    QList<SettingsKey> keys = {
-        {QStringLiteral("経済指標"), QStringLiteral("取得"), QStringLiteral("1")},
-        {QStringLiteral("経済指標"), QStringLiteral("URL"),
-         QStringLiteral("http://127.0.0.1:%1/web/market/calendar/").arg(slowHost.serverPort())}};
+    QList<SettingsKey> keys = {{QStringLiteral("経済指標"), QStringLiteral("取得"), QStringLiteral("1")},
+                               {QStringLiteral("経済指標"), QStringLiteral("URL"),
+                                QStringLiteral("http://127.0.0.1:%1/web/market/calendar/").arg(slowHost.serverPort())}};
     const QStringList days = {"月", "火", "水"};
     for (int d = 0; d < 3; ++d) {
         keys.append({QStringLiteral("時刻"), QStringLiteral("%1-0").arg(d + 3), QStringLiteral("0:00")});

@@ -68,7 +68,8 @@ TEST_F(RunnerProcessTest, CloseReturnsAfterTheInstanceIsReleasedAndANewRunnerSta
     EXPECT_TRUE(first.waitForExit());
     EXPECT_EQ(first.process().exitCode(), 0);
     const QString log = QString::fromUtf8(first.readStderr());
-    EXPECT_TRUE(log.contains(QStringLiteral("常駐を開始しました（本日の予定 0件、翌日の予定 0件）"))) << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("常駐を開始しました（本日の予定 0件、翌日の予定 0件）")))
+        << log.toStdString();
     EXPECT_TRUE(log.contains(QStringLiteral("終了の依頼を受けて終了します"))) << log.toStdString();
 
     RunnerProcess next(folder.path());
@@ -217,8 +218,9 @@ TEST_F(RunnerProcessTest, DueEntryIsAnnouncedAtItsSecond)
     RunnerProcess runner(folder.path());
     runner.start(QStringLiteral("2026-12-07 08:59:58"));
     ASSERT_TRUE(runner.waitForArmed()) << runner.readStderr().toStdString();
-    EXPECT_TRUE(waitUntil([&] { return folder.readBytes(QStringLiteral("spoken.txt")) == toCp932(QStringLiteral("\"朝会\n\"\r\n")); },
-                          8000))
+    EXPECT_TRUE(waitUntil(
+        [&] { return folder.readBytes(QStringLiteral("spoken.txt")) == toCp932(QStringLiteral("\"朝会\n\"\r\n")); },
+        8000))
         << runner.readStderr().toStdString();
     EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
     EXPECT_TRUE(runner.waitForExit());

@@ -85,7 +85,8 @@ TEST(BiffCheck, RefusesRecordsAndStringsPastTheirBounds)
     QByteArray sheetName = globals([](ByteWriter& o) { writeBoundSheet(o, QStringLiteral("表示予定")); });
     sheetName[20 + 4 + 6] = char(30); // after BOF and the record header
     QByteArray format = globals([](ByteWriter& o) { writeRecord(o, 0x041E, QByteArray::fromHex("A4000900016800")); });
-    QByteArray label = globals([](ByteWriter& o) { writeRecord(o, 0x0204, QByteArray::fromHex("000000000F000500016100")); });
+    QByteArray label =
+        globals([](ByteWriter& o) { writeRecord(o, 0x0204, QByteArray::fromHex("000000000F000500016100")); });
     QByteArray splitCharacter = globals([](ByteWriter& o) {
         // "あい" with the first record ending inside the second character.
         writeRecord(o, 0x00FC, QByteArray::fromHex("01000000 01000000 0200 01 4230 42").replace(' ', ""));

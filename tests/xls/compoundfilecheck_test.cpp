@@ -28,10 +28,7 @@ void putU16(QByteArray& b, qsizetype at, uint16_t v)
 }
 
 // Header, FAT in sector 0, directory in sector 1, stream from sector 2.
-QByteArray goodFile()
-{
-    return xls::buildCompoundFile(QByteArray(5000, 's'));
-}
+QByteArray goodFile() { return xls::buildCompoundFile(QByteArray(5000, 's')); }
 
 constexpr qsizetype kFat = 512;
 constexpr qsizetype kDirectory = 1024;
@@ -103,7 +100,8 @@ TEST(CompoundFileCheck, RefusesDamagedContainers)
         {"small stream outside the mini stream", [](QByteArray& b) { putU32(b, kDirectory + 128 + 120, 100); }},
         {"FAT sector outside the file", [](QByteArray& b) { putU32(b, 0x4C, 70000); }},
         {"more FAT sectors than the file holds", [](QByteArray& b) { putU32(b, 0x2C, 1000); }},
-        {"DIFAT chain loops", [](QByteArray& b) {
+        {"DIFAT chain loops",
+         [](QByteArray& b) {
              b.append(QByteArray(300 * 512, '\0'));
              putU32(b, 0x2C, 200);
              putU32(b, 0x44, 2);

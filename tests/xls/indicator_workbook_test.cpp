@@ -12,10 +12,7 @@ namespace {
 
 const QString kSheet = QStringLiteral("経済指標");
 
-QString bookPath(const test::TempFolder& folder)
-{
-    return folder.file(QStringLiteral("経済指標.xls"));
-}
+QString bookPath(const test::TempFolder& folder) { return folder.file(QStringLiteral("経済指標.xls")); }
 
 // A hand-made sheet in place of the layout, for cells the layout never writes.
 void writeSheet(const QString& path, const std::function<void(xls::Sheet&)>& fill, const QString& name = kSheet)
@@ -78,7 +75,8 @@ TEST(IndicatorWorkbook, InvalidDateIsRefusedAndTheOldFileStays)
     ASSERT_TRUE(WriteIndicatorWorkbook(bookPath(folder), {{QDate(2026, 12, 7), QTime(9, 0), QStringLiteral("旧")}}));
     const QByteArray before = test::readFileBytes(bookPath(folder));
     QString error;
-    EXPECT_FALSE(WriteIndicatorWorkbook(bookPath(folder), {{QDate(), QTime(9, 0), QStringLiteral("壊れた行")}}, &error));
+    EXPECT_FALSE(
+        WriteIndicatorWorkbook(bookPath(folder), {{QDate(), QTime(9, 0), QStringLiteral("壊れた行")}}, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("壊れた行")));
     EXPECT_EQ(test::readFileBytes(bookPath(folder)), before);
 }
@@ -149,8 +147,9 @@ TEST(IndicatorWorkbook, FaultsEndTheReadWithAReason)
     EXPECT_TRUE(error.contains(QStringLiteral("A2")));
 
     // No sheet of that name.
-    writeSheet(bookPath(folder), [](xls::Sheet& s) { s.setDate(1, 0, QDate(2026, 12, 7), dateFormat()); },
-               QStringLiteral("Sheet1"));
+    writeSheet(
+        bookPath(folder), [](xls::Sheet& s) { s.setDate(1, 0, QDate(2026, 12, 7), dateFormat()); },
+        QStringLiteral("Sheet1"));
     error.clear();
     EXPECT_TRUE(ReadIndicatorWorkbook(bookPath(folder), &error).isEmpty());
     EXPECT_TRUE(error.contains(kSheet));
@@ -170,7 +169,8 @@ TEST(IndicatorWorkbook, ReadsAWorkbookResavedByASpreadsheetApplication)
     // Our layout saved again by LibreOffice Calc 7.4 as an Excel 97 file: other records
     // (RK numbers, its own formats and styles) carry the same values.
     test::TempFolder folder;
-    const QString path = folder.copyFixture(QStringLiteral("xls/indicator-resaved.xls"), QStringLiteral("経済指標.xls"));
+    const QString path =
+        folder.copyFixture(QStringLiteral("xls/indicator-resaved.xls"), QStringLiteral("経済指標.xls"));
     QString error;
     const QList<IndicatorRow> rows = ReadIndicatorWorkbook(path, &error);
     EXPECT_TRUE(error.isEmpty()) << error.toStdString();

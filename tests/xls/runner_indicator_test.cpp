@@ -128,6 +128,6 @@ TEST_F(IndicatorRows, ARowThatIsNotADateEndsTheReadKeepingWhatCameBefore)
     book.sheet.setText(3, 2, QStringLiteral("読まれない指標"));
     ASSERT_TRUE(xls::saveWorkbook(book, workbook));
     build();
-    EXPECT_EQ(lines(schedule.today()),
-              (QStringList{QStringLiteral("9:00 朝会"), QStringLiteral("12:00 正午の指標"), QStringLiteral("22:00 月曜の締め")}));
+    EXPECT_EQ(lines(schedule.today()), (QStringList{QStringLiteral("9:00 朝会"), QStringLiteral("12:00 正午の指標"),
+                                                    QStringLiteral("22:00 月曜の締め")}));
 }

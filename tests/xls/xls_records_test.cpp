@@ -14,10 +14,7 @@ using namespace corvane::xls;
 
 namespace {
 
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
-}
+QByteArray hex(const char* text) { return QByteArray::fromHex(QByteArray(text).replace(' ', "")); }
 
 template <typename F>
 QByteArray recordOf(F write)
@@ -27,15 +24,9 @@ QByteArray recordOf(F write)
     return out.take();
 }
 
-uint16_t u16At(const QByteArray& b, qsizetype at)
-{
-    return uint16_t(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8);
-}
+uint16_t u16At(const QByteArray& b, qsizetype at) { return uint16_t(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8); }
 
-uint32_t u32At(const QByteArray& b, qsizetype at)
-{
-    return uint32_t(u16At(b, at)) | uint32_t(u16At(b, at + 2)) << 16;
-}
+uint32_t u32At(const QByteArray& b, qsizetype at) { return uint32_t(u16At(b, at)) | uint32_t(u16At(b, at + 2)) << 16; }
 
 } // namespace
 
@@ -59,10 +50,11 @@ TEST(XlsRecords, FramingAndGlobals)
 
 TEST(XlsRecords, FontFormatAndXf)
 {
-    EXPECT_EQ(recordOf([](auto& o) { writeFont(o, FontSpec{QStringLiteral("A"), 220, icvFromColorIndex(2)}); }),
+    EXPECT_EQ(recordOf([](auto& o) {
+                  writeFont(o, FontSpec{QStringLiteral("A"), 220, icvFromColorIndex(2)});
+              }),
               hex("3100 1200 DC00 0000 0900 9001 0000 00 00 80 00 01 01 4100"));
-    EXPECT_EQ(recordOf([](auto& o) { writeFormat(o, 164, QStringLiteral("h")); }),
-              hex("1E04 0700 A400 0100 01 6800"));
+    EXPECT_EQ(recordOf([](auto& o) { writeFormat(o, 164, QStringLiteral("h")); }), hex("1E04 0700 A400 0100 01 6800"));
 
     // Thin left, hair right, thin top, no bottom; light green fill (ColorIndex 35 → icv 42).
     XfSpec xf;
@@ -81,9 +73,9 @@ TEST(XlsRecords, FontFormatAndXf)
     EXPECT_EQ(lines >> 12 & 0xF, 0u);
     EXPECT_EQ(lines >> 16 & 0x7F, 64u); // left colour automatic
     const uint32_t more = u32At(bytes, 18);
-    EXPECT_EQ(more & 0x7F, 64u);       // top colour
-    EXPECT_EQ(more >> 7 & 0x7F, 0u);   // no bottom line, no colour
-    EXPECT_EQ(more >> 26, 1u);         // solid
+    EXPECT_EQ(more & 0x7F, 64u);     // top colour
+    EXPECT_EQ(more >> 7 & 0x7F, 0u); // no bottom line, no colour
+    EXPECT_EQ(more >> 26, 1u);       // solid
     EXPECT_EQ(u16At(bytes, 22) & 0x7F, 42);
     EXPECT_EQ(u16At(bytes, 22) >> 7 & 0x7F, 65);
 
@@ -100,7 +92,8 @@ TEST(XlsRecords, CellsAndRows)
               hex("0302 0E00 0100 0200 1000 00000000401FE640"));
     EXPECT_EQ(recordOf([](auto& o) { writeLabelSst(o, 3, 0, 17, 5); }), hex("FD00 0A00 0300 0000 1100 05000000"));
     EXPECT_EQ(recordOf([](auto& o) { writeBlank(o, 0, 255, 15); }), hex("0102 0600 0000 FF00 0F00"));
-    EXPECT_EQ(recordOf([](auto& o) { writeRow(o, 9, 0, 3); }), hex("0802 1000 0900 0000 0300 0E01 0000 0000 0001 0F00"));
+    EXPECT_EQ(recordOf([](auto& o) { writeRow(o, 9, 0, 3); }),
+              hex("0802 1000 0900 0000 0300 0E01 0000 0000 0001 0F00"));
     EXPECT_EQ(recordOf([](auto& o) { writeDimensions(o, 0, 301, 0, 3); }),
               hex("0002 0E00 00000000 2D010000 0000 0300 0000"));
     EXPECT_EQ(recordOf([](auto& o) { writeColInfo(o, 2, 2, 12960, 18); }),
@@ -110,7 +103,8 @@ TEST(XlsRecords, CellsAndRows)
 
 TEST(XlsRecords, ViewRecords)
 {
-    EXPECT_EQ(recordOf([](auto& o) { writeWindow2(o, 0); }), hex("3E02 1200 B606 0000 0000 4000 0000 0000 0000 00000000"));
+    EXPECT_EQ(recordOf([](auto& o) { writeWindow2(o, 0); }),
+              hex("3E02 1200 B606 0000 0000 4000 0000 0000 0000 00000000"));
     EXPECT_EQ(recordOf([](auto& o) { writeWindow2(o, 2); }).mid(4, 2), hex("BE07"));
     EXPECT_TRUE(recordOf([](auto& o) { writePane(o, 0); }).isEmpty());
     EXPECT_EQ(recordOf([](auto& o) { writePane(o, 1); }), hex("4100 0A00 0000 0100 0100 0000 02 00"));
@@ -118,7 +112,9 @@ TEST(XlsRecords, ViewRecords)
     EXPECT_EQ(recordOf([](auto& o) { writeSelection(o, 0); }).mid(4, 1), hex("03"));
 
     EXPECT_TRUE(recordOf([](auto& o) { writeMergedCells(o, {}); }).isEmpty());
-    EXPECT_EQ(recordOf([](auto& o) { writeMergedCells(o, {Range{0, 0, 0, 5}}); }),
+    EXPECT_EQ(recordOf([](auto& o) {
+                  writeMergedCells(o, {Range{0, 0, 0, 5}});
+              }),
               hex("E500 0A00 0100 0000 0000 0000 0500"));
     // More ranges than one record may carry go on in a second record.
     QList<Range> many;
@@ -226,10 +222,10 @@ TEST(XlsContainer, OneStreamLaidOutAsReadersExpect)
     EXPECT_EQ(file.left(8), hex("D0CF11E0A1B11AE1"));
     EXPECT_EQ(u16At(file, 0x1A), 3);
     EXPECT_EQ(u16At(file, 0x1E), 9);
-    EXPECT_EQ(u32At(file, 0x2C), 1u);           // FAT sectors
-    EXPECT_EQ(u32At(file, 0x30), 1u);           // directory sector
+    EXPECT_EQ(u32At(file, 0x2C), 1u); // FAT sectors
+    EXPECT_EQ(u32At(file, 0x30), 1u); // directory sector
     EXPECT_EQ(u32At(file, 0x38), 4096u);
-    EXPECT_EQ(u32At(file, 0x4C), 0u);           // DIFAT[0]: the FAT is sector 0
+    EXPECT_EQ(u32At(file, 0x4C), 0u); // DIFAT[0]: the FAT is sector 0
     EXPECT_EQ(u32At(file, 0x50), 0xFFFFFFFFu);
     const qsizetype fat = 512;
     EXPECT_EQ(u32At(file, fat), 0xFFFFFFFDu);
@@ -239,7 +235,7 @@ TEST(XlsContainer, OneStreamLaidOutAsReadersExpect)
     EXPECT_EQ(u32At(file, fat + 8 + 28), 0xFFFFFFFEu);
     EXPECT_EQ(u32At(file, fat + 8 + 32), 0xFFFFFFFFu);
     const qsizetype dir = 1024;
-    EXPECT_EQ(u16At(file, dir + 64), 22);       // "Root Entry"
+    EXPECT_EQ(u16At(file, dir + 64), 22); // "Root Entry"
     EXPECT_EQ(uint8_t(file[dir + 66]), 5);
     EXPECT_EQ(u32At(file, dir + 76), 1u);       // child: the stream
     EXPECT_EQ(u16At(file, dir + 128 + 64), 18); // "Workbook"
@@ -273,8 +269,8 @@ TEST(XlsNumbers, DateSerials)
         int y, m, d;
         double serial;
     } rows[] = {
-        {1900, 1, 1, 1},     {1900, 2, 28, 59},     {1900, 3, 1, 61},       {1970, 1, 1, 25569},
-        {2024, 1, 15, 45306}, {2024, 2, 29, 45351}, {2026, 12, 31, 46387},  {9999, 12, 31, 2958465},
+        {1900, 1, 1, 1},      {1900, 2, 28, 59},    {1900, 3, 1, 61},      {1970, 1, 1, 25569},
+        {2024, 1, 15, 45306}, {2024, 2, 29, 45351}, {2026, 12, 31, 46387}, {9999, 12, 31, 2958465},
     };
     for (const auto& r : rows) {
         const QDate date(r.y, r.m, r.d);

@@ -14,7 +14,8 @@ using xls::ReadCell;
 
 namespace {
 
-QString writeBook(const test::TempFolder& folder, const xls::Workbook& book, const QString& name = QStringLiteral("b.xls"))
+QString writeBook(const test::TempFolder& folder, const xls::Workbook& book,
+                  const QString& name = QStringLiteral("b.xls"))
 {
     const QString path = folder.file(name);
     QString error;
@@ -149,19 +150,16 @@ TEST(XlsRoundTrip, DamagedFilesEndTheReadWithAnError)
     for (int i = 0; i < 16; ++i)
         badFat[512 + 8 + i] = char(0x7F); // the stream's chain points far outside the file
     const Case cases[] = {
-        {"empty", QByteArray()},
-        {"text", QByteArray("年月日,時刻,経済指標\r\n")},
-        {"header only", good.left(512)},
-        {"truncated stream", good.left(512 * 4)},
-        {"broken chain", badFat},
-        {"zeros", QByteArray(8192, '\0')},
+        {"empty", QByteArray()},         {"text", QByteArray("年月日,時刻,経済指標\r\n")},
+        {"header only", good.left(512)}, {"truncated stream", good.left(512 * 4)},
+        {"broken chain", badFat},        {"zeros", QByteArray(8192, '\0')},
     };
     for (const Case& c : cases) {
         folder.writeBytes(QStringLiteral("bad.xls"), c.bytes);
         xls::XlsReader reader;
         QString error;
         const bool opened = reader.open(folder.file(QStringLiteral("bad.xls")), &error)
-            && reader.selectSheet(QStringLiteral("s"), &error);
+                            && reader.selectSheet(QStringLiteral("s"), &error);
         EXPECT_FALSE(opened) << c.name;
         EXPECT_FALSE(error.isEmpty()) << c.name;
     }

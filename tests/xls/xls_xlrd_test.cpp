@@ -20,10 +20,7 @@ constexpr int kAutomaticFont = 0x7FFF;
 constexpr int kCentre = 2;
 constexpr int kLeft = 1;
 
-QJsonObject fmt(const QJsonObject& cell)
-{
-    return cell[QStringLiteral("format")].toObject();
-}
+QJsonObject fmt(const QJsonObject& cell) { return cell[QStringLiteral("format")].toObject(); }
 
 // left, right, top, bottom
 std::array<int, 4> borders(const QJsonObject& cell)
@@ -33,10 +30,7 @@ std::array<int, 4> borders(const QJsonObject& cell)
             f[QStringLiteral("bottom")].toInt()};
 }
 
-QJsonObject sheetOf(const QJsonObject& dump)
-{
-    return dump[QStringLiteral("sheets")].toArray().first().toObject();
-}
+QJsonObject sheetOf(const QJsonObject& dump) { return dump[QStringLiteral("sheets")].toArray().first().toObject(); }
 
 QJsonObject writeAndDump(const xls::Workbook& book, const test::TempFolder& folder)
 {
@@ -207,9 +201,14 @@ TEST(XlrdReadsOurWorkbook, IndicatorLayout)
     EXPECT_EQ(columns[QStringLiteral("0")].toObject()[QStringLiteral("width")].toInt(), 4256);
     EXPECT_EQ(columns[QStringLiteral("1")].toObject()[QStringLiteral("width")].toInt(), 2208);
     EXPECT_EQ(columns[QStringLiteral("2")].toObject()[QStringLiteral("width")].toInt(), 12960);
-    EXPECT_EQ(columns[QStringLiteral("0")].toObject()[QStringLiteral("format")].toObject()[QStringLiteral("numberFormat")].toString(),
+    EXPECT_EQ(columns[QStringLiteral("0")]
+                  .toObject()[QStringLiteral("format")]
+                  .toObject()[QStringLiteral("numberFormat")]
+                  .toString(),
               QStringLiteral("[$-411]yyyy/m/d(aaa)"));
-    EXPECT_EQ(columns[QStringLiteral("2")].toObject()[QStringLiteral("format")].toObject()[QStringLiteral("align")].toInt(), kLeft);
+    EXPECT_EQ(
+        columns[QStringLiteral("2")].toObject()[QStringLiteral("format")].toObject()[QStringLiteral("align")].toInt(),
+        kLeft);
     EXPECT_TRUE(sheet[QStringLiteral("frozen")].toBool());
     EXPECT_EQ(sheet[QStringLiteral("horzSplit")].toInt(), 1);
 }

@@ -25,7 +25,8 @@ QJsonObject xlrdDump(const QString& path, QString* error)
 
 QJsonObject dumpedCell(const QJsonObject& dump, int row, int col)
 {
-    const QJsonArray cells = dump[QStringLiteral("sheets")].toArray().first().toObject()[QStringLiteral("cells")].toArray();
+    const QJsonArray cells =
+        dump[QStringLiteral("sheets")].toArray().first().toObject()[QStringLiteral("cells")].toArray();
     for (const QJsonValue& value : cells) {
         const QJsonObject cell = value.toObject();
         if (cell[QStringLiteral("row")].toInt() == row && cell[QStringLiteral("col")].toInt() == col)
