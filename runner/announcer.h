@@ -1,6 +1,7 @@
 #pragma once
 // Where a due message goes. The one-second check hands every message to one Announcer.
 #include <QString>
+#include <functional>
 
 namespace corvane {
 
@@ -16,6 +17,21 @@ public:
     // on screen any more. Called at every check; an announce() while not ready still shows at
     // once.
     virtual void setReady(bool ready) { (void)ready; }
+
+    // Who hears that the user asked, from the reminder window's menu, to see the message on
+    // screen again in `minutes` minutes. `message` is the one handed to announce().
+    using SnoozeHandler = std::function<void(const QString& message, int minutes)>;
+    void setSnoozeHandler(SnoozeHandler handler) { m_snoozeHandler = std::move(handler); }
+
+protected:
+    void reportSnooze(const QString& message, int minutes) const
+    {
+        if (m_snoozeHandler)
+            m_snoozeHandler(message, minutes);
+    }
+
+private:
+    SnoozeHandler m_snoozeHandler;
 };
 
 } // namespace corvane
