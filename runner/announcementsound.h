@@ -31,6 +31,8 @@ public:
     // Its announcement has closed: the output is released at once when silent, else when it
     // has played to its end.
     void release();
+    // Silences the sound at once and releases its output (the user closed the reminder).
+    void stop() { releaseNow(); }
 
     // A play has not reached its end yet.
     bool isPlaying() const;

@@ -27,7 +27,18 @@ ReminderAnnouncer::~ReminderAnnouncer()
 
 void ReminderAnnouncer::AnnounceReminder(const QString& message)
 {
+    m_message = message;
     m_announcement->start(reminderCaption(Clock::now()), message);
+}
+
+void ReminderAnnouncer::dismiss(int snoozeMinutes)
+{
+    if (!m_announcement->isActive())
+        return;
+    m_announcement->stop();
+    m_sound.stop();
+    if (snoozeMinutes > 0)
+        reportSnooze(m_message, snoozeMinutes);
 }
 
 void ReminderAnnouncer::setReady(bool ready)
@@ -49,8 +60,11 @@ void ReminderAnnouncer::setReady(bool ready)
 
 ReminderWindow& ReminderAnnouncer::reminderWindow()
 {
-    if (!m_window)
+    if (!m_window) {
         m_window = std::make_unique<ReminderWindow>();
+        QObject::connect(m_window.get(), &ReminderWindow::snoozeRequested, [this](int minutes) { dismiss(minutes); });
+        QObject::connect(m_window.get(), &ReminderWindow::closeRequested, [this] { dismiss(0); });
+    }
     return *m_window;
 }
 

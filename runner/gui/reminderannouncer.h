@@ -29,6 +29,9 @@ public:
     void setReady(bool ready) override;
     // Shows `message` (the due texts, each ended by "\n") now, replacing one on screen.
     void AnnounceReminder(const QString& message);
+    // The user closed the window from its menu: the announcement ends and its sound stops;
+    // for a snooze (minutes > 0) the message on screen is reported to the snooze handler.
+    void dismiss(int snoozeMinutes);
 
     // On screen, or its sound still playing after the window has closed.
     bool isAnnouncing() const override { return m_announcement->isActive() || m_sound.isPlayingOut(); }
@@ -52,6 +55,8 @@ private:
     std::unique_ptr<ReminderWindow> m_window;
     AnnouncementSound m_sound;
     std::unique_ptr<Announcement> m_announcement;
+    // The message on screen, for a snooze asked for from the window.
+    QString m_message;
 };
 
 } // namespace corvane

@@ -3,11 +3,16 @@
 #include "colours.h"
 #include "desktopapp.h"
 #include "screenfit.h"
+#include "snoozechoice.h"
 #include "twips.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QImage>
 #include <QLabel>
+#include <QMenu>
 #include <QPainter>
 #include <QScreen>
 
@@ -17,6 +22,20 @@ namespace {
 
 // The border drawn around the window, pixels.
 constexpr int kBorder = 1;
+
+// The reminder window as assistive technologies see it: an alert (a screen reader speaks an
+// alert as it appears, as it does a message box), named by its message.
+class ReminderAccessible : public QAccessibleWidget {
+public:
+    explicit ReminderAccessible(QWidget* window) : QAccessibleWidget(window, QAccessible::AlertMessage) {}
+};
+
+QAccessibleInterface* reminderAccessibleFactory(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("corvane::ReminderWindow") && object && object->isWidgetType())
+        return new ReminderAccessible(static_cast<QWidget*>(object));
+    return nullptr;
+}
 
 } // namespace
 
@@ -28,6 +47,11 @@ ReminderWindow::ReminderWindow(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint | Qt::WindowStaysOnTopHint
                           | Qt::WindowDoesNotAcceptFocus)
 {
+    static const bool accessibleInstalled = [] {
+        QAccessible::installFactory(reminderAccessibleFactory);
+        return true;
+    }();
+    (void)accessibleInstalled;
     setObjectName(QStringLiteral("Form2"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
@@ -59,6 +83,11 @@ void ReminderWindow::present(const ReminderLook& look, const QString& caption, c
     // Above the windows shown since the window was made (or last shown); a newer announcement
     // comes to the top again.
     raise();
+    // A newer message in a window already shown is told again.
+    QAccessibleEvent alert(this, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
+    QAccessibleEvent named(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&named);
 }
 
 void ReminderWindow::prepare(const ReminderLook& look)
@@ -109,6 +138,10 @@ void ReminderWindow::setUp(const ReminderLook& look, const QString& caption, con
     font.setStrikeOut(look.strikeout);
     m_label->setFont(font);
     m_label->setText(message);
+    // Read as lines, without the line ends a screen reader would spell out.
+    const QString spoken = message.trimmed().replace(QLatin1Char('\n'), QStringLiteral("、"));
+    setAccessibleName(spoken);
+    m_label->setAccessibleName(spoken);
 }
 
 void ReminderWindow::paintEvent(QPaintEvent* event)
@@ -117,6 +150,17 @@ void ReminderWindow::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     painter.setPen(palette().color(QPalette::Shadow));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void ReminderWindow::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("SnoozeMenu"));
+    for (int minutes : kSnoozeMinutes)
+        connect(menu.addAction(snoozeCaption(minutes)), &QAction::triggered, this,
+                [this, minutes] { emit snoozeRequested(minutes); });
+    connect(menu.addAction(QStringLiteral("閉じる")), &QAction::triggered, this, &ReminderWindow::closeRequested);
+    menu.exec(event->globalPos());
 }
 
 } // namespace corvane

@@ -2,7 +2,11 @@
 // Form2, the reminder window: a small top-level window above all others, a focused full-screen
 // window included, that never takes the keyboard focus from what the user is typing in. Its
 // caption bar shows the caption; Label1 shows the message at a fixed size, one screen line per
-// message line, cut (not wrapped) at its edges.
+// message line, cut (not wrapped) at its edges. A right click opens a menu to see the message
+// again later or to close the window at once.
+//
+// Screen readers: the window is an alert whose name is the message, so an assistive technology
+// speaks it when it shows, and Label1's accessible name is the message too.
 #include <QWidget>
 
 #include "reminderlook.h"
@@ -27,8 +31,14 @@ public:
 
     QLabel* label() const { return m_label; }
 
+signals:
+    // The user picked 「N分後にもう一度」 (N one of kSnoozeMinutes) or 「閉じる」.
+    void snoozeRequested(int minutes);
+    void closeRequested();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void setUp(const ReminderLook& look, const QString& caption, const QString& message);

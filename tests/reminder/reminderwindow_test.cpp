@@ -15,9 +15,11 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProcess>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 
 using namespace corvane;
@@ -387,4 +389,56 @@ TEST(ReminderWindow, ReadyAheadShowsNothingAndIsReleasedOnlyOffScreen)
     QFile maps(QStringLiteral("/proc/self/maps"));
     ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
     EXPECT_FALSE(maps.readAll().contains("libcorvane_sound"));
+}
+
+TEST(ReminderWindow, RightClickMenuSnoozesOrClosesAtOnce)
+{
+    const struct Row {
+        const char* choice;
+        int reported; // the minutes reported for a snooze; 0: nothing reported
+    } rows[] = {
+        {"5分後にもう一度", 5},
+        {"30分後にもう一度", 30},
+        {"閉じる", 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.choice);
+        DisplaySettings s = emptyFileSettings();
+        s.displaySeconds = QStringLiteral("60");
+        Shown shown(s, QStringLiteral("9時の会議\n来客\n"));
+        QString snoozedMessage;
+        int snoozedMinutes = 0;
+        shown.announcer.setSnoozeHandler([&](const QString& message, int minutes) {
+            snoozedMessage = message;
+            snoozedMinutes = minutes;
+        });
+        ReminderWindow* w = shown.window();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+
+        QStringList captions;
+        QTimer::singleShot(0, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            for (QAction* action : menu->actions()) {
+                captions << action->text();
+                if (action->text() == QString::fromUtf8(row.choice))
+                    action->trigger();
+            }
+            menu->close();
+        });
+        // Through the window system, as a real right click arrives.
+        QTest::mouseClick(w->windowHandle(), Qt::RightButton, {}, QPoint(20, 40));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !captions.isEmpty(); }, 5000));
+
+        EXPECT_EQ(captions, QStringList({QStringLiteral("5分後にもう一度"), QStringLiteral("10分後にもう一度"),
+                                         QStringLiteral("30分後にもう一度"), QStringLiteral("閉じる")}));
+        EXPECT_FALSE(w->isVisible());
+        EXPECT_FALSE(shown.announcer.isAnnouncing());
+        EXPECT_EQ(snoozedMinutes, row.reported);
+        EXPECT_EQ(snoozedMessage, row.reported ? QStringLiteral("9時の会議\n来客\n") : QString());
+        // The screen reader's name for the window and its label: the lines, without line ends.
+        EXPECT_EQ(w->accessibleName(), QStringLiteral("9時の会議、来客"));
+        EXPECT_EQ(shown.label()->accessibleName(), w->accessibleName());
+    }
 }

@@ -382,6 +382,29 @@ TEST(SoundPlayer, LongSoundPlaysToItsEndAfterTheWindowHasClosed)
     EXPECT_TRUE(QTest::qWaitFor([] { return sinkInputs() == 0; }, 5000));
 }
 
+TEST(SoundPlayer, ClosingTheReminderFromItsMenuStopsTheSound)
+{
+    if (QMediaDevices::audioOutputs().isEmpty())
+        GTEST_SKIP() << "no audio output on this machine (reminder_sound_server_test provides one)";
+    TempFolder folder;
+    folder.writeBytes(QStringLiteral("long.wav"), waveFile(8000));
+    DisplaySettings s = corvane::test::emptyFileSettings();
+    s.displaySeconds = QStringLiteral("60");
+    s.sound = QStringLiteral("1");
+    s.soundPath = folder.file(QStringLiteral("long.wav"));
+    s.soundRepeat = QStringLiteral("1");
+    corvane::test::FakeAnnouncementTime time(QDateTime(QDate(2026, 12, 7), QTime(8, 55)));
+    ReminderAnnouncer announcer(s, &time, QStringLiteral(CORVANE_PROGRAMS_DIR));
+    announcer.announce(QStringLiteral("会議\n"));
+    ASSERT_TRUE(QTest::qWaitFor([] { return sinkInputs() == 1; }, 5000));
+
+    emit announcer.window()->closeRequested();
+    EXPECT_FALSE(announcer.window()->isVisible());
+    EXPECT_FALSE(announcer.isAnnouncing());
+    // Silent long before the 8-second sound would have ended.
+    EXPECT_TRUE(QTest::qWaitFor([] { return sinkInputs() == 0; }, 3000));
+}
+
 TEST(SoundPlayer, SamplesPastTheReadAheadReachTheOutputAtTheirLevel)
 {
     if (QMediaDevices::audioOutputs().isEmpty())
