@@ -9,7 +9,7 @@ packages=(
     clang-format python3 python3-xlrd openssl ca-certificates
     qt6-wayland qt6-translations-l10n
     xvfb xauth x11-utils xdotool faketime imagemagick openbox pulseaudio pulseaudio-utils util-linux
-    xfwm4 dbus-daemon
+    xfwm4 dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0
     weston libxcb1-dev desktop-file-utils
     time
     fonts-ipafont-gothic fonts-ipafont-mincho

@@ -83,11 +83,10 @@ void ReminderWindow::present(const ReminderLook& look, const QString& caption, c
     // Above the windows shown since the window was made (or last shown); a newer announcement
     // comes to the top again.
     raise();
-    // A newer message in a window already shown is told again.
+    // As a message box does, for the platforms that speak alerts; on the Linux accessibility
+    // bus the window's role and name do it (a newer message renames a window already shown).
     QAccessibleEvent alert(this, QAccessible::Alert);
     QAccessible::updateAccessibility(&alert);
-    QAccessibleEvent named(this, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&named);
 }
 
 void ReminderWindow::prepare(const ReminderLook& look)
