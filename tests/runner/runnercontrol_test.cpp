@@ -20,7 +20,9 @@
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -345,4 +347,72 @@ TEST(RunnerControl, AClientMeetingAFullQueueGetsOnlyARealConnection)
     const SocketHandle next = connectLocalSocket(runnerSocketPath(), QDeadlineTimer(5000));
     ASSERT_TRUE(next.isValid());
     EXPECT_TRUE(sendAll(next.fd(), "close\n", QDeadlineTimer(1000)));
+}
+
+// Only "close\n" closes the runner: anything else is refused, the connection closed without an
+// answer, and the runner listens on. Its socket is the user's alone (mode 0600).
+TEST(RunnerControl, AWrongRequestIsRefusedAndTheRunnerListensOn)
+{
+    RuntimeFolder runtime;
+    ServerThread runner;
+    ASSERT_TRUE(runner.startListening());
+    struct stat socketFile {};
+    ASSERT_EQ(::stat(QFile::encodeName(runnerSocketPath()).constData(), &socketFile), 0);
+    EXPECT_EQ(socketFile.st_mode & 07777, 0600u);
+    const QByteArray wrong[] = {"open\n", "closed\n", "close \n", "CLOSE\n", "close\r\n", "\n"};
+    for (const QByteArray& request : wrong) {
+        SCOPED_TRACE(request.toStdString());
+        const SocketHandle client = connectLocalSocket(runnerSocketPath(), QDeadlineTimer(5000));
+        ASSERT_TRUE(client.isValid());
+        ASSERT_TRUE(sendAll(client.fd(), request, QDeadlineTimer(5000)));
+        EXPECT_TRUE(closedByRunner(client, 30000));
+        EXPECT_TRUE(runner.isRunning());
+        EXPECT_TRUE(FindRunner());
+    }
+    EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
+}
+
+// A process of another user is refused even where the file system would let it reach the socket
+// (the folder and the socket opened up here on purpose): the runner asks the kernel who called.
+TEST(RunnerControl, AClientOfAnotherUserIsRefused)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root, to connect as another user (uid 65534)";
+    RuntimeFolder runtime;
+    ServerThread runner;
+    ASSERT_TRUE(runner.startListening());
+    test::StderrCapture logged;
+    const QByteArray socketPath = QFile::encodeName(runnerSocketPath());
+    ASSERT_EQ(::chmod(QFile::encodeName(runtime.path()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(socketPath.constData(), 0666), 0);
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Only async-signal-safe calls from here: the parent has threads.
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(10);
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, socketPath.constData(), size_t(socketPath.size()));
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+            ::_exit(11);
+        (void)::send(fd, "close\n", 6, MSG_NOSIGNAL); // the runner may have closed it already
+        char answer[16];
+        pollfd entry{fd, POLLIN, 0};
+        if (::poll(&entry, 1, 30000) != 1)
+            ::_exit(12);
+        const ssize_t n = ::read(fd, answer, sizeof answer);
+        ::_exit(n > 0 ? 13 : 0); // 0: closed without an answer
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(runner.isRunning());
+    // Private again, so that the user's own close finds the runner there.
+    ASSERT_EQ(::chmod(QFile::encodeName(runtime.path()).constData(), 0700), 0);
+    EXPECT_EQ(logged.lines().filter(QStringLiteral("ほかの利用者からの接続を断りました")).size(), 1);
+    EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
 }
