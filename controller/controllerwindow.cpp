@@ -2,8 +2,8 @@
 
 #include "busycursor.h"
 #include "clock.h"
-#include "fieldguard.h"
 #include "daylistviewer.h"
+#include "focusguard.h"
 #include "messagebox.h"
 #include "quickentry.h"
 #include "runnercommands.h"
@@ -123,13 +123,9 @@ void ControllerWindow::bindActions()
     connect(m_restartButton, &QPushButton::clicked, this, &ControllerWindow::restartRunner);
     connect(m_watch, &RunnerWatch::runnerFound, this, [this] { m_stopButton->setEnabled(true); });
 
-    auto* guard = new FieldGuard(
-        m_timeField, [this] { return acceptTime(); }, this);
-    QList<QWidget*> others;
-    for (QWidget* child : findChildren<QWidget*>())
-        if (child != m_timeField)
-            others.append(child);
-    guard->watch(others);
+    // A refused time keeps the focus, without a message.
+    auto* guard = new FocusGuard(this);
+    guard->guard(m_timeField, FocusGuard::silent([this](const QString&) { return acceptTime(); }));
 }
 
 bool ControllerWindow::acceptTime() const

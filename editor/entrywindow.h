@@ -12,9 +12,11 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-namespace corvane::editor {
-
+namespace corvane {
 class FocusGuard;
+}
+
+namespace corvane::editor {
 
 inline constexpr int kRowsPerPage = 10;
 

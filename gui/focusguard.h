@@ -1,8 +1,9 @@
 #pragma once
 // Keeps the focus in a box whose text fails its check: leaving it by Tab or by a click shows
-// the check's message, the focus stays (or returns) in the box with its text, and the clicked
-// control does not act. A box that passes reports that it was left, which is when the window
-// copies its rows into the store.
+// the check's message (when it has one), the focus stays (or returns) in the box with its
+// text, and the clicked control does not act, whether or not it takes the focus itself. A box
+// that passes reports that it was left, which is when a window copies its rows into its store.
+// Switching to another program or opening a menu is never refused.
 #include <QHash>
 #include <QObject>
 #include <QPointer>
@@ -12,7 +13,7 @@
 class QLineEdit;
 class QWidget;
 
-namespace corvane::editor {
+namespace corvane {
 
 class FocusGuard : public QObject {
     Q_OBJECT
@@ -37,13 +38,23 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool filterBox(QLineEdit* box, QEvent* event);
+    bool filterWindowMouse(QObject* watched, QEvent* event);
     std::optional<QString> failure(QLineEdit* box) const;
-    void refuseMouseLeave(QLineEdit* box, const QString& message);
-    bool swallowMouse(QObject* watched, QEvent* event);
+    // Gives the focus back to `box`, after showing `message` when there is one.
+    void takeFocusBack(QLineEdit* box, const QString& message);
+    void watchWindowMouse(bool watch);
 
     QWidget* m_window;
     QHash<QObject*, Check> m_checks;
+    // The guarded box that holds the focus: while it does, presses on the window are watched.
+    QPointer<QLineEdit> m_focused;
+    // A click took the focus from a refused box: its press takes the focus back.
+    QPointer<QLineEdit> m_refusedByClick;
+    QString m_refusedMessage;
+    // A refused press is under way: its release does not act either.
     bool m_swallowing = false;
+    bool m_watchingWindowMouse = false;
 };
 
-} // namespace corvane::editor
+} // namespace corvane
