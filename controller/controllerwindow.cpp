@@ -30,7 +30,6 @@ namespace {
 constexpr int kFrameTwips = 120;
 constexpr int kClientHeightTwips = 3045;
 // Between the old runner's confirmed end and the new runner's start.
-constexpr int kRestartPauseMs = 100;
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, double left, double top,
                         double width, double height)
@@ -191,12 +190,16 @@ void ControllerWindow::endWithRunner()
 
 void ControllerWindow::restartRunner()
 {
-    const RunnerRestart result = RestartRunner(RestartWhen::Always, kRestartPauseMs);
-    if (!result.ok()) {
-        showMessage(this, result.message());
-        return;
-    }
-    m_watch->start();
+    // One restart at a time: the button waits for the pause between the close and the start.
+    m_restartButton->setEnabled(false);
+    RestartRunner(RestartWhen::Always, this, [this](const RunnerRestart& result) {
+        m_restartButton->setEnabled(true);
+        if (!result.ok()) {
+            showMessage(this, result.message());
+            return;
+        }
+        m_watch->start();
+    });
 }
 
 void ControllerWindow::cancelEntry()

@@ -17,8 +17,6 @@ namespace corvane::editor {
 
 namespace {
 // Between the old runner's confirmed end and the new runner's start.
-constexpr int kRestartPauseMs = 300;
-
 void centre(QWidget* window)
 {
     const QScreen* screen = window->screen();
@@ -30,11 +28,9 @@ void centre(QWidget* window)
 
 EditorSession::EditorSession(QObject* parent)
     : QObject(parent), m_importer(importEconomicCalendar()), m_endEditor([] { QCoreApplication::exit(0); }),
-      m_restart([](QString* error) {
-          const RunnerRestart result = RestartRunner(RestartWhen::IfRunning, kRestartPauseMs);
-          if (error)
-              *error = result.message();
-          return result.ok();
+      m_restart([this](std::function<void(const QString&)> done) {
+          RestartRunner(RestartWhen::IfRunning, this,
+                        [done = std::move(done)](const RunnerRestart& result) { done(result.message()); });
       })
 {
 }
@@ -71,10 +67,16 @@ void EditorSession::showEntryWindow()
 
 void EditorSession::finish(QWidget* window)
 {
-    QString error;
-    if (!m_restart(&error))
-        showMessage(window, QStringLiteral("corvane_110を再起動できませんでした\n") + error);
-    m_endEditor();
+    if (m_finishing)
+        return;
+    m_finishing = true;
+    QPointer<QWidget> shown(window);
+    m_restart([this, shown](const QString& error) {
+        if (!error.isEmpty())
+            showMessage(shown, QStringLiteral("corvane_110を再起動できませんでした\n") + error);
+        m_finishing = false;
+        m_endEditor();
+    });
 }
 
 void EditorSession::moveOn()

@@ -28,8 +28,10 @@ public:
 
     // How the editor ends (the application quits by default; tests record it instead).
     void setEndEditor(std::function<void()> end) { m_endEditor = std::move(end); }
-    // The runner restart after "登録完了" (RestartRunner by default).
-    void setRestartRunner(std::function<bool(QString*)> restart) { m_restart = std::move(restart); }
+    // The runner restart after "登録完了" (RestartRunner by default): it calls its argument once
+    // done, with the user's text of a failure or an empty one.
+    using Restart = std::function<void(std::function<void(const QString& error)>)>;
+    void setRestartRunner(Restart restart) { m_restart = std::move(restart); }
     // The economic-indicator import of "再作成".
     void setImportRunner(GeneralSettingsWindow::ImportRunner importer) { m_importer = std::move(importer); }
 
@@ -46,7 +48,9 @@ private:
     QPointer<GeneralSettingsWindow> m_generalWindow;
     GeneralSettingsWindow::ImportRunner m_importer;
     std::function<void()> m_endEditor;
-    std::function<bool(QString*)> m_restart;
+    Restart m_restart;
+    // A restart is under way: a second "登録完了" meanwhile does not start another.
+    bool m_finishing = false;
 };
 
 } // namespace corvane::editor

@@ -115,20 +115,10 @@ QString RunnerRestart::message() const
     return {};
 }
 
-RunnerRestart RestartRunner(RestartWhen when, int pauseMs)
+namespace {
+
+RunnerRestart startRunnerProgram()
 {
-    switch (StopRunner()) {
-    case RunnerStop::NoneRunning:
-        if (when == RestartWhen::IfRunning)
-            return {RunnerRestart::NotRunning};
-        break;
-    case RunnerStop::StillRunning:
-        // A runner started now would find the old one and end itself.
-        return {RunnerRestart::StillRunning};
-    case RunnerStop::Stopped:
-        QThread::msleep(static_cast<unsigned long>(std::max(pauseMs, 0)));
-        break;
-    }
     switch (launchProgram(QString::fromUtf16(kRunnerProgramName), nullptr)) {
     case ProgramStart::Started:
         return {RunnerRestart::Restarted};
@@ -138,6 +128,28 @@ RunnerRestart RestartRunner(RestartWhen when, int pauseMs)
         break;
     }
     return {RunnerRestart::StartFailed};
+}
+
+} // namespace
+
+void RestartRunner(RestartWhen when, QObject* context, std::function<void(const RunnerRestart&)> done, int pauseMs)
+{
+    switch (StopRunner()) {
+    case RunnerStop::NoneRunning:
+        if (when == RestartWhen::IfRunning) {
+            done({RunnerRestart::NotRunning});
+            return;
+        }
+        done(startRunnerProgram());
+        return;
+    case RunnerStop::StillRunning:
+        // A runner started now would find the old one and end itself.
+        done({RunnerRestart::StillRunning});
+        return;
+    case RunnerStop::Stopped:
+        QTimer::singleShot(std::max(pauseMs, 0), context, [done = std::move(done)] { done(startRunnerProgram()); });
+        return;
+    }
 }
 
 struct RunnerControlServer::Connection {

@@ -10,6 +10,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 
 #include <cstddef>
 #include <memory>
@@ -66,10 +67,15 @@ struct RunnerRestart {
     QString message() const;
 };
 
-// Stops a running runner, waits pauseMs so that its process has gone, then starts the runner
-// program. The pause is a plain sleep: no click can run between the stop and the start.
-// Failures are logged.
-RunnerRestart RestartRunner(RestartWhen when, int pauseMs);
+// The pause between a runner's close and the start of the next one, for the old process to
+// finish its exit (it has let go of its instance before its close was answered).
+inline constexpr int kRestartPauseMs = 300;
+
+// Stops a running runner and starts the runner program `pauseMs` later, on the event loop of
+// `context`'s thread: the caller's windows stay responsive during the pause. `done` gets the
+// outcome, at once when nothing is to be started after a pause. Failures are logged.
+void RestartRunner(RestartWhen when, QObject* context, std::function<void(const RunnerRestart&)> done,
+                   int pauseMs = kRestartPauseMs);
 
 // Starts a program of the suite (by name, in the programs' folder) as an independent process.
 bool startProgram(const QString& programName, QString* error = nullptr);

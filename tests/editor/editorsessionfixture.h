@@ -24,9 +24,9 @@ protected:
     void startSession()
     {
         m_session.setEndEditor([this] { ++m_ended; });
-        m_session.setRestartRunner([this](QString*) {
+        m_session.setRestartRunner([this](const auto& done) {
             ++m_restarts;
-            return true;
+            done(QString());
         });
         m_session.start();
     }

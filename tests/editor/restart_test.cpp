@@ -86,8 +86,10 @@ TEST_F(RestartTest, ARunningRunnerIsReplacedByOneThatReadTheSave)
     EXPECT_TRUE(QTest::qWaitFor([&] { return FindRunner(); }, 10000));
 
     finishWithEntry(QStringLiteral("新しい予定"));
+    // The editor ends once the new runner has been started, after the pause.
+    EXPECT_EQ(m_ended, 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_ended == 1; }, 10000));
     EXPECT_TRUE(m_messages.messages.isEmpty()) << m_messages.messages.join(' ').toStdString();
-    EXPECT_EQ(m_ended, 1);
 
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
