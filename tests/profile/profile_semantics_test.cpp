@@ -7,6 +7,7 @@
 #include "textcodec.h"
 
 #include <QDir>
+#include <functional>
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
@@ -45,6 +46,21 @@ TEST_F(ProfileFile, MissingFileSectionOrKeyReadsEmpty)
     EXPECT_EQ(read(u"事前表示"_s, u"時間"_s), QString());
     EXPECT_EQ(read(u"表示"_s, u"色"_s), QString());
     EXPECT_EQ(read(u"表示"_s, u"時間"_s), u"10"_s);
+}
+
+// A settings file that is there but cannot be read reads empty, and each read says why in the log.
+TEST_F(ProfileFile, AFileThatCannotBeReadReadsEmptyAndIsLogged)
+{
+    QDir().mkpath(path()); // a folder where the file belongs: opened, never read
+    const std::function<bool()> reads[] = {
+        [&] { return read(u"表示"_s, u"時間"_s).isEmpty(); },
+        [&] { return profile::readSection(path(), u"祝日"_s).isEmpty(); },
+    };
+    for (const auto& readsEmpty : reads) {
+        test::StderrCapture log;
+        EXPECT_TRUE(readsEmpty());
+        EXPECT_EQ(log.lines().filter(u"設定ファイルを読み込めません"_s).size(), 1);
+    }
 }
 
 TEST_F(ProfileFile, NamesCompareCaseInsensitivelyForAsciiOnly)
