@@ -147,6 +147,7 @@ def run_day(programs, env, maps, text, wav, plays):
     os.chmod(runtime, 0o700)
     shutil.copy2(os.path.join(programs, "corvane_110"), folder)
     shutil.copy2(os.path.join(programs, "libcorvane_sound.so"), folder)
+    shutil.copy2(os.path.join(programs, "corvane_reminder"), folder)
     write_settings(folder, settings_text(wav))
     clock_file = os.path.join(folder, "faketime")
     fake_due = lambda minute: time.mktime((2026, 12, 7, 9, minute, 0, 0, 0, -1))

@@ -134,9 +134,10 @@ def main():
     with tempfile.TemporaryDirectory() as folder, tempfile.TemporaryDirectory() as runtime:
         os.chmod(runtime, 0o700)
         program = shutil.copy(args.program, os.path.join(folder, "corvane_110"))
-        plugin = os.path.join(os.path.dirname(args.program), "libcorvane_sound.so")
-        if os.path.exists(plugin):
-            shutil.copy(plugin, folder)
+        for part in ("libcorvane_sound.so", "corvane_reminder"):
+            path = os.path.join(os.path.dirname(args.program), part)
+            if os.path.exists(path):
+                shutil.copy(path, folder)
         settings = os.path.join(folder, "corvane設定.ini")
         # A real WAVE file, as for a user with sound on (made ready only ahead of an entry).
         wav = os.path.join(folder, "chime.wav")

@@ -27,6 +27,10 @@ public:
 
     QLabel* label() const { return m_label; }
 
+signals:
+    // The user asked to see the message on screen again in `minutes` minutes.
+    void snoozeRequested(int minutes);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 

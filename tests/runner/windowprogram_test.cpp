@@ -1,0 +1,222 @@
+// The runner's side of the reminder window program: the lines of the pipe, and the real program
+// started, answering, failing and ending as the runner drives it.
+#include <gtest/gtest.h>
+
+#include "../reminder/emptyfilesettings.h"
+#include "runnertestsupport.h"
+#include "stderrcapture.h"
+#include "tempfolder.h"
+#include "windowprogramannouncer.h"
+#include "windowprotocol.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <csignal>
+
+using namespace corvane;
+using corvane::test::emptyFileSettings;
+using corvane::test::StderrCapture;
+using corvane::test::TempFolder;
+using corvane::test::waitUntil;
+
+TEST(WindowProtocol, TextsOfAnyCharactersCrossAsOneLine)
+{
+    for (const QString& text : {QStringLiteral("朝会\n10時 会議室\n"), QStringLiteral("a\\nb\tc\\"),
+                                QStringLiteral("\\\\t\r\n"), QStringLiteral("末尾の\\")}) {
+        const QString escaped = escapeProtocolText(text);
+        EXPECT_FALSE(escaped.contains(u'\n') || escaped.contains(u'\t') || escaped.contains(u'\r'))
+            << escaped.toStdString();
+        EXPECT_EQ(unescapeProtocolText(escaped), text);
+        const QByteArray line = showLine(QStringLiteral("  2026/12/7(月)  9:00"), text);
+        EXPECT_EQ(line.count('\n'), 1);
+        const ProtocolLine received = splitProtocolLine(line);
+        EXPECT_EQ(received.command, "show");
+        const std::optional<ShownMessage> shown = parseShow(received.argument);
+        ASSERT_TRUE(shown);
+        EXPECT_EQ(shown->caption, QStringLiteral("  2026/12/7(月)  9:00"));
+        EXPECT_EQ(shown->message, text);
+    }
+}
+
+TEST(WindowProtocol, TheLookArrivesAsSentAndAForeignOneIsRefused)
+{
+    WindowProgramLook sent;
+    sent.look = {-120,
+                 33000,
+                 2000,
+                 5000,
+                 4520,
+                 1640,
+                 ColourValue::fromRgb(1, 2, 3),
+                 ColourValue::system(8),
+                 QStringLiteral("ＭＳ 明朝\tx\\n"),
+                 14,
+                 true,
+                 false,
+                 true,
+                 true};
+    sent.soundPath = QStringLiteral("/音/チャイム 1.wav");
+    const ProtocolLine received = splitProtocolLine(lookLine(sent));
+    EXPECT_EQ(received.command, "look");
+    const std::optional<WindowProgramLook> look = parseLook(received.argument);
+    ASSERT_TRUE(look);
+    EXPECT_TRUE(*look == sent);
+    EXPECT_TRUE(parseLook(QString()) == WindowProgramLook{});
+
+    for (const char* foreign : {"top=1\tcolour=3", "top=x", "width", "bold=1.5"})
+        EXPECT_FALSE(parseLook(QString::fromLatin1(foreign))) << foreign;
+    EXPECT_FALSE(parseShow(QStringLiteral("caption only")));
+}
+
+namespace {
+
+const QString kProgram = QStringLiteral(CORVANE_PROGRAMS_DIR "/") + QString::fromLatin1(kReminderWindowProgramName);
+
+bool processGone(qint64 pid) { return pid > 0 && ::kill(pid_t(pid), 0) != 0; }
+
+// The programs log into the test's state folder, not the user's.
+class WindowProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        qputenv("XDG_STATE_HOME", state.path().toLocal8Bit());
+        settings = emptyFileSettings();
+        settings.displaySeconds = QStringLiteral("1");
+    }
+    void TearDown() override { qunsetenv("XDG_STATE_HOME"); }
+    // A shell script as the window program.
+    QString script(const QString& body) const
+    {
+        const QString name = QStringLiteral("window%1.sh").arg(++m_scripts);
+        const QString path = state.file(name);
+        state.writeBytes(name, ("#!/bin/sh\n" + body + '\n').toUtf8());
+        QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner);
+        return path;
+    }
+    TempFolder state;
+    DisplaySettings settings;
+    mutable int m_scripts = 0;
+};
+
+} // namespace
+
+TEST_F(WindowProgramTest, ReadyAheadShowsAtTheDueSecondAndEndsWhenReleased)
+{
+    WindowProgramAnnouncer announcer(settings, kProgram);
+    QSignalSpy shown(&announcer, &WindowProgramAnnouncer::shown);
+    QSignalSpy closed(&announcer, &WindowProgramAnnouncer::closed);
+    announcer.setReady(true);
+    const qint64 pid = announcer.programId();
+    ASSERT_GT(pid, 0);
+    announcer.setReady(true);
+    EXPECT_EQ(announcer.programId(), pid);
+
+    announcer.announce(QStringLiteral("朝会\n"));
+    ASSERT_TRUE(waitUntil([&] { return shown.size() == 1; }, 10000));
+    EXPECT_TRUE(announcer.isShown());
+    // Not while the window shows.
+    announcer.setReady(false);
+    EXPECT_EQ(announcer.programId(), pid);
+    ASSERT_TRUE(waitUntil([&] { return closed.size() == 1; }, 10000));
+    EXPECT_FALSE(announcer.isShown());
+    EXPECT_EQ(announcer.programId(), pid);
+
+    announcer.setReady(false);
+    EXPECT_EQ(announcer.programId(), 0);
+    EXPECT_TRUE(waitUntil([&] { return processGone(pid); }, 10000));
+}
+
+TEST_F(WindowProgramTest, AProgramKilledOrStoppedIsEndedAndTheMessageShownInAFreshOne)
+{
+    settings.displaySeconds = QStringLiteral("10");
+    for (const int signal : {SIGKILL, SIGSTOP}) {
+        StderrCapture log;
+        auto announcer = std::make_unique<WindowProgramAnnouncer>(settings, kProgram);
+        QSignalSpy shown(announcer.get(), &WindowProgramAnnouncer::shown);
+        announcer->setReady(true);
+        const qint64 first = announcer->programId();
+        // Killed while it shows; stopped before it is asked to.
+        if (signal == SIGKILL) {
+            announcer->announce(QStringLiteral("朝会\n"));
+            ASSERT_TRUE(waitUntil([&] { return shown.size() == 1; }, 10000));
+            ::kill(pid_t(first), signal);
+        } else {
+            ::kill(pid_t(first), signal);
+            announcer->announce(QStringLiteral("朝会\n"));
+        }
+        ASSERT_TRUE(waitUntil([&] { return announcer->isShown() && announcer->programId() != first; }, 15000))
+            << signal;
+        EXPECT_TRUE(processGone(first));
+        const qint64 second = announcer->programId();
+        announcer.reset();
+        EXPECT_TRUE(processGone(second));
+        const QStringList lines = log.lines();
+        EXPECT_EQ(lines
+                      .filter(signal == SIGKILL ? QStringLiteral("異常終了しました")
+                                                : QStringLiteral("2 秒以内にお知らせ画面を表示にしません"))
+                      .size(),
+                  1)
+            << lines.join(u'\n').toStdString();
+        EXPECT_EQ(lines.filter(QStringLiteral("起動し直して表示します")).size(), 1);
+    }
+}
+
+TEST_F(WindowProgramTest, AProgramThatNeverShowsIsGivenOneSecondChanceAndTheNextMessageItsOwn)
+{
+    struct Case {
+        QString program;
+        QString failure;
+        bool failsAhead;
+    };
+    const Case cases[] = {
+        {state.file(QStringLiteral("missing/corvane_reminder")), QStringLiteral("起動できません"), true},
+        {script(QStringLiteral("exit 3")), QStringLiteral("終了しました (終了コード 3)"), true},
+        {script(QStringLiteral("exec cat >/dev/null")), QStringLiteral("2 秒以内にお知らせ画面を表示にしません"),
+         false},
+    };
+    // Long enough for the answer's deadline to pass while the message should be on screen.
+    settings.displaySeconds = QStringLiteral("3");
+    for (const Case& c : cases) {
+        StderrCapture log;
+        {
+            WindowProgramAnnouncer announcer(settings, c.program);
+            // One that fails while nothing is due is not started again at every check.
+            announcer.setReady(true);
+            if (c.failsAhead) {
+                ASSERT_TRUE(waitUntil([&] { return announcer.programId() == 0; }, 10000));
+                announcer.setReady(true);
+                EXPECT_EQ(announcer.programId(), 0);
+            }
+            for (const QString& message : {QStringLiteral("朝会\n"), QStringLiteral("昼会\n")}) {
+                announcer.announce(message);
+                ASSERT_NE(announcer.programId(), 0);
+                ASSERT_TRUE(waitUntil([&] { return announcer.programId() == 0; }, 15000));
+                announcer.setReady(true);
+                EXPECT_EQ(announcer.programId(), 0);
+            }
+        }
+        const QStringList lines = log.lines();
+        EXPECT_EQ(lines.filter(c.failure).size(), c.failsAhead ? 5 : 4) << lines.join(u'\n').toStdString();
+        EXPECT_EQ(lines.filter(QStringLiteral("起動し直して表示します")).size(), 2);
+        EXPECT_EQ(lines.filter(QStringLiteral("お知らせを表示できませんでした: 朝会")).size(), 1);
+        EXPECT_EQ(lines.filter(QStringLiteral("お知らせを表示できませんでした: 昼会")).size(), 1);
+    }
+}
+
+TEST_F(WindowProgramTest, TheUsersSnoozeComesBackWithTheAnnouncedMessage)
+{
+    WindowProgramAnnouncer announcer(settings,
+                                     script(QStringLiteral("while IFS= read -r line; do case \"$line\" in\n"
+                                                           "look*) echo ready;;\n"
+                                                           "show*) echo shown; echo 'snooze 0'; echo 'snooze 15';;\n"
+                                                           "close*) echo closed;;\n"
+                                                           "esac; done")));
+    QList<std::pair<QString, int>> snoozes;
+    announcer.setSnoozeHandler([&](const QString& message, int minutes) { snoozes.append({message, minutes}); });
+    announcer.announce(QStringLiteral("朝会\n会議室A\n"));
+    ASSERT_TRUE(waitUntil([&] { return !snoozes.isEmpty(); }, 10000));
+    ASSERT_EQ(snoozes.size(), 1);
+    EXPECT_EQ(snoozes[0].first, QStringLiteral("朝会\n会議室A\n"));
+    EXPECT_EQ(snoozes[0].second, 15);
+}
