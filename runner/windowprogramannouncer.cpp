@@ -91,6 +91,7 @@ void WindowProgramAnnouncer::startProgram()
     m_program = std::make_unique<QProcess>();
     m_received.clear();
     m_shown = false;
+    m_programAnswered = false;
     QProcess* program = m_program.get();
     // Its log lines reach the runner's stderr as they are (the log file it writes itself).
     program->setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -138,6 +139,7 @@ void WindowProgramAnnouncer::onOutput()
 
 void WindowProgramAnnouncer::onAnswer(const QByteArray& line)
 {
+    m_programAnswered = true;
     const ProtocolLine answer = splitProtocolLine(line);
     if (answer.command == "ready")
         return;
@@ -191,10 +193,11 @@ void WindowProgramAnnouncer::programFailed(const QString& why)
 {
     logLine(why);
     const bool unseen = m_awaited == "shown";
+    // Until the next announcement, which starts its own program, none is started ahead after
+    // one that never answered: one that cannot start (no display, say) would be started again
+    // at every check. One that answered before it failed is replaced ahead as usual.
+    m_holdPreparation = !m_programAnswered;
     endProgram();
-    // Until the next announcement, which starts its own program, none is started ahead: one
-    // that cannot start (no display, say) would be started again at every check.
-    m_holdPreparation = true;
     if (m_onScreen && !m_secondChanceUsed) {
         m_secondChanceUsed = true;
         logLine(QStringLiteral("お知らせ画面のプログラムを起動し直して表示します"));

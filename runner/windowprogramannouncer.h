@@ -87,7 +87,10 @@ private:
     // The message of the latest announce(), which a snooze asks to see again.
     QString m_announced;
     bool m_secondChanceUsed = false;
-    // A program failed: none is started ahead again before the next announcement.
+    // The running program has answered at least once (it could start and open its display).
+    bool m_programAnswered = false;
+    // A program failed without ever answering: none is started ahead before the next
+    // announcement.
     bool m_holdPreparation = false;
 };
 
