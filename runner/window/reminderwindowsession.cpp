@@ -76,6 +76,8 @@ void ReminderWindowSession::show(const QString& argument)
         applyLook({});
     m_awaitingPaint = true;
     m_window->present(m_look.look, shown->caption, shown->message);
+    // Painted again even when it already shows the same text: that paint is what is reported.
+    m_window->update();
 }
 
 bool ReminderWindowSession::eventFilter(QObject* watched, QEvent* event)

@@ -418,6 +418,10 @@ TEST(ReminderWindowSession, AnswersTheRunnersLinesAndFinishesAtTheEndOfItsInput)
     EXPECT_EQ(label->font().pointSize(), 14);
     ASSERT_TRUE(QTest::qWaitFor([&] { return replies.size() == 2; }, 5000));
     EXPECT_EQ(replies.last(), "shown\n");
+    // The same text once more (two entries of one minute): shown again, not left unanswered.
+    session.handleLine(showLine(caption, QStringLiteral("朝会\n会議室\tA\n")).chopped(1));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return replies.size() == 3; }, 5000));
+    EXPECT_EQ(replies.last(), "shown\n");
 
     emit w->snoozeRequested(5);
     EXPECT_EQ(replies.last(), "snooze 5\n");
@@ -425,7 +429,7 @@ TEST(ReminderWindowSession, AnswersTheRunnersLinesAndFinishesAtTheEndOfItsInput)
     session.handleLine("close");
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(replies.last(), "closed\n");
-    EXPECT_EQ(replies.size(), 4);
+    EXPECT_EQ(replies.size(), 5);
     EXPECT_EQ(finished.size(), 0);
 
     session.endOfInput();
