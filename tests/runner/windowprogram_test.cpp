@@ -16,6 +16,7 @@
 
 using namespace corvane;
 using corvane::test::emptyFileSettings;
+using corvane::test::readFileBytes;
 using corvane::test::StderrCapture;
 using corvane::test::TempFolder;
 using corvane::test::waitUntil;
@@ -207,6 +208,33 @@ TEST_F(WindowProgramTest, AProgramThatNeverShowsIsGivenOneSecondChanceAndTheNext
         EXPECT_EQ(lines.filter(QStringLiteral("起動し直して表示します")).size(), 2);
         EXPECT_EQ(lines.filter(QStringLiteral("お知らせを表示できませんでした: 朝会")).size(), 1);
         EXPECT_EQ(lines.filter(QStringLiteral("お知らせを表示できませんでした: 昼会")).size(), 1);
+    }
+}
+
+TEST_F(WindowProgramTest, TheProgramIsToldTheLookAheadThenTheLinesThePlaysAndTheClose)
+{
+    for (const bool sound : {true, false}) {
+        const QString heard = state.file(QStringLiteral("heard%1.txt").arg(int(sound)));
+        settings.sound = sound ? QStringLiteral("1") : QStringLiteral("0");
+        settings.soundPath = QStringLiteral("/音/チャイム.wav");
+        settings.soundRepeat = QStringLiteral("1");
+        WindowProgramAnnouncer announcer(
+            settings, script(QStringLiteral("while IFS= read -r line; do printf '%s\\n' \"$line\" >> '%1'\n"
+                                            "case \"$line\" in look*) echo ready;; show*) echo shown;;\n"
+                                            "close*) echo closed;; esac; done")
+                                 .arg(heard)));
+        announcer.setReady(true);
+        announcer.announce(QStringLiteral("朝会\n会議室\n"));
+        ASSERT_TRUE(waitUntil([&] { return readFileBytes(heard).endsWith("close\n"); }, 15000));
+        const QStringList lines = QString::fromUtf8(readFileBytes(heard)).split(u'\n', Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.size(), sound ? 4 : 3) << lines.join(u'\n').toStdString();
+        EXPECT_TRUE(lines[0].startsWith(QStringLiteral("look ")));
+        // The program opens a sound output only for announcements that play one.
+        EXPECT_TRUE(lines[0].endsWith(sound ? QStringLiteral("\tsound=/音/チャイム.wav") : QStringLiteral("\tsound=")));
+        EXPECT_TRUE(lines[1].startsWith(QStringLiteral("show   20")));
+        EXPECT_TRUE(lines[1].endsWith(QStringLiteral("\t朝会\\n会議室\\n")));
+        EXPECT_EQ(lines.contains(QStringLiteral("play")), sound);
+        EXPECT_EQ(lines.last(), QStringLiteral("close"));
     }
 }
 
