@@ -43,6 +43,21 @@ def rss_kib(pid):
     return 0
 
 
+def children(pid):
+    found = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open(f"/proc/{entry}/stat") as f:
+                fields = f.read().rsplit(")", 1)[1].split()
+        except (FileNotFoundError, ProcessLookupError, NotADirectoryError, IsADirectoryError):
+            continue
+        if int(fields[1]) == pid and fields[0] != "Z":
+            found.append(int(entry))
+    return found
+
+
 def wait_for_line(path, text, timeout):
     deadline = time.time() + timeout
     while time.time() < deadline:
@@ -81,8 +96,11 @@ def main():
     log = open(log_path, "wb")
     proc = subprocess.Popen([os.path.join(folder, "corvane_110")], cwd=folder, stdout=log,
                             stderr=subprocess.STDOUT,
+                            # The wall clock moves, the monotonic one runs on untouched (a faked
+                            # monotonic jump of a day would fire every timer of both programs).
                             env=dict(env, FAKETIME_TIMESTAMP_FILE=clock, FAKETIME_CACHE_DURATION="1",
-                                     LD_PRELOAD=libfaketime(), XDG_STATE_HOME=os.path.join(work, "state")))
+                                     FAKETIME_DONT_FAKE_MONOTONIC="1", LD_PRELOAD=libfaketime(),
+                                     XDG_STATE_HOME=os.path.join(work, "state")))
     try:
         time.sleep(SETTLE_SECONDS)
         print(f"sound output: {'a private sound server (null sink)' if pulse else 'none'}")
@@ -98,6 +116,8 @@ def main():
                     raise RuntimeError(f"day {day + 1}, reminder {n} was not announced; log in {log_path}")
                 time.sleep(3.5)  # shown for 2 s, then closed
             time.sleep(SETTLE_SECONDS)
+            print(f"window programs alive 60 s after the last window of day {day + 1} closed: "
+                  f"{len(children(proc.pid))}")
             print(f"runner RSS 60 s after the last window of day {day + 1} ({args.reminders} reminders) "
                   f"closed: {rss_kib(proc.pid) / 1024:.1f} MiB (bar: <= 12 MiB, flat from day to day)")
         failures = [line for line in open(log_path, encoding="utf-8", errors="replace")
