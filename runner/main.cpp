@@ -1,25 +1,19 @@
-// corvane_110: the resident runner. It has no window of its own until a reminder is due.
-#include <QApplication>
+// corvane_110: the resident runner. It opens no display: each reminder is shown by the window
+// program it starts beside it, so nothing a window does can stop its clock.
+#include <QCoreApplication>
 
-#include "desktopapp.h"
 #include "log.h"
-#include "settingspath.h"
-#include "x11onwayland.h"
 #include "runnerapp.h"
-#include "reminderannouncer.h"
+#include "settingspath.h"
+#include "windowprogramannouncer.h"
 
 int main(int argc, char** argv)
 {
     corvane::logAlsoToFile(corvane::runnerLogPath());
-    if (!corvane::chooseDisplayPlatform())
-        return 1;
-    QApplication app(argc, argv);
-    app.setQuitOnLastWindowClosed(false);
-    corvane::setUpDesktopApplication(&app, QString::fromUtf16(corvane::kRunnerProgramName),
-                                     QStringLiteral("corvane-runner"), corvane::SuiteIconAt::OwnWindows);
+    QCoreApplication app(argc, argv);
 
     corvane::RunnerApp runner([](const corvane::DisplaySettings& settings) {
-        return std::make_unique<corvane::ReminderAnnouncer>(settings);
+        return std::make_unique<corvane::WindowProgramAnnouncer>(settings);
     });
     // exit(), not quit(): it also ends a start-up import's local loop before exec() runs.
     QObject::connect(&runner, &corvane::RunnerApp::closed, &app, [] { QCoreApplication::exit(0); });
@@ -27,8 +21,5 @@ int main(int argc, char** argv)
     // the event loop runs; quit() would be lost then.
     if (!runner.Main() || runner.hasClosed())
         return 0;
-    if (corvane::placementUpToCompositor())
-        corvane::logLine(
-            QStringLiteral("X ディスプレイがないため、お知らせ画面の位置と最前面表示はデスクトップに任されます"));
     return app.exec();
 }

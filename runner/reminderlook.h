@@ -38,6 +38,7 @@ struct ReminderLook {
     bool italic = false;
     bool underline = false;
     bool strikeout = false;
+    bool operator==(const ReminderLook&) const = default;
 };
 
 struct ReminderPlan {

@@ -51,6 +51,7 @@ struct ColourValue {
     int blue() const { return (raw >> 16) & 0xFF; }
     static ColourValue fromRgb(int r, int g, int b) { return {int32_t(r | (g << 8) | (b << 16))}; }
     static ColourValue system(int index) { return {int32_t(0x80000000u | uint32_t(index))}; }
+    bool operator==(const ColourValue&) const = default;
 };
 std::optional<ColourValue> parseColour(const QString& text);
 

@@ -33,7 +33,8 @@ def main():
         screen = Screen(env)
         procs.append(subprocess.Popen(["openbox"], env=env, stdout=subprocess.DEVNULL,
                                       stderr=subprocess.DEVNULL))
-        shutil.copy2(os.path.join(programs, "corvane_110"), folder)
+        for program in ("corvane_110", "corvane_reminder"):
+            shutil.copy2(os.path.join(programs, program), folder)
         write_settings(folder, SETTINGS)
         runner_env = dict(env, FAKETIME="@2026-12-07 08:59:57", FAKETIME_DONT_RESET="1",
                           LD_PRELOAD=libfaketime())

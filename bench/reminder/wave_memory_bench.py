@@ -70,6 +70,7 @@ def run_case(programs, env, maps, wav):
     os.chmod(runtime, 0o700)
     shutil.copy2(os.path.join(programs, "corvane_110"), folder)
     shutil.copy2(os.path.join(programs, "libcorvane_sound.so"), folder)
+    shutil.copy2(os.path.join(programs, "corvane_reminder"), folder)
     write_settings(folder, settings_text(wav))
     clock_file = os.path.join(folder, "faketime")
     due = time.mktime((2026, 12, 7, 9, 1, 0, 0, 0, -1))

@@ -17,6 +17,7 @@ RUNNER, EDITOR, CONTROLLER = "corvane_110", "corvane設定", "corvane操作"
 # The runner loads its sound output from its own folder.
 SOUND_PLUGIN = "libcorvane_sound.so"
 CALENDAR_IMPORT = "corvane_import"
+REMINDER_WINDOW = "corvane_reminder"
 
 
 class Suite:
@@ -31,7 +32,7 @@ class Suite:
         os.chmod(self.runtime, 0o700)
         self.artefacts = artefacts_dir
         os.makedirs(artefacts_dir, exist_ok=True)
-        for name in (RUNNER, EDITOR, CONTROLLER, SOUND_PLUGIN, CALENDAR_IMPORT):
+        for name in (RUNNER, EDITOR, CONTROLLER, SOUND_PLUGIN, CALENDAR_IMPORT, REMINDER_WINDOW):
             shutil.copy2(os.path.join(programs_dir, name), self.folder)
         self.procs = []
         self.logs = []

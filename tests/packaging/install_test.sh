@@ -16,6 +16,7 @@ for program in corvane_110 corvane設定 corvane操作; do
 done
 [ -f "$programs/libcorvane_sound.so" ] || fail "the runner's sound plugin is not beside it in $programs"
 [ -x "$programs/corvane_import" ] || fail "the runner's calendar import is not beside it in $programs"
+[ -x "$programs/corvane_reminder" ] || fail "the runner's reminder window program is not beside it in $programs"
 
 # Each entry starts an installed program, whatever prefix was chosen at install time.
 for entry in "$prefix/share/applications/corvane-controller.desktop" \

@@ -7,6 +7,7 @@
 #include "fakeannouncementtime.h"
 #include "reminderannouncer.h"
 #include "reminderwindow.h"
+#include "reminderwindowsession.h"
 #include "twips.h"
 #include "windowplacement.h"
 
@@ -18,6 +19,7 @@
 #include <QMenu>
 #include <QProcess>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -441,4 +443,55 @@ TEST(ReminderWindow, RightClickMenuSnoozesOrClosesAtOnce)
         EXPECT_EQ(w->accessibleName(), QStringLiteral("9時の会議、来客"));
         EXPECT_EQ(shown.label()->accessibleName(), w->accessibleName());
     }
+}
+
+// The window program's side of the pipe: each line of the runner applied to the window, and
+// the answers the runner waits for.
+TEST(ReminderWindowSession, AnswersTheRunnersLinesAndFinishesAtTheEndOfItsInput)
+{
+    QByteArrayList replies;
+    ReminderWindowSession session([&](const QByteArray& line) { replies << line; });
+    QSignalSpy finished(&session, &ReminderWindowSession::finished);
+    WindowProgramLook look;
+    look.look.fontPoints = 14;
+    look.look.left = 1500;
+    session.handleLine(lookLine(look).chopped(1));
+    EXPECT_EQ(replies, QByteArrayList{"ready\n"});
+    ReminderWindow* w = session.window();
+    ASSERT_NE(w, nullptr);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_TRUE(w->testAttribute(Qt::WA_WState_Created));
+
+    const QString caption = QStringLiteral("  2026/12/7(月)  9:00");
+    session.handleLine(showLine(caption, QStringLiteral("朝会\n会議室\tA\n")).chopped(1));
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->windowTitle(), caption);
+    EXPECT_EQ(w->frameGeometry().left(), twipsRect(1500, 0, 2970, 1455, w->screen()).left());
+    QLabel* label = w->findChild<QLabel*>(QStringLiteral("Label1"));
+    EXPECT_EQ(label->text(), QStringLiteral("朝会\n会議室\tA\n"));
+    EXPECT_EQ(label->font().pointSize(), 14);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return replies.size() == 2; }, 5000));
+    EXPECT_EQ(replies.last(), "shown\n");
+    // The same text once more (two entries of one minute): shown again, not left unanswered.
+    session.handleLine(showLine(caption, QStringLiteral("朝会\n会議室\tA\n")).chopped(1));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return replies.size() == 3; }, 5000));
+    EXPECT_EQ(replies.last(), "shown\n");
+
+    // The menu's choices hide the window at once and tell the runner.
+    emit w->snoozeRequested(5);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(replies.last(), "snooze 5\n");
+    session.handleLine(showLine(caption, QStringLiteral("報告\n")).chopped(1));
+    emit w->closeRequested();
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(replies.last(), "dismissed\n");
+    session.handleLine("play");
+    session.handleLine("close");
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(replies.last(), "closed\n");
+    EXPECT_EQ(replies.size(), 6);
+    EXPECT_EQ(finished.size(), 0);
+
+    session.endOfInput();
+    EXPECT_EQ(finished.size(), 1);
 }

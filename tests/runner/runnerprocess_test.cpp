@@ -222,6 +222,13 @@ TEST_F(RunnerProcessTest, DueEntryIsAnnouncedAtItsSecond)
         [&] { return folder.readBytes(QStringLiteral("spoken.txt")) == toCp932(QStringLiteral("\"朝会\n\"\r\n")); },
         8000))
         << runner.readStderr().toStdString();
+    // The window is another program's: the resident maps no display or GUI library, before or
+    // after an announcement.
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(runner.process().processId()));
+    ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
+    const QByteArray mapped = maps.readAll();
+    for (const char* library : {"libQt6Gui", "libQt6Widgets", "libxcb", "libX11", "libwayland", "libQt6Multimedia"})
+        EXPECT_FALSE(mapped.contains(library)) << library;
     EXPECT_EQ(StopRunner(), RunnerStop::Stopped);
     EXPECT_TRUE(runner.waitForExit());
 }

@@ -67,8 +67,9 @@ QString RunnerProcess::install(const QString& folder)
     const QString target = QDir(folder).filePath(name);
     if (!QFile::exists(target)) {
         QFile::copy(QStringLiteral(CORVANE_PROGRAMS_DIR "/") + name, target);
-        // The runner's sound output and its calendar import live beside it.
-        for (const QString& part : {QStringLiteral("libcorvane_sound.so"), QStringLiteral("corvane_import")})
+        // The runner's window program, its sound output and its calendar import live beside it.
+        for (const QString& part : {QStringLiteral("libcorvane_sound.so"), QStringLiteral("corvane_import"),
+                                    QStringLiteral("corvane_reminder")})
             QFile::copy(QStringLiteral(CORVANE_PROGRAMS_DIR "/") + part, QDir(folder).filePath(part));
     }
     return target;
