@@ -110,9 +110,10 @@ TEST(AnnouncementHistory, RecordsWhatBecameOfEachLine)
          [](DayHistory& h) {
              h.recordShown({line("9:00", "定例", Kind::OnTime)}, at(9, 0));
              h.recordShown({line("9:00", "別件", Kind::OnTime), line("9:00", "定例", Kind::Late)}, at(9, 2));
-             h.recordSnoozed({line("9:00", "定例", Kind::OnTime)}, at(9, 7));
+             h.recordShown({line("9:30", "定例", Kind::OnTime)}, at(9, 30));
+             h.recordSnoozed({line("9:00", "定例", Kind::OnTime)}, at(9, 37));
          },
-         {"9:00 定例 表示 9:00", "9:00 別件 表示 9:02", "9:00 定例 再通知 9:07"}},
+         {"9:00 定例 表示 9:00", "9:00 別件 表示 9:02", "9:00 定例 再通知 9:37", "9:30 定例 表示 9:30"}},
         {"a snooze shown on time says when, shown late says so",
          [](DayHistory& h) {
              h.recordShown({line("9:00", "定例", Kind::OnTime), line("9:10", "朝会", Kind::OnTime)}, at(9, 0));
@@ -163,16 +164,17 @@ TEST(AnnouncementHistory, AWeekIsKeptAndOlderDaysGo)
         folder.writeBytes(QFileInfo(historyFilePath(folder.path(), kMonday.addDays(-back))).fileName(), "");
     folder.writeBytes(QStringLiteral("snoozes.txt"), "");
     folder.writeBytes(QStringLiteral("corvane_110.log"), "");
-    folder.writeBytes(QStringLiteral("announced-notaday.txt"), "");
+    for (const char* other : {"announced-notaday.txt", "announcxd-2026-11-01.txt", "announced-2026-11-01.log"})
+        folder.writeBytes(QString::fromLatin1(other), "");
     // The first record of a day clears out what is older than a week.
     const ScopedClock clock([] { return at(9, 0); });
     DayHistory history(folder.path());
     history.recordShown({line("9:00", "定例", AnnouncedLine::Kind::OnTime)}, at(9, 0));
     QStringList kept = QDir(folder.path()).entryList(QDir::Files, QDir::Name);
-    EXPECT_EQ(kept,
-              (QStringList{"announced-2026-12-01.txt", "announced-2026-12-02.txt", "announced-2026-12-03.txt",
-                           "announced-2026-12-04.txt", "announced-2026-12-05.txt", "announced-2026-12-06.txt",
-                           "announced-2026-12-07.txt", "announced-notaday.txt", "corvane_110.log", "snoozes.txt"}));
+    EXPECT_EQ(kept, (QStringList{"announced-2026-11-01.log", "announced-2026-12-01.txt", "announced-2026-12-02.txt",
+                                 "announced-2026-12-03.txt", "announced-2026-12-04.txt", "announced-2026-12-05.txt",
+                                 "announced-2026-12-06.txt", "announced-2026-12-07.txt", "announced-notaday.txt",
+                                 "announcxd-2026-11-01.txt", "corvane_110.log", "snoozes.txt"}));
 }
 
 TEST(AnnouncementHistory, AHistoryThatCannotBeWrittenIsLoggedAndNothingStops)

@@ -398,13 +398,38 @@ TEST_F(SnoozeTest, WhatCannotBeSnoozedIsRefusedWithALogLine)
     };
     for (const auto& row : rows)
         current->chooseSnooze(row.minutes, row.message);
+    // The longest one is taken; a shorter one after it still comes first.
     current->chooseSnooze(PendingSnoozes::kMaxMinutes);
+    current->chooseSnooze(5);
     runUntil(monday(9, 31));
     const QStringList lines = log.lines();
     for (const auto& row : rows)
         EXPECT_EQ(lines.filter(QString::fromUtf8(row.logged)).size(), 1) << row.logged;
-    EXPECT_EQ(announced, QStringList{"9:00:00 定例会議/朝会"});
-    EXPECT_EQ(viewer(), (QStringList{"9:00 定例会議  再通知 9:00", "9:00 朝会  再通知 9:00"}));
+    EXPECT_EQ(joined(announced), joined({"9:00:00 定例会議/朝会", "9:05:03 9:00 定例会議/9:00 朝会"}));
+    EXPECT_EQ(readFileBytes(runnerStateFolder() + QStringLiteral("/snoozes.txt")),
+              "2026-12-08T09:00:03\t2026-12-07\t9:00\t定例会議\n2026-12-08T09:00:03\t2026-12-07\t9:00\t朝会\n");
+}
+
+// The window may report a choice late, or for a window the user left open: the last eight
+// messages can still be put off, older ones no more.
+TEST_F(SnoozeTest, TheLastEightMessagesCanBeSnoozed)
+{
+    QList<SettingsKey> keys;
+    for (int i = 1; i <= 8; ++i) {
+        keys.append({QStringLiteral("時刻"), QStringLiteral("0-%1").arg(i + 1),
+                     QStringLiteral("9:%1").arg(i, 2, 10, QLatin1Char('0'))});
+        keys.append({QStringLiteral("内容"), QStringLiteral("0-%1").arg(i + 1), QString::number(i)});
+    }
+    writeSettings(SettingsPath(), keys);
+    start(monday(8, 59, 50));
+    runUntil(monday(9, 8, 1));
+    StderrCapture log;
+    current->chooseSnooze(5, QStringLiteral("定例会議\n朝会\n"));
+    current->chooseSnooze(5, QStringLiteral("1\n"));
+    runUntil(monday(9, 14));
+    EXPECT_EQ(log.lines().filter(QStringLiteral("再通知を頼まれたお知らせが見つからない")).size(), 1);
+    EXPECT_EQ(announced.size(), 10);
+    EXPECT_EQ(announced.last(), QStringLiteral("9:13:02 9:01 1"));
 }
 
 // A day as the viewer's お知らせ済み shows it: missed, on time, late and snoozed lines, in the order
@@ -434,19 +459,23 @@ TEST_F(SnoozeTest, AtStartSnoozesOfAPastDayAreDroppedAndTheRestKept)
 {
     const QDate sunday = kMonday.addDays(-1);
     writePrivateFileOrFail(runnerStateFolder() + QStringLiteral("/snoozes.txt"),
+                           "2026-12-07T00:06:00\t2026-12-07\t0:01\t日報2\n"
                            "2026-12-06T09:05:02\t2026-12-06\t9:00\t日曜分\n"
                            "2026-12-07T00:04:00\t2026-12-06\t23:59\t日報\n"
                            "壊れた行\n");
     StderrCapture log;
     start(monday(0, 0, 10));
-    runUntil(monday(0, 5));
+    // What was dropped is gone from the file at once, the rest in the order they come due.
+    EXPECT_EQ(readFileBytes(runnerStateFolder() + QStringLiteral("/snoozes.txt")),
+              "2026-12-07T00:04:00\t2026-12-06\t23:59\t日報\n2026-12-07T00:06:00\t2026-12-07\t0:01\t日報2\n");
+    runUntil(monday(0, 7));
     const QStringList lines = log.lines();
     EXPECT_EQ(
         lines.filter(QStringLiteral("前日までの再通知は表示しません: 9:00 日曜分（再通知 2026/12/6 9:05:02）")).size(),
         1)
         << lines.join(u'\n').toStdString();
     EXPECT_EQ(lines.filter(QStringLiteral("再通知の予定の壊れた行を読み飛ばします: 壊れた行")).size(), 1);
-    EXPECT_EQ(announced, QStringList{"0:04:00 23:59 日報"});
+    EXPECT_EQ(joined(announced), joined({"0:04:00 23:59 日報", "0:06:00 0:01 日報2"}));
     EXPECT_EQ(viewer(sunday), (QStringList{"9:00 日曜分  見逃し", "23:59 日報  再通知 0:04"}));
     EXPECT_EQ(readFileBytes(runnerStateFolder() + QStringLiteral("/snoozes.txt")), QByteArray());
 }
