@@ -192,6 +192,9 @@ TEST(AnnouncedLines, TodaysFileInTimeOrderAsFarAsItCanBeRead)
     // A file grown huge is read only as far as any day's history reaches.
     folder.writeBytes(name, "9:00\t表示\t9:00\t" + QByteArray(kHistoryReadLimit, 'x') + "\n7:00\t表示\t7:00\t先\n");
     EXPECT_TRUE(announcedLines(folder.path(), day).isEmpty());
+    // The limit falls in the second line: the first is shown whole.
+    folder.writeBytes(name, "9:00\t表示\t9:00\t先\n9:30\t表示\t9:30\t" + QByteArray(kHistoryReadLimit, 'x') + "\n");
+    EXPECT_EQ(announcedLines(folder.path(), day), QStringList{QStringLiteral("9:00 先  9:00 表示")});
 }
 
 } // namespace
