@@ -81,12 +81,6 @@ void DayListViewer::selectTomorrow()
     fill(ViewerDay::Tomorrow);
 }
 
-void DayListViewer::selectAnnounced()
-{
-    m_announced->setChecked(true);
-    fillAnnounced();
-}
-
 void DayListViewer::fillAnnounced()
 {
     m_list->clear();

@@ -21,8 +21,6 @@ public:
     // Selects "本日" and fills the list with today's announcements.
     void selectToday();
     void selectTomorrow();
-    // Selects "お知らせ済み" and fills the list with today's history.
-    void selectAnnounced();
     QStringList lines() const;
 
 signals:
