@@ -1,7 +1,10 @@
 #include "daylistviewer.h"
 
+#include "announcedlines.h"
 #include "busycursor.h"
+#include "clock.h"
 #include "settingspath.h"
+#include "statefolder.h"
 #include "twips.h"
 
 #include <QButtonGroup>
@@ -35,13 +38,19 @@ void DayListViewer::createControls()
 
     m_today = new QRadioButton(QStringLiteral("本日"), this);
     m_today->setObjectName(QStringLiteral("Option1"));
-    placeTwips(m_today, 360, 2700, 735, 180);
+    // The three choices sit in a row under the list, from its left edge, so that the longest
+    // caption ("お知らせ済み") fits whole before the close button.
+    placeTwips(m_today, 120, 2700, 735, 180);
     m_tomorrow = new QRadioButton(QStringLiteral("翌日"), this);
     m_tomorrow->setObjectName(QStringLiteral("Option2"));
-    placeTwips(m_tomorrow, 1200, 2700, 735, 180);
+    placeTwips(m_tomorrow, 915, 2700, 735, 180);
+    m_announced = new QRadioButton(QStringLiteral("お知らせ済み"), this);
+    m_announced->setObjectName(QStringLiteral("Option3"));
+    placeTwips(m_announced, 1710, 2700, 1455, 180);
     auto* group = new QButtonGroup(this);
     group->addButton(m_today);
     group->addButton(m_tomorrow);
+    group->addButton(m_announced);
 
     m_close = new QPushButton(QStringLiteral("閉じる"), this);
     m_close->setObjectName(QStringLiteral("Command1"));
@@ -49,12 +58,14 @@ void DayListViewer::createControls()
 
     setTabOrder(m_list, m_today);
     setTabOrder(m_today, m_tomorrow);
-    setTabOrder(m_tomorrow, m_close);
+    setTabOrder(m_tomorrow, m_announced);
+    setTabOrder(m_announced, m_close);
 
     // A click on the selected option reads the file again: the list is never refreshed
     // by itself.
     connect(m_today, &QRadioButton::clicked, this, [this] { fill(ViewerDay::Today); });
     connect(m_tomorrow, &QRadioButton::clicked, this, [this] { fill(ViewerDay::Tomorrow); });
+    connect(m_announced, &QRadioButton::clicked, this, &DayListViewer::fillAnnounced);
     connect(m_close, &QPushButton::clicked, this, &QWidget::close);
 }
 
@@ -68,6 +79,12 @@ void DayListViewer::selectTomorrow()
 {
     m_tomorrow->setChecked(true);
     fill(ViewerDay::Tomorrow);
+}
+
+void DayListViewer::fillAnnounced()
+{
+    m_list->clear();
+    m_list->addItems(announcedLines(runnerStateFolder(), Clock::today()));
 }
 
 void DayListViewer::fill(ViewerDay day)

@@ -1,6 +1,7 @@
 #pragma once
 // The today/tomorrow viewer "表示予定": the runner's published day lists, one line per
-// announcement, in a fixed-pitch font so that the time column lines up.
+// announcement, in a fixed-pitch font so that the time column lines up; and "お知らせ済み", what
+// the runner announced today and what became of each line.
 #include <QWidget>
 
 #include "controllerstate.h"
@@ -32,11 +33,13 @@ protected:
 private:
     void createControls();
     void fill(ViewerDay day);
+    void fillAnnounced();
 
     ControllerState& m_state;
     QListWidget* m_list = nullptr;
     QRadioButton* m_today = nullptr;
     QRadioButton* m_tomorrow = nullptr;
+    QRadioButton* m_announced = nullptr;
     QPushButton* m_close = nullptr;
 };
 

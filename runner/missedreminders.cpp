@@ -1,5 +1,6 @@
 #include "missedreminders.h"
 
+#include "dayhistory.h"
 #include "dayschedule.h"
 #include "duewindow.h"
 #include "log.h"
@@ -29,7 +30,7 @@ QString moment(const QDateTime& at)
 
 MissedReminders::MissedReminders(ClockGap::Monotonic monotonic) : m_gap(std::move(monotonic)) {}
 
-QString MissedReminders::collect(DaySchedule& schedule, int advanceMinutes, const QDateTime& now)
+QList<AnnouncedLine> MissedReminders::collect(DaySchedule& schedule, int advanceMinutes, const QDateTime& now)
 {
     if (const auto span = m_gap.observe(now, kAcceptanceSeconds)) {
         if (span->stalled)
@@ -57,7 +58,7 @@ QString MissedReminders::collect(DaySchedule& schedule, int advanceMinutes, cons
     if (!schedule.listFor(now.date()))
         return {};
     logDaysNotHeld(now);
-    const QString lines = m_pending->lines;
+    const QList<AnnouncedLine> lines = m_pending->lines;
     m_pending.reset();
     return lines;
 }
@@ -87,13 +88,14 @@ void MissedReminders::takeDay(DaySchedule& schedule, const QDate& day, int advan
             logLine(QStringLiteral("遅れが上限（%1分）を超えたため表示しません: %2（表示予定 %3、%4遅れ）")
                         .arg(m_limitMinutes)
                         .arg(entry, moment(start), lateness(late)));
+            if (m_history)
+                m_history->recordMissed({day, item.at, item.text, AnnouncedLine::Kind::Late});
             continue;
         }
         item.shown = true;
         logLine(
             QStringLiteral("遅れて表示します: %1（表示予定 %2、%3遅れ）").arg(entry, moment(start), lateness(late)));
-        m_pending->lines += entry;
-        m_pending->lines += QLatin1Char('\n');
+        m_pending->lines.append({day, item.at, item.text, AnnouncedLine::Kind::Late});
     }
 }
 

@@ -12,6 +12,7 @@
 #include "secondticker.h"
 #include "settingspath.h"
 #include "singleinstance.h"
+#include "statefolder.h"
 #include "terminationsignals.h"
 
 #include <QFileInfo>
@@ -43,6 +44,11 @@ bool RunnerApp::Main()
     // Logout, kill and Ctrl+C end the runner as a close request does, from the start.
     m_signals = std::make_unique<TerminationSignals>();
     connect(m_signals.get(), &TerminationSignals::received, this, &RunnerApp::onTerminationSignal);
+
+    m_history = std::make_unique<DayHistory>(runnerStateFolder());
+    m_snoozes = std::make_unique<PendingSnoozes>(runnerStateFolder() + QStringLiteral("/snoozes.txt"), m_history.get());
+    m_snoozes->load(Clock::today());
+    m_missed.setHistory(m_history.get());
 
     m_settingsPath = SettingsPath();
     prepareDay();
@@ -114,7 +120,10 @@ void RunnerApp::buildLists(const ProfileTransaction& file)
         m_check = std::make_unique<ReminderCheck>(m_schedule, *m_announcer);
     m_check->setAdvance(m_settings.advance());
     m_missed.setLimit(m_settings.lateLimit());
+    m_snoozes->setLimit(m_settings.lateLimit());
     m_check->setMissedReminders(&m_missed);
+    m_check->setSnoozes(m_snoozes.get());
+    m_check->setHistory(m_history.get());
 }
 
 void RunnerApp::renewAnnouncer()
@@ -127,6 +136,7 @@ void RunnerApp::renewAnnouncer()
     // The check points at the announcer: switch it before the old one goes.
     std::unique_ptr<Announcer> old = std::move(m_announcer);
     m_announcer = m_makeAnnouncer(m_settings);
+    m_announcer->setSnoozeHandler([this](const QString& message, int minutes) { onSnoozeChosen(message, minutes); });
     if (m_check)
         m_check->setAnnouncer(*m_announcer);
 }
@@ -175,6 +185,12 @@ void RunnerApp::tick()
     logLine(QStringLiteral("日付が変わったため、本日と翌日の予定を作り直します"));
     prepareNewDay();
     m_check->CheckReminders();
+}
+
+void RunnerApp::onSnoozeChosen(const QString& message, int minutes)
+{
+    if (!m_closed)
+        m_snoozes->snooze(message, minutes, Clock::now());
 }
 
 bool RunnerApp::isArmed() const { return m_ticker && m_ticker->isActive(); }

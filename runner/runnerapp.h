@@ -6,9 +6,11 @@
 #include <functional>
 #include <memory>
 
+#include "dayhistory.h"
 #include "dayschedule.h"
 #include "displaysettings.h"
 #include "missedreminders.h"
+#include "pendingsnoozes.h"
 #include "remindercheck.h"
 
 namespace corvane {
@@ -60,6 +62,8 @@ private:
     // The announcer for m_settings; one that is announcing finishes first, so that its
     // window stays the only one (see m_announcerStale).
     void renewAnnouncer();
+    // The user picked "N分後にもう一度" in the window showing `message`.
+    void onSnoozeChosen(const QString& message, int minutes);
     void onCloseRequested();
     void onTerminationSignal(int signal);
     // Stops the clock and lets go of the instance: a new runner may start from here on.
@@ -80,6 +84,10 @@ private:
     std::unique_ptr<ReminderCheck> m_check;
     // Outlives the rebuilds: a gap that crosses into a new day is finished after the rebuild.
     MissedReminders m_missed;
+    // In the state folder, made once the instance is ours: a refused second runner touches
+    // neither file.
+    std::unique_ptr<DayHistory> m_history;
+    std::unique_ptr<PendingSnoozes> m_snoozes;
     QString m_settingsPath;
     QString m_economicFetch;
     // A start-up import waits on the event loop; ticks arriving meanwhile must not start a

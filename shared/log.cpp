@@ -1,5 +1,7 @@
 #include "log.h"
 
+#include "statefolder.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -25,21 +27,6 @@ LogFile& logFile()
 {
     static LogFile file;
     return file;
-}
-
-// The state folder may hold other private logs: folders made here are the user's alone, as the
-// base-directory rules ask.
-bool makePrivateFolders(const QString& folder)
-{
-    if (QFileInfo(folder).isDir())
-        return true;
-    const QString parent = QFileInfo(folder).path();
-    if (parent == folder || !makePrivateFolders(parent))
-        return false;
-    if (!QDir().mkdir(folder))
-        return QFileInfo(folder).isDir();
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return true;
 }
 
 // False with the reason when the line could not be appended.
@@ -115,12 +102,6 @@ void logLine(const QString& text)
 
 void logAlsoToFile(const QString& path) { logFile() = {path}; }
 
-QString runnerLogPath()
-{
-    QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    if (!QDir::isAbsolutePath(state))
-        state = QDir::homePath() + QStringLiteral("/.local/state");
-    return state + QStringLiteral("/corvane/corvane_110.log");
-}
+QString runnerLogPath() { return runnerStateFolder() + QStringLiteral("/corvane_110.log"); }
 
 } // namespace corvane

@@ -18,8 +18,7 @@ inline constexpr qsizetype kLogLineLimit = 4096;
 void logAlsoToFile(const QString& path);
 inline constexpr qint64 kLogFileLimit = 1024 * 1024;
 
-// $XDG_STATE_HOME/corvane/corvane_110.log, where XDG_STATE_HOME is ~/.local/state when unset
-// or not an absolute path.
+// corvane_110.log in the runner's state folder (runnerStateFolder()).
 QString runnerLogPath();
 
 } // namespace corvane

@@ -1,6 +1,7 @@
 // The viewer's lines from real settings files: alignment, the list's end, abbreviations.
 #include <gtest/gtest.h>
 
+#include "announcedlines.h"
 #include "profile.h"
 #include "tempfolder.h"
 #include "viewerlines.h"
@@ -152,6 +153,48 @@ TEST_F(ViewerLinesTest, EmptiedSlotKeepsItsLoadedValue)
     EXPECT_EQ(m_abbreviations.fullTexts[5], QStringLiteral("来客対応"));
     EXPECT_EQ(m_abbreviations.shortForms[7], QStringLiteral("電"));
     EXPECT_EQ(m_abbreviations.expand(QStringLiteral("客")), QStringLiteral("来客対応"));
+}
+
+// "お知らせ済み": the runner's history of the day, as its file holds it.
+TEST(AnnouncedLines, EachStateReadsAsInTheIssuedExamples)
+{
+    const struct {
+        HistoryRecord record;
+        const char* line;
+    } rows[] = {
+        {{QTime(9, 0), "定例会議", HistoryState::Shown, QTime(9, 0)}, "9:00 定例会議  9:00 表示"},
+        {{QTime(13, 30), "来客", HistoryState::ShownLate, QTime(14, 10)}, "13:30 来客  14:10 遅れて表示"},
+        {{QTime(15, 0), "報告", HistoryState::Snoozed, QTime(15, 10)}, "15:00 報告  再通知 15:10"},
+        {{QTime(7, 0), "体操", HistoryState::Missed, QTime()}, "7:00 体操  見逃し"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(formatAnnouncedLine(row.record).toStdString(), std::string(row.line));
+}
+
+TEST(AnnouncedLines, TodaysFileInTimeOrderAsFarAsItCanBeRead)
+{
+    test::TempFolder folder;
+    const QDate day(2026, 12, 7);
+    EXPECT_TRUE(announcedLines(folder.path(), day).isEmpty()); // no history yet
+    const QString name = QStringLiteral("announced-2026-12-07.txt");
+    // In the order the runner recorded them, with a line that is no record among them.
+    folder.writeBytes(name, "13:30\t遅れて表示\t14:10\t来客\n"
+                            "9:00\t表示\t9:00\t定例会議\n"
+                            "壊れた行\n"
+                            "15:00\t再通知\t15:10\t報告\n"
+                            "9:00\t表示\t9:00\t朝会\n"
+                            "7:00\t見逃し\t\t体操\n");
+    folder.writeBytes(QStringLiteral("announced-2026-12-06.txt"), "8:00\t表示\t8:00\t前の日\n");
+    const QStringList lines = announcedLines(folder.path(), day);
+    EXPECT_EQ(lines.join(u'|').toStdString(),
+              "7:00 体操  見逃し|9:00 定例会議  9:00 表示|9:00 朝会  9:00 表示|13:30 来客  14:10 遅れて表示|"
+              "15:00 報告  再通知 15:10");
+    // A file grown huge is read only as far as any day's history reaches.
+    folder.writeBytes(name, "9:00\t表示\t9:00\t" + QByteArray(kHistoryReadLimit, 'x') + "\n7:00\t表示\t7:00\t先\n");
+    EXPECT_TRUE(announcedLines(folder.path(), day).isEmpty());
+    // The limit falls in the second line: the first is shown whole.
+    folder.writeBytes(name, "9:00\t表示\t9:00\t先\n9:30\t表示\t9:30\t" + QByteArray(kHistoryReadLimit, 'x') + "\n");
+    EXPECT_EQ(announcedLines(folder.path(), day), QStringList{QStringLiteral("9:00 先  9:00 表示")});
 }
 
 } // namespace

@@ -19,6 +19,8 @@
 #include "messagebox.h"
 #include "profile.h"
 #include "runnercontrol.h"
+#include "announcementhistory.h"
+#include "statefolder.h"
 #include "twips.h"
 
 using namespace corvane;
@@ -365,6 +367,27 @@ TEST_F(ViewerTest, TodayAgainReloadsAbbreviationsAndList)
     QTest::mouseClick(viewerControl("Option1"), Qt::LeftButton);
     EXPECT_EQ(viewer()->lines(), (QStringList{QStringLiteral(" 9:30    朝"), QStringLiteral("10:05    お客様"),
                                               QStringLiteral("18:00    ")}));
+}
+
+TEST_F(ViewerTest, AnnouncedListsTodaysHistoryAndTheOtherChoicesStillWork)
+{
+    QString reason;
+    ASSERT_TRUE(writePrivateFile(historyFilePath(runnerStateFolder(), Clock::today()),
+                                 "9:30\t再通知\t9:40\t朝\n7:00\t見逃し\t\t体操\n", &reason))
+        << reason.toStdString();
+    click("Command6");
+    auto* announced = viewerControl<QRadioButton>("Option3");
+    ASSERT_NE(announced, nullptr);
+    EXPECT_EQ(announced->text(), QStringLiteral("お知らせ済み"));
+    EXPECT_GE(announced->width(), announced->sizeHint().width()); // the caption is never cut
+    EXPECT_LE(announced->geometry().right(), viewerControl("Command1")->geometry().left());
+    QTest::mouseClick(announced, Qt::LeftButton);
+    EXPECT_TRUE(announced->isChecked());
+    EXPECT_EQ(viewer()->lines(),
+              (QStringList{QStringLiteral("7:00 体操  見逃し"), QStringLiteral("9:30 朝  再通知 9:40")}));
+    QTest::mouseClick(viewerControl("Option1"), Qt::LeftButton);
+    EXPECT_FALSE(announced->isChecked());
+    EXPECT_EQ(viewer()->lines(), (QStringList{QStringLiteral(" 9:30    朝"), QStringLiteral("10:05    来客対応")}));
 }
 
 } // namespace

@@ -369,6 +369,33 @@ TEST_F(RunnerProcessTest, AStoppedRunnerShowsWhatCameDueMeanwhileLate)
     EXPECT_EQ(runner.count(QStringLiteral("遅れて表示します: 9:00 定例会議")), 1) << runner.log().toStdString();
 }
 
+// Snoozes kept by the runner before this one (it was restarted meanwhile): each comes back when
+// due with its registered time, one due during a sleep late within the limit, and the day's
+// history says so.
+TEST_F(RunnerProcessTest, SnoozesOfTheRunnerBeforeComeBackWhenDueAndAfterASleep)
+{
+    writeSettings(folder.file(QStringLiteral("corvane設定.ini")),
+                  {{QStringLiteral("時刻"), QStringLiteral("0-0"), QStringLiteral("9:00")},
+                   {QStringLiteral("内容"), QStringLiteral("0-0"), QStringLiteral("定例会議")}});
+    ASSERT_TRUE(QDir().mkpath(folder.file(QStringLiteral("state/corvane"))));
+    folder.writeBytes(QStringLiteral("state/corvane/snoozes.txt"), "2026-12-07T09:05:00\t2026-12-07\t9:00\t定例会議\n"
+                                                                   "2026-12-07T09:10:00\t2026-12-07\t9:00\t朝会\n");
+    ClockedRunner runner(folder);
+    runner.startArmedAt(onDay(0, 9, 4, 57));
+    EXPECT_TRUE(waitUntil([&] { return runner.count(QStringLiteral("お知らせ: 9:00 定例会議")) == 1; }, 8000))
+        << runner.log().toStdString();
+    // Asleep from 9:05 to 9:40: the second snooze came due meanwhile.
+    EXPECT_TRUE(runner.jumpAndSee(onDay(0, 9, 40), QStringLiteral("お知らせ: 9:00 朝会")))
+        << runner.log().toStdString();
+    EXPECT_EQ(runner.count(QStringLiteral("遅れて再通知します: 9:00 朝会（再通知 2026/12/7 9:10:00）")), 1)
+        << runner.log().toStdString();
+    EXPECT_EQ(runner.count(QStringLiteral("お知らせ:")), 2) << runner.log().toStdString();
+    EXPECT_EQ(folder.readBytes(QStringLiteral("state/corvane/snoozes.txt")), QByteArray());
+    EXPECT_EQ(
+        QString::fromUtf8(folder.readBytes(QStringLiteral("state/corvane/announced-2026-12-07.txt"))).toStdString(),
+        "9:00\t再通知\t9:05\t定例会議\n9:00\t遅れて表示\t9:40\t朝会\n");
+}
+
 TEST_F(RunnerProcessTest, Utf8FileSavedWithoutAMarkIsReadLoggedOnceAndWrittenBackInUtf8)
 {
     // As a Linux text editor saves it: UTF-8, no byte-order mark, LF line ends.

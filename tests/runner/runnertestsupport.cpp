@@ -30,6 +30,19 @@ RuntimeFolder::~RuntimeFolder()
         qputenv("XDG_RUNTIME_DIR", m_old);
 }
 
+StateFolder::StateFolder() : m_old(qgetenv("XDG_STATE_HOME")), m_wasSet(qEnvironmentVariableIsSet("XDG_STATE_HOME"))
+{
+    qputenv("XDG_STATE_HOME", QFile::encodeName(m_dir.path()));
+}
+
+StateFolder::~StateFolder()
+{
+    if (m_wasSet)
+        qputenv("XDG_STATE_HOME", m_old);
+    else
+        qunsetenv("XDG_STATE_HOME");
+}
+
 void writeSettings(const QString& path, const QList<SettingsKey>& keys)
 {
     ProfileTransaction file(path);

@@ -30,6 +30,21 @@ private:
     QByteArray m_old;
 };
 
+// Points XDG_STATE_HOME of this process at a private folder: the runner's history and pending
+// snoozes go there, never into the user's.
+class StateFolder {
+public:
+    StateFolder();
+    ~StateFolder();
+    // The runner's own folder inside it (where its files are).
+    QString runnerFolder() const { return m_dir.path() + QStringLiteral("/corvane"); }
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_old;
+    bool m_wasSet;
+};
+
 struct SettingsKey {
     QString section;
     QString key;
