@@ -30,6 +30,8 @@ class Suite:
         self.folder = tempfile.mkdtemp(prefix="corvane-e2e-")
         self.runtime = tempfile.mkdtemp(prefix="corvane-rt-")
         os.chmod(self.runtime, 0o700)
+        # The runner's log, history and snoozes, never the user's own.
+        self.state = tempfile.mkdtemp(prefix="corvane-state-")
         self.artefacts = artefacts_dir
         os.makedirs(artefacts_dir, exist_ok=True)
         for name in (RUNNER, EDITOR, CONTROLLER, SOUND_PLUGIN, CALENDAR_IMPORT, REMINDER_WINDOW):
@@ -38,9 +40,14 @@ class Suite:
         self.logs = []
         self.screen = Screen(self.env())
 
-    def env(self, fake_time=None):
-        env = self.desktop.env(XDG_RUNTIME_DIR=self.runtime, LANG="ja_JP.UTF-8")
-        if fake_time:
+    def env(self, fake_time=None, clock_file=None):
+        env = self.desktop.env(XDG_RUNTIME_DIR=self.runtime, XDG_STATE_HOME=self.state, LANG="ja_JP.UTF-8")
+        if clock_file:
+            # A clock the test moves: an offset from the real clock, read from the file at every
+            # look at the time (set_clock); spans keep the real monotonic clock.
+            env.update(FAKETIME_TIMESTAMP_FILE=clock_file, FAKETIME_NO_CACHE="1",
+                       FAKETIME_DONT_FAKE_MONOTONIC="1", FAKETIME_DISABLE_SHM="1", LD_PRELOAD=libfaketime())
+        elif fake_time:
             # The clock reads fake_time when the process starts and then runs on, as an offset
             # from the real clock; child processes (a runner restarted by the editor) inherit
             # the offset and so go on with their parent's clock. No shared memory: with it, a
@@ -52,11 +59,11 @@ class Suite:
             env["LD_PRELOAD"] = libfaketime()
         return env
 
-    def start(self, program, fake_time=None):
+    def start(self, program, fake_time=None, clock_file=None):
         log = open(os.path.join(self.artefacts, f"{self.name}-{program}-{len(self.logs)}.log"), "wb")
         self.logs.append(log)
         proc = subprocess.Popen([os.path.join(self.folder, program)], cwd=self.folder,
-                                env=self.env(fake_time), stdout=log, stderr=subprocess.STDOUT)
+                                env=self.env(fake_time, clock_file), stdout=log, stderr=subprocess.STDOUT)
         self.procs.append(proc)
         return proc
 
@@ -101,6 +108,7 @@ class Suite:
             log.close()
         shutil.rmtree(self.folder, ignore_errors=True)
         shutil.rmtree(self.runtime, ignore_errors=True)
+        shutil.rmtree(self.state, ignore_errors=True)
 
     # --- the X server ------------------------------------------------------------------
 
@@ -118,6 +126,15 @@ class Suite:
 
     def screenshot(self, name):
         return self.screen.screenshot(os.path.join(self.artefacts, name))
+
+
+def set_clock(clock_file, fake_now):
+    """From now on the programs started on `clock_file` read `fake_now` ("2026-12-07 09:00:00")
+    and run on from there; the file is replaced whole, so a reader never sees half of it."""
+    offset = round(time.mktime(time.strptime(fake_now, "%Y-%m-%d %H:%M:%S")) - time.time())
+    with open(clock_file + ".new", "w") as f:
+        f.write(f"{offset:+d}\n")
+    os.replace(clock_file + ".new", clock_file)
 
 
 def wait_until(predicate, timeout=10.0, step=0.1):

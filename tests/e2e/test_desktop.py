@@ -11,7 +11,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from harness import CONTROLLER, EDITOR, RUNNER, Desktop, Suite, wait_until  # noqa: E402
+from harness import CONTROLLER, EDITOR, RUNNER, Desktop, Suite, set_clock, wait_until  # noqa: E402
 
 PROGRAMS = os.environ["CORVANE_PROGRAMS_DIR"]
 ARTEFACTS = os.environ.get("CORVANE_E2E_ARTEFACTS", os.path.join(os.getcwd(), "e2e-artefacts"))
@@ -56,6 +56,42 @@ class UnderWindowManager(unittest.TestCase):
         self.screen.xdotool("mouseup", "1")
         time.sleep(0.3)
         self.screen.key("Return")
+
+    def choose_from_reminder_menu(self, reminder, presses_down):
+        """Right-clicks the reminder window and picks the menu's item `presses_down` from the top
+        (1: 「5分後にもう一度」, 4: 「閉じる」) with the keyboard, once the menu is on screen."""
+        x, y, w, h = self.screen.geometry(reminder)
+        windows = lambda: len(self.screen.xdotool("search", "--onlyvisible", "--class", "corvane_reminder",
+                                                  check=False).split())
+        shown_before = windows()
+        self.screen.move_pointer(x + w // 2, y + h - 10)
+        self.screen.xdotool("click", "3")
+        self.assertTrue(wait_until(lambda: windows() > shown_before, 10), "the menu came up")
+        self.screen.key(*["Down"] * presses_down, "Return")
+
+    def test_snooze_from_the_reminder_comes_back_with_its_time(self):
+        s = self.suite
+        s.write_settings("[時刻]\n0-0=9:00\n[内容]\n0-0=定例会議\n[表示]\n時間=60\n")
+        clock = os.path.join(s.state, "clock")
+        set_clock(clock, "2026-12-07 08:59:57")
+        s.start(RUNNER, clock_file=clock)
+        first = s.find_window(r"  2026/12/7\(月\)  9:00", 30)
+        self.assertIsNotNone(first, "announced at 9:00")
+        self.choose_from_reminder_menu(first, 1)
+        self.assertTrue(s.window_gone(r"  2026/12/7\(月\)  9:00"), "the window closes at the choice")
+        snoozes = os.path.join(s.state, "corvane", "snoozes.txt")
+        self.assertTrue(wait_until(lambda: os.path.exists(snoozes) and os.path.getsize(snoozes) > 0, 10),
+                        "the snooze is kept in the state folder")
+
+        set_clock(clock, "2026-12-07 09:04:58")
+        again = s.find_window(r"  2026/12/7\(月\)  9:05", 30)
+        self.assertIsNotNone(again, "announced again 5 minutes later, its caption at the present time")
+        s.screenshot("desktop-snooze-again.png")
+        log = lambda: open(s.logs[0].name, encoding="utf-8", errors="replace").read()
+        self.assertTrue(wait_until(lambda: "お知らせ: 9:00 定例会議" in log(), 10),
+                        "its line led by its original time")
+        self.choose_from_reminder_menu(again, 4)
+        self.assertTrue(s.window_gone(r"  2026/12/7\(月\)  9:05"), "「閉じる」 closes it at once")
 
     def test_designer_titles_colour_dialog_and_enter(self):
         s = self.suite
