@@ -4,11 +4,13 @@ standard dialogs, Enter on a focused button, and the reminder window's outer fra
 a Wayland session offers an X display."""
 import os
 import socket
+import struct
 import subprocess
 import sys
 import tempfile
 import time
 import unittest
+import wave as wave_module
 
 sys.path.insert(0, os.path.dirname(__file__))
 from harness import CONTROLLER, EDITOR, RUNNER, Desktop, Suite, set_clock, wait_until  # noqa: E402
@@ -92,6 +94,31 @@ class UnderWindowManager(unittest.TestCase):
                         "its line led by its original time")
         self.choose_from_reminder_menu(again, 4)
         self.assertTrue(s.window_gone(r"  2026/12/7\(月\)  9:05"), "「閉じる」 closes it at once")
+
+    def test_closing_the_reminder_stops_its_sound(self):
+        if subprocess.run(["pactl", "info"], capture_output=True).returncode != 0:
+            self.skipTest("no sound server (CI runs one: scripts/with-audio-server.sh)")
+        s = self.suite
+        wave = os.path.join(s.state, "long.wav")
+        with wave_module.open(wave, "wb") as w:  # 8 s of a quiet tone
+            w.setnchannels(1)
+            w.setsampwidth(2)
+            w.setframerate(8000)
+            w.writeframes(b"".join(struct.pack("<h", 3000 if (i // 20) % 2 else -3000) for i in range(8 * 8000)))
+        s.write_settings(f"[時刻]\n0-0=9:00\n[内容]\n0-0=報告\n[表示]\n時間=60\n"
+                         f"[サウンド]\n音=1\n音パス={wave}\n音回数=1\n")
+        clock = os.path.join(s.state, "clock")
+        set_clock(clock, "2026-12-07 08:59:57")
+        s.start(RUNNER, clock_file=clock)
+        reminder = s.find_window(r"  2026/12/7\(月\)  9:00", 30)
+        self.assertIsNotNone(reminder, "announced at 9:00")
+        playing = lambda: len(subprocess.run(["pactl", "list", "short", "sink-inputs"], capture_output=True,
+                                             text=True).stdout.split("\n")) - 1
+        self.assertTrue(wait_until(lambda: playing() == 1, 10), "the sound plays")
+        self.choose_from_reminder_menu(reminder, 4)
+        self.assertTrue(s.window_gone(r"  2026/12/7\(月\)  9:00"), "「閉じる」 closes it at once")
+        # Long before the 8-second sound would have ended.
+        self.assertTrue(wait_until(lambda: playing() == 0, 3), "and silences it")
 
     def test_designer_titles_colour_dialog_and_enter(self):
         s = self.suite
