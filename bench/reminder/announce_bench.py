@@ -37,7 +37,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "support"))
 from wavefile import write_wave  # noqa: E402
-from xdesktop import Desktop, MapWatcher, TWIPS_PER_PIXEL, libfaketime, write_settings  # noqa: E402
+from xdesktop import Desktop, MapWatcher, TWIPS_PER_PIXEL, child_processes, libfaketime, write_settings  # noqa: E402
 
 # Minutes past 9:00 of the twenty entries: a long gap before each odd one, a minute before each
 # even one.
@@ -70,16 +70,8 @@ def cpu_seconds(pid):
     """The runner's CPU, its live children's (the window program) and that of the children it
     has reaped (in clock ticks)."""
     total = task_cpu_seconds(pid)
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit():
-            continue
-        try:
-            with open(f"/proc/{entry}/stat") as f:
-                fields = f.read().rsplit(")", 1)[1].split()
-        except (FileNotFoundError, ProcessLookupError):
-            continue
-        if int(fields[1]) == pid:
-            total += task_cpu_seconds(int(entry))
+    for child in child_processes(pid, zombies=True):
+        total += task_cpu_seconds(child)
     with open(f"/proc/{pid}/stat") as f:
         fields = f.read().rsplit(")", 1)[1].split()
     # cutime and cstime: the 14th and 15th fields after the name.
@@ -238,6 +230,15 @@ def paplay_cpu(env, wav):
     return (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
 
 
+def clean_up(sound_server, desktop, work):
+    """What every benchmark ends with: its sound server, its X server and its folder gone."""
+    if sound_server:
+        sound_server.terminate()
+        sound_server.wait(5)
+    desktop.stop()
+    shutil.rmtree(work, ignore_errors=True)
+
+
 def start_sound_server(folder):
     """A private sound server with a null sink, so the WAVE file is really played; None when
     no server is installed (the runner then logs that it has no audio output)."""
@@ -298,11 +299,7 @@ def main():
         text.stop()
         maps.stop()
     finally:
-        if sound_server:
-            sound_server.terminate()
-            sound_server.wait(5)
-        desktop.stop()
-        shutil.rmtree(work, ignore_errors=True)
+        clean_up(sound_server, desktop, work)
 
 
 if __name__ == "__main__":

@@ -18,7 +18,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "support"))
-from announce_bench import set_offset, start_sound_server  # noqa: E402
+from announce_bench import clean_up, set_offset, start_sound_server  # noqa: E402
 from processmemory import peak_rss_kib  # noqa: E402
 from xdesktop import Desktop, MapWatcher, libfaketime, write_settings  # noqa: E402
 
@@ -127,11 +127,7 @@ def main():
                 print(log_text)
         maps.stop()
     finally:
-        if sound_server:
-            sound_server.terminate()
-            sound_server.wait(5)
-        desktop.stop()
-        shutil.rmtree(work, ignore_errors=True)
+        clean_up(sound_server, desktop, work)
 
 
 if __name__ == "__main__":

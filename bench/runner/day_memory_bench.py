@@ -18,9 +18,9 @@ import time
 here = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(here, "..", "..", "tests", "support"))
 sys.path.insert(0, os.path.join(here, "..", "reminder"))
-from announce_bench import set_offset, start_sound_server  # noqa: E402
+from announce_bench import clean_up, set_offset, start_sound_server  # noqa: E402
 from wavefile import write_wave  # noqa: E402
-from xdesktop import Desktop, libfaketime, write_settings  # noqa: E402
+from xdesktop import Desktop, child_processes, libfaketime, write_settings  # noqa: E402
 
 SETTLE_SECONDS = 60
 
@@ -41,21 +41,6 @@ def rss_kib(pid):
             if line.startswith("VmRSS:"):
                 return int(line.split()[1])
     return 0
-
-
-def children(pid):
-    found = []
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit():
-            continue
-        try:
-            with open(f"/proc/{entry}/stat") as f:
-                fields = f.read().rsplit(")", 1)[1].split()
-        except (FileNotFoundError, ProcessLookupError, NotADirectoryError, IsADirectoryError):
-            continue
-        if int(fields[1]) == pid and fields[0] != "Z":
-            found.append(int(entry))
-    return found
 
 
 def wait_for_line(path, text, timeout):
@@ -117,7 +102,7 @@ def main():
                 time.sleep(3.5)  # shown for 2 s, then closed
             time.sleep(SETTLE_SECONDS)
             print(f"window programs alive 60 s after the last window of day {day + 1} closed: "
-                  f"{len(children(proc.pid))}")
+                  f"{len(child_processes(proc.pid))}")
             print(f"runner RSS 60 s after the last window of day {day + 1} ({args.reminders} reminders) "
                   f"closed: {rss_kib(proc.pid) / 1024:.1f} MiB (bar: <= 12 MiB, flat from day to day)")
         failures = [line for line in open(log_path, encoding="utf-8", errors="replace")
@@ -132,11 +117,7 @@ def main():
         except subprocess.TimeoutExpired:
             proc.kill()
         log.close()
-        if sound_server:
-            sound_server.terminate()
-            sound_server.wait(5)
-        desktop.stop()
-        shutil.rmtree(work, ignore_errors=True)
+        clean_up(sound_server, desktop, work)
 
 
 if __name__ == "__main__":

@@ -21,7 +21,7 @@ here = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(here, "..", "..", "tests", "support"))
 sys.path.insert(0, os.path.join(here, "..", "reminder"))
 from announce_bench import LEFT, TOP, TextWatcher, set_offset  # noqa: E402
-from xdesktop import Desktop, libfaketime, write_settings  # noqa: E402
+from xdesktop import Desktop, child_processes, libfaketime, write_settings  # noqa: E402
 
 SETTINGS = ("[時刻]\n0-0=9:00\n0-1=9:01\n[内容]\n0-0=九時の予定\n0-1=九時一分の予定\n"
             "[指定日]\n0-0=毎日\n0-1=毎日\n[表示]\n時間=10\n[事前表示]\n時間=0\n"
@@ -31,20 +31,7 @@ SOCKET_NAME = "corvane実行"
 
 
 def window_programs(runner_pid):
-    found = []
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit():
-            continue
-        try:
-            with open(f"/proc/{entry}/stat") as f:
-                stat = f.read()
-        except (FileNotFoundError, ProcessLookupError):
-            continue
-        name = stat[stat.index("(") + 1:stat.rindex(")")]
-        fields = stat.rsplit(")", 1)[1].split()
-        if name.startswith("corvane_remind") and fields[0] != "Z" and (runner_pid is None or int(fields[1]) == runner_pid):
-            found.append(int(entry))
-    return found
+    return child_processes(runner_pid, "corvane_remind")
 
 
 def close_runner(runtime):

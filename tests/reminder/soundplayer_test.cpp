@@ -343,17 +343,28 @@ TEST(SoundPlayer, AnnouncementSoundPlaysOnOneOutputAndReleasesItWhenSilent)
     EXPECT_TRUE(QTest::qWaitFor([] { return sinkInputs() == 0; }, 5000));
 }
 
+namespace {
+
+// Settings that play `soundMs` of sound once, in a window shown for `displaySeconds`.
+DisplaySettings longSoundSettings(const TempFolder& folder, int soundMs, int displaySeconds)
+{
+    folder.writeBytes(QStringLiteral("long.wav"), waveFile(soundMs));
+    DisplaySettings s = corvane::test::emptyFileSettings();
+    s.displaySeconds = QString::number(displaySeconds);
+    s.sound = QStringLiteral("1");
+    s.soundPath = folder.file(QStringLiteral("long.wav"));
+    s.soundRepeat = QStringLiteral("1");
+    return s;
+}
+
+} // namespace
+
 TEST(SoundPlayer, LongSoundPlaysToItsEndAfterTheWindowHasClosed)
 {
     if (QMediaDevices::audioOutputs().isEmpty())
         GTEST_SKIP() << "no audio output on this machine (reminder_sound_server_test provides one)";
     TempFolder folder;
-    folder.writeBytes(QStringLiteral("long.wav"), waveFile(3000));
-    DisplaySettings s = corvane::test::emptyFileSettings();
-    s.displaySeconds = QStringLiteral("1");
-    s.sound = QStringLiteral("1");
-    s.soundPath = folder.file(QStringLiteral("long.wav"));
-    s.soundRepeat = QStringLiteral("1");
+    const DisplaySettings s = longSoundSettings(folder, 3000, 1);
     corvane::test::FakeAnnouncementTime time(QDateTime(QDate(2026, 12, 7), QTime(8, 55)));
     ReminderAnnouncer announcer(s, &time, QStringLiteral(CORVANE_PROGRAMS_DIR));
     announcer.setReady(true);
@@ -387,12 +398,7 @@ TEST(SoundPlayer, ClosingTheReminderFromItsMenuStopsTheSound)
     if (QMediaDevices::audioOutputs().isEmpty())
         GTEST_SKIP() << "no audio output on this machine (reminder_sound_server_test provides one)";
     TempFolder folder;
-    folder.writeBytes(QStringLiteral("long.wav"), waveFile(8000));
-    DisplaySettings s = corvane::test::emptyFileSettings();
-    s.displaySeconds = QStringLiteral("60");
-    s.sound = QStringLiteral("1");
-    s.soundPath = folder.file(QStringLiteral("long.wav"));
-    s.soundRepeat = QStringLiteral("1");
+    const DisplaySettings s = longSoundSettings(folder, 8000, 60);
     corvane::test::FakeAnnouncementTime time(QDateTime(QDate(2026, 12, 7), QTime(8, 55)));
     ReminderAnnouncer announcer(s, &time, QStringLiteral(CORVANE_PROGRAMS_DIR));
     announcer.announce(QStringLiteral("会議\n"));

@@ -17,6 +17,26 @@ FAKETIME_LIBS = ("/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1",
                  "/usr/lib/aarch64-linux-gnu/faketime/libfaketime.so.1")
 
 
+def child_processes(parent_pid=None, name_prefix="", zombies=False):
+    """Pids of the processes whose parent is `parent_pid` (any parent when None) and whose name
+    starts with `name_prefix`, read from /proc; ended ones not yet reaped only with `zombies`."""
+    found = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open(f"/proc/{entry}/stat") as f:
+                stat = f.read()
+        except (FileNotFoundError, ProcessLookupError, NotADirectoryError, IsADirectoryError):
+            continue
+        name = stat[stat.index("(") + 1:stat.rindex(")")]
+        state, parent = stat.rsplit(")", 1)[1].split()[:2]
+        if ((parent_pid is None or int(parent) == parent_pid) and name.startswith(name_prefix)
+                and (zombies or state != "Z")):
+            found.append(int(entry))
+    return found
+
+
 def processes_running(program):
     """Pids of the processes running `program`, known by their executable: a program started
     by another one is named by its resolved path, whatever its command line says."""
