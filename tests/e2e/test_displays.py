@@ -58,10 +58,8 @@ class Displays(unittest.TestCase):
         suite = Suite(session, PROGRAMS, ARTEFACTS, "displays-" + name)
         self.addCleanup(suite.stop)
         self.addCleanup(lambda: self._outcome.success or print(suite.report(), file=sys.stderr))
-        # The runner's log goes beside the programs, not into the home folder of whoever tests.
-        state = os.path.join(suite.folder, "state")
-        session.names["XDG_STATE_HOME"] = state
-        return suite, os.path.join(state, "corvane", "corvane_110.log")
+        # The suite's own state folder holds the runner's log.
+        return suite, os.path.join(suite.state, "corvane", "corvane_110.log")
 
     def test_wayland_desktop_whose_x_display_is_dead(self):
         session = Session(DISPLAY=dead_x_display(), WAYLAND_DISPLAY=self.compositor.socket,
