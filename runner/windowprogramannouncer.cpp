@@ -141,8 +141,10 @@ void WindowProgramAnnouncer::onAnswer(const QByteArray& line)
 {
     m_programAnswered = true;
     const ProtocolLine answer = splitProtocolLine(line);
-    if (answer.command == "ready")
+    if (answer.command == "ready") {
+        emit programReady();
         return;
+    }
     if (answer.command == "shown" || answer.command == "closed") {
         if (answer.command == m_awaited) {
             m_awaited.clear();

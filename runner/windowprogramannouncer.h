@@ -45,6 +45,8 @@ signals:
     // For tests and benchmarks: the program reported its window on screen, or hidden.
     void shown();
     void closed();
+    // The program has applied the look and made its window ready off screen.
+    void programReady();
 
 private:
     void showReminder(const QString& caption, const QString& message) override;
