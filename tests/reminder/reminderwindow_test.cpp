@@ -8,6 +8,7 @@
 #include "reminderannouncer.h"
 #include "reminderwindow.h"
 #include "reminderwindowsession.h"
+#include "stderrcapture.h"
 #include "twips.h"
 #include "windowplacement.h"
 
@@ -494,4 +495,17 @@ TEST(ReminderWindowSession, AnswersTheRunnersLinesAndFinishesAtTheEndOfItsInput)
 
     session.endOfInput();
     EXPECT_EQ(finished.size(), 1);
+}
+
+// A look line the program cannot read: said in the log, and the window is made ready with the
+// default look all the same, so the reminder is still shown.
+TEST(ReminderWindowSession, AnUnreadableLookIsLoggedAndTheDefaultLookUsed)
+{
+    QByteArrayList replies;
+    ReminderWindowSession session([&](const QByteArray& line) { replies << line; });
+    test::StderrCapture log;
+    session.handleLine("look colour=red\tsize=huge");
+    EXPECT_EQ(replies, QByteArrayList{"ready\n"});
+    EXPECT_EQ(log.lines().filter(QStringLiteral("お知らせ画面の表示設定が読めません")).size(), 1);
+    ASSERT_NE(session.window(), nullptr);
 }
