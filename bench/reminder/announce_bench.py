@@ -161,13 +161,7 @@ def set_offset(path, seconds):
 
 
 def run_day(programs, env, maps, text, wav, plays):
-    folder = tempfile.mkdtemp(prefix="corvane-bench-")
-    runtime = tempfile.mkdtemp(prefix="corvane-bench-rt-")
-    os.chmod(runtime, 0o700)
-    shutil.copy2(os.path.join(programs, "corvane_110"), folder)
-    shutil.copy2(os.path.join(programs, "libcorvane_sound.so"), folder)
-    shutil.copy2(os.path.join(programs, "corvane_reminder"), folder)
-    write_settings(folder, settings_text(wav))
+    folder, runtime = runner_folder(programs, settings_text(wav))
     clock_file = os.path.join(folder, "faketime")
     fake_due = lambda minute: time.mktime((2026, 12, 7, 9, minute, 0, 0, 0, -1))
     # A whole-second offset keeps the runner's seconds on the real ones, so the real instant at
@@ -208,11 +202,7 @@ def run_day(programs, env, maps, text, wav, plays):
                 # Between the announcements, so that both meet the same load on the machine.
                 plays.append(paplay_cpu(env, wav))
     finally:
-        proc.send_signal(signal.SIGTERM)
-        try:
-            proc.wait(5)
-        except subprocess.TimeoutExpired:
-            proc.kill()
+        stop_runner(proc)
         log.close()
         if os.environ.get("BENCH_KEEP"):
             print(open(os.path.join(folder, "runner.log"), encoding="utf-8", errors="replace").read())
@@ -228,6 +218,27 @@ def paplay_cpu(env, wav):
         subprocess.run(["paplay", wav], env=env, check=True)
     after = resource.getrusage(resource.RUSAGE_CHILDREN)
     return (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
+
+
+def runner_folder(programs, settings):
+    """A programs' folder with the runner, its window program and sound plugin and `settings`,
+    and a private runtime folder: (folder, runtime)."""
+    folder = tempfile.mkdtemp(prefix="corvane-bench-")
+    runtime = tempfile.mkdtemp(prefix="corvane-bench-rt-")
+    os.chmod(runtime, 0o700)
+    for program in ("corvane_110", "libcorvane_sound.so", "corvane_reminder"):
+        shutil.copy2(os.path.join(programs, program), folder)
+    write_settings(folder, settings)
+    return folder, runtime
+
+
+def stop_runner(proc):
+    """Asks the runner to end as a session ending would, and kills it after 5 s."""
+    proc.send_signal(signal.SIGTERM)
+    try:
+        proc.wait(5)
+    except subprocess.TimeoutExpired:
+        proc.kill()
 
 
 def clean_up(sound_server, desktop, work):

@@ -10,7 +10,6 @@ environment: BENCH_KEEP=1 prints each runner's log.
 """
 import os
 import shutil
-import signal
 import struct
 import subprocess
 import sys
@@ -18,9 +17,9 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "support"))
-from announce_bench import clean_up, set_offset, start_sound_server  # noqa: E402
+from announce_bench import clean_up, runner_folder, set_offset, start_sound_server, stop_runner  # noqa: E402
 from processmemory import peak_rss_kib  # noqa: E402
-from xdesktop import Desktop, MapWatcher, libfaketime, write_settings  # noqa: E402
+from xdesktop import Desktop, MapWatcher, libfaketime  # noqa: E402
 
 LEAD_SECONDS = 15
 
@@ -65,13 +64,7 @@ def settings_text(wav):
 
 
 def run_case(programs, env, maps, wav):
-    folder = tempfile.mkdtemp(prefix="corvane-bench-")
-    runtime = tempfile.mkdtemp(prefix="corvane-bench-rt-")
-    os.chmod(runtime, 0o700)
-    shutil.copy2(os.path.join(programs, "corvane_110"), folder)
-    shutil.copy2(os.path.join(programs, "libcorvane_sound.so"), folder)
-    shutil.copy2(os.path.join(programs, "corvane_reminder"), folder)
-    write_settings(folder, settings_text(wav))
+    folder, runtime = runner_folder(programs, settings_text(wav))
     clock_file = os.path.join(folder, "faketime")
     due = time.mktime((2026, 12, 7, 9, 1, 0, 0, 0, -1))
     offset = int(due - LEAD_SECONDS - time.time())
@@ -90,11 +83,7 @@ def run_case(programs, env, maps, wav):
             raise RuntimeError("the reminder window did not come and go; log in " + log_path)
         peak = peak_rss_kib(proc.pid)
     finally:
-        proc.send_signal(signal.SIGTERM)
-        try:
-            proc.wait(5)
-        except subprocess.TimeoutExpired:
-            proc.kill()
+        stop_runner(proc)
         with open(log_path, encoding="utf-8", errors="replace") as f:
             log_text = f.read()
         shutil.rmtree(folder, ignore_errors=True)

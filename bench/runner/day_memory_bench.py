@@ -9,7 +9,6 @@ usage: day_memory_bench.py PROGRAMS_DIR [--reminders N]
 import argparse
 import os
 import shutil
-import signal
 import subprocess
 import sys
 import tempfile
@@ -18,7 +17,7 @@ import time
 here = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(here, "..", "..", "tests", "support"))
 sys.path.insert(0, os.path.join(here, "..", "reminder"))
-from announce_bench import clean_up, set_offset, start_sound_server  # noqa: E402
+from announce_bench import clean_up, set_offset, start_sound_server, stop_runner  # noqa: E402
 from wavefile import write_wave  # noqa: E402
 from xdesktop import Desktop, child_processes, libfaketime, write_settings  # noqa: E402
 
@@ -111,11 +110,7 @@ def main():
         for line in failures[:5]:
             print("  " + line.rstrip())
     finally:
-        proc.send_signal(signal.SIGTERM)
-        try:
-            proc.wait(5)
-        except subprocess.TimeoutExpired:
-            proc.kill()
+        stop_runner(proc)
         log.close()
         clean_up(sound_server, desktop, work)
 
