@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 
 #include "appfonts.h"
 #include "compositionguard.h"
@@ -14,9 +16,15 @@ namespace corvane {
 
 QIcon suiteIcon()
 {
-    QIcon icon; // the files are read when a window first needs the icon
-    for (const int size : {16, 24, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/corvane/corvane-%1.png").arg(size), QSize(size, size));
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+        // Read as PNG and nothing else: a reader left to guess the format loads every image
+        // plugin Qt has (Qt SVG among them) to ask each whether it reads the file, which costs
+        // the reminder window program a good part of its start.
+        QImageReader reader(QStringLiteral(":/corvane/corvane-%1.png").arg(size), "png");
+        reader.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(reader.read()));
+    }
     return icon;
 }
 

@@ -9,7 +9,8 @@ class QApplication;
 
 namespace corvane {
 
-// The suite's icon. Making it probes Qt's image plugins, which then stay loaded.
+// The suite's icon at each of its sizes, read from the programs' resources without Qt's image
+// plugins.
 QIcon suiteIcon();
 
 enum class SuiteIconAt {

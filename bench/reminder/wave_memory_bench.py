@@ -19,7 +19,7 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "support"))
 from announce_bench import clean_up, runner_folder, set_offset, start_sound_server, stop_runner  # noqa: E402
 from processmemory import peak_rss_kib  # noqa: E402
-from xdesktop import Desktop, MapWatcher, libfaketime  # noqa: E402
+from xdesktop import Desktop, MapWatcher, moving_clock_env  # noqa: E402
 
 LEAD_SECONDS = 15
 
@@ -69,8 +69,7 @@ def run_case(programs, env, maps, wav):
     due = time.mktime((2026, 12, 7, 9, 1, 0, 0, 0, -1))
     offset = int(due - LEAD_SECONDS - time.time())
     set_offset(clock_file, offset)
-    child_env = dict(env, XDG_RUNTIME_DIR=runtime, FAKETIME_TIMESTAMP_FILE=clock_file,
-                     FAKETIME_CACHE_DURATION="1", LD_PRELOAD=libfaketime())
+    child_env = dict(env, XDG_RUNTIME_DIR=runtime, **moving_clock_env(clock_file))
     log_path = os.path.join(folder, "runner.log")
     started = time.time()
     with open(log_path, "wb") as log:

@@ -19,7 +19,7 @@ sys.path.insert(0, os.path.join(here, "..", "..", "tests", "support"))
 sys.path.insert(0, os.path.join(here, "..", "reminder"))
 from announce_bench import clean_up, set_offset, start_sound_server, stop_runner  # noqa: E402
 from wavefile import write_wave  # noqa: E402
-from xdesktop import Desktop, child_processes, libfaketime, write_settings  # noqa: E402
+from xdesktop import Desktop, child_processes, moving_clock_env, write_settings  # noqa: E402
 
 SETTLE_SECONDS = 60
 
@@ -80,10 +80,7 @@ def main():
     log = open(log_path, "wb")
     proc = subprocess.Popen([os.path.join(folder, "corvane_110")], cwd=folder, stdout=log,
                             stderr=subprocess.STDOUT,
-                            # The wall clock moves, the monotonic one runs on untouched (a faked
-                            # monotonic jump of a day would fire every timer of both programs).
-                            env=dict(env, FAKETIME_TIMESTAMP_FILE=clock, FAKETIME_CACHE_DURATION="1",
-                                     FAKETIME_DONT_FAKE_MONOTONIC="1", LD_PRELOAD=libfaketime(),
+                            env=dict(env, **moving_clock_env(clock),
                                      XDG_STATE_HOME=os.path.join(work, "state")))
     try:
         time.sleep(SETTLE_SECONDS)

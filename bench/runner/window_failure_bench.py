@@ -21,7 +21,7 @@ here = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(here, "..", "..", "tests", "support"))
 sys.path.insert(0, os.path.join(here, "..", "reminder"))
 from announce_bench import LEFT, TOP, TextWatcher, set_offset  # noqa: E402
-from xdesktop import Desktop, child_processes, libfaketime, write_settings  # noqa: E402
+from xdesktop import Desktop, child_processes, moving_clock_env, write_settings  # noqa: E402
 
 SETTINGS = ("[時刻]\n0-0=9:00\n0-1=9:01\n[内容]\n0-0=九時の予定\n0-1=九時一分の予定\n"
             "[指定日]\n0-0=毎日\n0-1=毎日\n[表示]\n時間=10\n[事前表示]\n時間=0\n"
@@ -62,8 +62,7 @@ def run_case(mode, programs, env, text):
     log = open(log_path, "wb")
     proc = subprocess.Popen([os.path.join(folder, "corvane_110")], cwd=folder, stdout=log, stderr=subprocess.STDOUT,
                             env=dict(env, XDG_RUNTIME_DIR=runtime, XDG_STATE_HOME=os.path.join(work, "state"),
-                                     FAKETIME_TIMESTAMP_FILE=clock, FAKETIME_CACHE_DURATION="1",
-                                     LD_PRELOAD=libfaketime()))
+                                     **moving_clock_env(clock)))
     figures = {}
     try:
         due = fake_due - offset

@@ -59,6 +59,15 @@ def libfaketime():
     raise RuntimeError("libfaketime not found")
 
 
+def moving_clock_env(clock_file):
+    """The environment of a program whose wall clock is the real one moved by the offset in
+    `clock_file` (re-read at most once a second). The monotonic clock stays the real one, as on a
+    machine whose clock is set: a faked monotonic clock makes waits on a condition variable (the
+    sound thread's) sleep until the faked instant, so a program never ends its sound."""
+    return dict(FAKETIME_TIMESTAMP_FILE=clock_file, FAKETIME_CACHE_DURATION="1",
+                FAKETIME_DONT_FAKE_MONOTONIC="1", LD_PRELOAD=libfaketime())
+
+
 class Desktop:
     """An Xvfb screen at 96 DPI, with no window manager (a window's geometry is its client area)
     or with openbox, which frames windows and keeps the stacking rules of a real desktop."""
