@@ -14,9 +14,11 @@ namespace corvane {
 QIcon suiteIcon();
 
 enum class SuiteIconAt {
-    Start,      // on every window from the start
-    OwnWindows, // the program sets it on its windows when it makes them (the resident runner,
-                // which has none most of the day)
+    Start, // on every window from the start
+    None,  // on no window: the reminder window program, whose one window bypasses the window
+           // manager on X (no taskbar or switcher lists it, so an icon there is never seen; it
+           // would cost about a tenth of the program's start), and whose desktop entry names it
+           // on Wayland
 };
 
 // `title` captions the program's message boxes; `desktopEntry` names its desktop file

@@ -39,7 +39,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     corvane::setUpDesktopApplication(&app, QString::fromUtf16(corvane::kRunnerProgramName),
-                                     QStringLiteral("corvane-runner"), corvane::SuiteIconAt::OwnWindows);
+                                     QStringLiteral("corvane-runner"), corvane::SuiteIconAt::None);
     if (corvane::placementUpToCompositor())
         corvane::logLine(
             QStringLiteral("X ディスプレイがないため、お知らせ画面の位置と最前面表示はデスクトップに任されます"));

@@ -1,7 +1,6 @@
 #include "reminderwindow.h"
 
 #include "colours.h"
-#include "desktopapp.h"
 #include "screenfit.h"
 #include "snoozechoice.h"
 #include "twips.h"
@@ -56,7 +55,6 @@ ReminderWindow::ReminderWindow(QWidget* parent)
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
     setAutoFillBackground(true);
-    setWindowIcon(suiteIcon());
 
     // In the colours of an active window's caption bar, which draws the eye (the text takes the
     // colour that goes with the background).
