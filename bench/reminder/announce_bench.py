@@ -210,6 +210,20 @@ def run_day(programs, env, maps, text, wav, plays):
     return results
 
 
+def bare_window_cpu(programs, env, runs=10):
+    """Median CPU milliseconds of bench_bare_window (built beside the benchmarks, in
+    PROGRAMS_DIR/../bench/bin) from its start to its end; None when it was not built."""
+    program = os.path.join(programs, "..", "bench", "bin", "bench_bare_window")
+    if not os.path.exists(program):
+        return None
+    costs = []
+    for _ in range(runs):
+        child = subprocess.Popen([program], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        _, _, usage = os.wait4(child.pid, 0)
+        costs.append((usage.ru_utime + usage.ru_stime) * 1000)
+    return statistics.median(costs)
+
+
 def paplay_cpu(env, wav):
     """CPU seconds of `paplay` playing the file three times, one after the other."""
     before = resource.getrusage(resource.RUSAGE_CHILDREN)
@@ -310,6 +324,14 @@ def main():
         print(f"runner + window program CPU per announcement (getting ready, showing, 3 WAVE plays if on, closing, "
               f"releasing): median {statistics.median(cpus):.1f} ms, first of the day {cpus[0]:.1f} ms; "
               f"from 0.5 s before the due second to the close: median {statistics.median(shown_cpus):.1f} ms")
+        # The first of the day and each one after a release start their window program.
+        cold, kept = cpus[:1] + cpus[1::2], cpus[2::2]
+        print(f"  window program started for the announcement: median {statistics.median(cold):.1f} ms; "
+              f"kept ready from the one before: median {statistics.median(kept):.1f} ms (bar: 100 ms)")
+        bare = bare_window_cpu(programs, env)
+        if bare is not None:
+            print(f"  a bare Qt Widgets window program (one label, ended after its first paint) on this machine: "
+                  f"median {bare:.1f} ms CPU, the floor under every cold start")
         if plays:
             plays = [p * 1000 for p in plays]
             print(f"paplay playing the file 3 times, after each announcement: median "
