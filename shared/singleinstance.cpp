@@ -1,6 +1,7 @@
 #include "singleinstance.h"
 
 #include "log.h"
+#include "statefolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,9 +42,7 @@ QString userRuntimeFolder()
     // Otherwise a folder of our own in the user's cache, never one in a shared place.
     const QString folder =
         QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/corvane/runtime");
-    if (!QFileInfo(folder).isDir() && QDir().mkpath(folder))
-        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    if (isPrivateFolder(folder))
+    if (makePrivateFolders(folder) && isPrivateFolder(folder))
         return folder;
     logLine(QStringLiteral("実行用フォルダー %1 は他のユーザーも使えるため使いません")
                 .arg(runtime.isEmpty() ? folder : runtime));
