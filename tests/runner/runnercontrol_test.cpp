@@ -243,6 +243,10 @@ TEST(RunnerControl, RuntimeFolderIsOnlyEverAPrivateOne)
         EXPECT_TRUE(runnerSocketPath().startsWith(row.expected));
     }
     EXPECT_EQ(QFileInfo(fallback).permissions() & 0x0077, QFileDevice::Permissions());
+    // A fallback folder that others can enter is not used either: no folder at all.
+    QFile::setPermissions(fallback, owner | QFile::ReadOther | QFile::ExeOther);
+    qunsetenv("XDG_RUNTIME_DIR");
+    EXPECT_EQ(userRuntimeFolder(), QString());
     qputenv("XDG_RUNTIME_DIR", oldRuntime);
     qputenv("XDG_CACHE_HOME", oldCache);
 }
